@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Installs what the build needs and builds. Sourced by run.sh and test.sh.
+set -euo pipefail
+
+NIVEX_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+NIVEX_BUILD="${NIVEX_BUILD:-$NIVEX_ROOT/build}"
+
+nivex_as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+# Debian packages: compiler, CMake, Ninja, Qt 6 (Widgets, PrintSupport), GoogleTest, the
+# monospace font and Python's virtual environments.
+nivex_install_packages() {
+    local wanted=(g++ cmake ninja-build qt6-base-dev libgl-dev libgtest-dev googletest
+                  fonts-dejavu-core python3 python3-venv "$@")
+    local missing=()
+    for pkg in "${wanted[@]}"; do
+        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" ||
+            missing+=("$pkg")
+    done
+    if [ ${#missing[@]} -gt 0 ]; then
+        echo "Instalando paquetes: ${missing[*]}"
+        nivex_as_root apt-get update -qq
+        DEBIAN_FRONTEND=noninteractive nivex_as_root apt-get install -y -qq "${missing[@]}"
+    fi
+}
+
+# The EPA SWMM 5 engine: the swmm-toolkit package in a virtual environment of the build.
+nivex_install_swmm() {
+    local venv="$NIVEX_BUILD/venv"
+    if ! ls "$venv"/lib/python3*/site-packages/swmm/toolkit/libswmm5.so >/dev/null 2>&1; then
+        mkdir -p "$NIVEX_BUILD"
+        if [ ! -x "$venv/bin/python" ]; then
+            python3 -m venv "$venv" 2>/dev/null || /usr/bin/python3 -m venv "$venv"
+        fi
+        "$venv/bin/python" -m pip install --quiet --disable-pip-version-check swmm-toolkit
+    fi
+}
+
+nivex_build() {
+    if [ ! -f "$NIVEX_BUILD/build.ninja" ]; then
+        cmake -G Ninja -S "$NIVEX_ROOT" -B "$NIVEX_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    fi
+    cmake --build "$NIVEX_BUILD" "$@"
+}

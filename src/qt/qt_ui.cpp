@@ -1,0 +1,47 @@
+#include "qt/qt_ui.h"
+
+#include <QApplication>
+#include <QPushButton>
+
+#include "qt/qt_text.h"
+
+namespace nivex::qt {
+
+QMessageBox::StandardButton QtUi::run(QMessageBox::Icon icon, const std::string& message,
+                                      const std::string& caption,
+                                      QMessageBox::StandardButtons buttons) {
+    QMessageBox box(icon, qtext(caption), messageText(message), buttons, owner_.data());
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+    QAbstractButton* clicked = box.clickedButton();
+    return clicked ? box.standardButton(clicked) : QMessageBox::NoButton;
+}
+
+char QtUi::showWarning(const std::string& message, const std::string& caption) {
+    return run(QMessageBox::Warning, message, caption, QMessageBox::Ok) == QMessageBox::Ok ? 'S'
+                                                                                           : ' ';
+}
+
+char QtUi::showError(const std::string& message, const std::string& caption) {
+    return run(QMessageBox::Critical, message, caption, QMessageBox::Ok) == QMessageBox::Ok ? 'S'
+                                                                                            : ' ';
+}
+
+char QtUi::askYesNo(const std::string& message, const std::string& caption) {
+    auto answer = run(QMessageBox::Warning, message, caption, QMessageBox::Yes | QMessageBox::No);
+    return answer == QMessageBox::Yes ? 'S' : 'N';
+}
+
+char QtUi::askYesNoCancel(const std::string& message, const std::string& caption) {
+    auto answer = run(QMessageBox::Warning, message, caption,
+                      QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    if (answer == QMessageBox::Yes) return 'S';
+    if (answer == QMessageBox::No) return 'N';
+    return 'C';
+}
+
+void QtUi::showInformation(const std::string& message, const std::string& caption) {
+    run(QMessageBox::Information, message, caption, QMessageBox::Ok);
+}
+
+}  // namespace nivex::qt

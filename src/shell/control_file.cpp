@@ -1,0 +1,138 @@
+#include "shell/control_file.h"
+
+#include <algorithm>
+
+namespace nivex::shell {
+
+using namespace codec;
+
+namespace {
+// Options stored as 1 on / 2 off: anything else reads as off.
+int OnOff(int v) {
+    return v == 1 ? 1 : 2;
+}
+}  // namespace
+
+void Decode(const Bytes& r, ProyectoT& p) {
+    for (size_t i = 0; i < 4; ++i) {
+        p.ControlsDone[i] = Byte(r, i);
+        p.StageDone[i] = Byte(r, 4 + i);
+    }
+    p.ReachCount = I16(r, 8);
+    p.Reserved12 = I16(r, 12);
+    p.SummaryCounters = {I16(r, 14), I16(r, 16)};
+    p.DesignCounters = {I16(r, 28), I16(r, 30), I16(r, 32)};
+    p.ProjectName = Text(r, 134, 25);
+    p.Reserved160 = Text(r, 160, 1);
+    p.ProjectDate = Text(r, 162, 25);
+    p.Entity = Text(r, 188, 63);
+    p.DiameterTableValid = Byte(r, 252);
+    p.SpecificationsValid = Byte(r, 253);
+    p.AbandonedAlternatives = I16(r, 254);
+    p.BackupExists = Byte(r, 256);
+    p.Simulated = Byte(r, 257);
+    p.DesignAlternative = F32(r, 262);
+    p.Reserved338 = Text(r, 338, 10);
+    if (p.Reserved338.empty()) p.Reserved338 = "0000000000";
+    p.Consultant = Text(r, 349, 35);
+    p.Email = Text(r, 385, 35);
+    p.Country = Text(r, 421, 26);
+    p.SimulatedVertical = I16(r, 448);
+    p.SimulatedHorizontal = I16(r, 450);
+    p.SimulatedLength = F32(r, 452);
+    p.Ras2016Model = OnOff(I16(r, 456));
+    p.SlopePerDiameter = OnOff(I16(r, 458));
+    p.DesignClass = I16(r, 460);
+    p.SwmmClass = Byte(r, 462);
+    p.SwmmRan = Byte(r, 463);
+}
+
+bool Encode(const ProyectoT& p, Bytes& record) {
+    Bytes r = record;  // all or nothing
+    for (size_t i = 0; i < 4; ++i) {
+        PutByte(r, i, p.ControlsDone[i]);
+        PutByte(r, 4 + i, p.StageDone[i]);
+    }
+    bool ok = PutI16(r, 8, p.ReachCount) && PutI16(r, 12, p.Reserved12) &&
+              PutI16(r, 14, p.SummaryCounters[0]) && PutI16(r, 16, p.SummaryCounters[1]) &&
+              PutI16(r, 28, p.DesignCounters[0]) && PutI16(r, 30, p.DesignCounters[1]) &&
+              PutI16(r, 32, p.DesignCounters[2]) && PutI16(r, 254, p.AbandonedAlternatives) &&
+              PutI16(r, 448, p.SimulatedVertical) && PutI16(r, 450, p.SimulatedHorizontal) &&
+              PutI16(r, 456, p.Ras2016Model) && PutI16(r, 458, p.SlopePerDiameter) &&
+              PutI16(r, 460, p.DesignClass);
+    if (!ok) return false;
+    PutText(r, 134, 25, p.ProjectName);
+    PutText(r, 160, 1, p.Reserved160);
+    PutText(r, 162, 25, p.ProjectDate);
+    PutText(r, 188, 63, p.Entity);
+    PutByte(r, 252, p.DiameterTableValid);
+    PutByte(r, 253, p.SpecificationsValid);
+    PutByte(r, 256, p.BackupExists);
+    PutByte(r, 257, p.Simulated);
+    PutF32(r, 262, p.DesignAlternative);
+    PutText(r, 338, 10, p.Reserved338);
+    PutText(r, 349, 35, p.Consultant);
+    PutText(r, 385, 35, p.Email);
+    PutText(r, 421, 26, p.Country);
+    PutF32(r, 452, p.SimulatedLength);
+    PutByte(r, 462, p.SwmmClass);
+    PutByte(r, 463, p.SwmmRan);
+    record = std::move(r);
+    return true;
+}
+
+bool ControlFile::fail(const std::string& what) {
+    error_ = what + " el archivo " + path_;
+    return false;
+}
+
+bool ControlFile::Open(const std::string& path) {
+    Close();
+    path_ = path;
+    error_.clear();
+    file_ = std::fopen(path.c_str(), "r+b");
+    if (!file_) file_ = std::fopen(path.c_str(), "w+b");
+    if (!file_) return fail("No se pudo abrir");
+    return true;
+}
+
+void ControlFile::Close() {
+    if (file_) std::fclose(file_);
+    file_ = nullptr;
+}
+
+void ControlFile::ClearBuffers() {
+    for (auto& b : buffers_)
+        std::fill(b.begin(), b.end(), 0);
+}
+
+int ControlFile::RecordCount() {
+    if (!file_) return 0;
+    if (std::fseek(file_, 0, SEEK_END) != 0) return 0;
+    long size = std::ftell(file_);
+    return size < 0 ? 0 : static_cast<int>(size / static_cast<long>(kControlRecordSize));
+}
+
+bool ControlFile::ReadRecord(int k) {
+    if (!file_) return fail("No esta abierto");
+    if (k < 0 || k >= kControlRecords) return fail("Registro invalido en");
+    if (k >= RecordCount()) return fail("Registro " + std::to_string(k) + " no existe en");
+    Bytes b(kControlRecordSize);
+    if (std::fseek(file_, static_cast<long>(k * kControlRecordSize), SEEK_SET) != 0 ||
+        std::fread(b.data(), 1, b.size(), file_) != b.size())
+        return fail("No se pudo leer");
+    buffers_[static_cast<size_t>(k)] = std::move(b);
+    return true;
+}
+
+bool ControlFile::WriteRecord(int k) {
+    if (!file_) return fail("No esta abierto");
+    if (k < 0 || k >= kControlRecords) return fail("Registro invalido en");
+    const Bytes& b = buffers_[static_cast<size_t>(k)];
+    if (std::fseek(file_, static_cast<long>(k * kControlRecordSize), SEEK_SET) != 0 ||
+        std::fwrite(b.data(), 1, b.size(), file_) != b.size() || std::fflush(file_) != 0)
+        return fail("No se pudo escribir");
+    return true;
+}
+
+}  // namespace nivex::shell

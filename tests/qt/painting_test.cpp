@@ -1,0 +1,302 @@
+// What the console component paints: grounds, text, line graphics, shades, field frames
+// and the caret.
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPainter>
+
+#include "console/codepage.h"
+#include "qt/cell_painter.h"
+#include "qt/console_font.h"
+#include "qt/line_glyphs.h"
+#include "qt_rig.h"
+
+namespace nivex::testing {
+namespace {
+
+constexpr QRgb kInk = 0xFF000000;     // black
+constexpr QRgb kGround = 0xFFC0C0C0;  // silver
+
+struct PaintRig {
+    UiSwitches switches;
+    ScriptedUi ui;
+    console::Console console{switches, ui};
+    qt::CellPainter painter{qt::consoleFace(12)};
+    QImage image;
+    int runs = 0;
+
+    PaintRig() {
+        console.setForeground(0x000000);
+        console.setBackground(0xC0C0C0);
+    }
+    void put(int column, int row, const std::string& bytes) {
+        console.gotoXY(column, row);
+        console.writeText(bytes);
+    }
+    void paint() {
+        const auto& m = painter.metrics();
+        image = QImage(console.columns() * m.width, console.rows() * m.rowHeight(),
+                       QImage::Format_RGB32);
+        image.fill(Qt::magenta);
+        QPainter p(&image);
+        runs = painter.paint(p, console, {1, 1, console.columns(), console.rows()});
+    }
+    QRect cell(int column, int row) const { return painter.cellRect(column, row); }
+    QRgb at(int x, int y) const { return image.pixel(x, y); }
+    int count(const QRect& r, QRgb colour) const {
+        int n = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                n += image.pixel(x, y) == colour;
+        return n;
+    }
+    int cx(int column) const { return cell(column, 1).left() + painter.metrics().width / 2; }
+    int cy(int row) const { return cell(1, row).top() + painter.metrics().rowHeight() / 2; }
+    int d() const {
+        qt::LineGlyphs g;
+        g.setCellSize(painter.metrics().width, painter.metrics().rowHeight());
+        return g.railOffset();
+    }
+};
+
+TEST(ConsolePainting, EveryPixelOfTheGridIsPaintedInRuns) {
+    PaintRig rig;
+    rig.paint();
+    EXPECT_EQ(rig.count(rig.image.rect(), 0xFFFF00FF), 0);
+    EXPECT_EQ(rig.runs, rig.console.rows());  // a blank row is one run
+    EXPECT_EQ(rig.at(5, 5), kGround);
+
+    rig.console.setBackground(0x000080);
+    rig.put(10, 3, "ABC");
+    rig.paint();
+    EXPECT_EQ(rig.runs, rig.console.rows() + 2);  // the row splits around the new run
+    EXPECT_EQ(rig.at(rig.cell(11, 3).left() + 1, rig.cell(11, 3).bottom()), 0xFF000080);
+}
+
+TEST(ConsolePainting, TextAndTheSpanishLettersAreWritten) {
+    PaintRig rig;
+    rig.put(1, 1, "A");
+    rig.put(1, 2, cp("Ñ"));
+    rig.put(1, 3, cp("ñ"));
+    rig.put(1, 4, " ");
+    rig.paint();
+    for (int row = 1; row <= 4; ++row) {
+        const QRect r = rig.cell(1, row);
+        const int inked = r.width() * r.height() - rig.count(r, kGround);
+        if (row < 4)
+            EXPECT_GT(inked, 5) << row;
+        else
+            EXPECT_EQ(inked, 0);
+    }
+}
+
+TEST(ConsolePainting, HorizontalLinesJoinIntoOneStroke) {
+    PaintRig rig;
+    rig.put(5, 2, std::string(10, static_cast<char>(196)));
+    rig.put(5, 4, std::string(10, static_cast<char>(205)));
+    rig.put(5, 6, std::string(3, static_cast<char>(219)));
+    rig.paint();
+    const int left = rig.cell(5, 1).left(), right = rig.cell(14, 1).right();
+    for (int x = left; x <= right; ++x) {
+        EXPECT_EQ(rig.at(x, rig.cy(2)), kInk) << x;
+        EXPECT_EQ(rig.at(x, rig.cy(4) - rig.d()), kInk) << x;
+        EXPECT_EQ(rig.at(x, rig.cy(4) + rig.d()), kInk) << x;
+        EXPECT_NE(rig.at(x, rig.cy(4)), kInk) << x;  // the gap of the double line
+    }
+    EXPECT_NE(rig.at(left - 1, rig.cy(2)), kInk);
+    const QRect blocks = rig.cell(5, 6).united(rig.cell(7, 6));
+    EXPECT_EQ(rig.count(blocks, kInk), blocks.width() * blocks.height());
+}
+
+TEST(ConsolePainting, VerticalLinesCrossTheLineGap) {
+    PaintRig rig;
+    rig.put(3, 2, std::string(1, static_cast<char>(179)));
+    rig.put(3, 3, std::string(1, static_cast<char>(179)));
+    rig.put(6, 2, std::string(1, static_cast<char>(186)));
+    rig.put(6, 3, std::string(1, static_cast<char>(186)));
+    rig.paint();
+    for (int y = rig.cell(1, 2).top(); y <= rig.cell(1, 3).bottom(); ++y) {
+        EXPECT_EQ(rig.at(rig.cx(3), y), kInk) << y;
+        EXPECT_EQ(rig.at(rig.cx(6) - rig.d(), y), kInk) << y;
+        EXPECT_EQ(rig.at(rig.cx(6) + rig.d(), y), kInk) << y;
+        EXPECT_NE(rig.at(rig.cx(6), y), kInk) << y;
+    }
+}
+
+TEST(ConsolePainting, DoubleFramesCloseTheirCornersAndKeepTheirGaps) {
+    PaintRig rig;
+    const char tl = static_cast<char>(201), tr = static_cast<char>(187);
+    const char bl = static_cast<char>(200), br = static_cast<char>(188);
+    const char cross = static_cast<char>(206);
+    rig.put(2, 2, std::string{tl, tr});
+    rig.put(2, 3, std::string{bl, br});
+    rig.put(8, 2, std::string{cross});
+    rig.paint();
+    const int d = rig.d();
+    // ╔: the outer rails meet at its outer corner, the centre stays empty.
+    EXPECT_EQ(rig.at(rig.cx(2) - d, rig.cy(2) - d), kInk);
+    EXPECT_EQ(rig.at(rig.cx(2) + d, rig.cy(2) + d), kInk);
+    EXPECT_NE(rig.at(rig.cx(2), rig.cy(2)), kInk);
+    EXPECT_NE(rig.at(rig.cx(2) - d - 1, rig.cy(2)), kInk);  // nothing left of the outer rail
+    // The frame's rails run on from one corner to the next.
+    EXPECT_EQ(rig.at(rig.cell(3, 2).left(), rig.cy(2) - d), kInk);
+    EXPECT_EQ(rig.at(rig.cx(2) - d, rig.cell(2, 3).top()), kInk);
+    EXPECT_EQ(rig.at(rig.cx(3) + d, rig.cy(3) + d), kInk);  // ╝ outer corner
+    // ╬: both rails reach all four edges, the four gaps stay open.
+    const QRect c = rig.cell(8, 2);
+    EXPECT_EQ(rig.at(c.left(), rig.cy(2) - d), kInk);
+    EXPECT_EQ(rig.at(c.right(), rig.cy(2) + d), kInk);
+    EXPECT_EQ(rig.at(rig.cx(8) - d, c.top()), kInk);
+    EXPECT_EQ(rig.at(rig.cx(8) + d, c.bottom()), kInk);
+    EXPECT_NE(rig.at(rig.cx(8), rig.cy(2)), kInk);
+    EXPECT_NE(rig.at(rig.cx(8), c.top()), kInk);
+    EXPECT_NE(rig.at(c.left(), rig.cy(2)), kInk);
+}
+
+TEST(ConsolePainting, MixedJunctions) {
+    PaintRig rig;
+    rig.put(2, 2, std::string{static_cast<char>(199)});  // ╟ single arm to the right
+    rig.put(4, 2, std::string{static_cast<char>(216)});  // ╪ single vertical through ═
+    rig.paint();
+    const QRect a = rig.cell(2, 2), b = rig.cell(4, 2);
+    const int d = rig.d();
+    EXPECT_EQ(rig.at(a.right(), rig.cy(2)), kInk);
+    EXPECT_EQ(rig.at(rig.cx(2) + d + 1, rig.cy(2)), kInk);
+    EXPECT_NE(rig.at(rig.cx(2), rig.cy(2)), kInk);  // the single arm stops at the near rail
+    EXPECT_EQ(rig.at(rig.cx(4), b.top()), kInk);
+    EXPECT_EQ(rig.at(rig.cx(4), b.bottom()), kInk);
+    EXPECT_EQ(rig.at(b.left(), rig.cy(2) - d), kInk);
+    EXPECT_EQ(rig.at(b.right(), rig.cy(2) + d), kInk);
+}
+
+TEST(ConsolePainting, ShadesGetDarkerAndHalfBlocksFillTheirHalf) {
+    PaintRig rig;
+    rig.put(1, 5,
+            std::string{static_cast<char>(176), static_cast<char>(177), static_cast<char>(178)});
+    rig.put(1, 7,
+            std::string{static_cast<char>(220), static_cast<char>(223), static_cast<char>(221)});
+    rig.paint();
+    const int light = rig.count(rig.cell(1, 5), kInk);
+    const int medium = rig.count(rig.cell(2, 5), kInk);
+    const int dark = rig.count(rig.cell(3, 5), kInk);
+    EXPECT_GT(light, 0);
+    EXPECT_LT(light, medium);
+    EXPECT_LT(medium, dark);
+
+    const QRect lower = rig.cell(1, 7), upper = rig.cell(2, 7), left = rig.cell(3, 7);
+    EXPECT_EQ(rig.at(lower.center().x(), lower.bottom()), kInk);
+    EXPECT_NE(rig.at(lower.center().x(), lower.top()), kInk);
+    EXPECT_EQ(rig.at(upper.center().x(), upper.top()), kInk);
+    EXPECT_NE(rig.at(upper.center().x(), upper.bottom()), kInk);
+    EXPECT_EQ(rig.at(left.left(), left.center().y()), kInk);
+    EXPECT_NE(rig.at(left.right(), left.center().y()), kInk);
+}
+
+TEST(ConsolePainting, SignsAreDrawnAndCodesWithoutAGlyphStayBlank) {
+    PaintRig rig;
+    rig.put(1, 9,
+            std::string{static_cast<char>(128), static_cast<char>(131), static_cast<char>(226),
+                        static_cast<char>(129), static_cast<char>(250), static_cast<char>(7)});
+    rig.paint();
+    for (int c = 1; c <= 3; ++c)
+        EXPECT_GT(rig.count(rig.cell(c, 9), kInk), 2) << c;
+    for (int c = 4; c <= 6; ++c)
+        EXPECT_EQ(rig.count(rig.cell(c, 9), kInk), 0) << c;
+}
+
+TEST(ConsolePainting, FieldsStandOutFromTheGround) {
+    PaintRig rig;
+    rig.console.gotoXY(10, 4);
+    rig.console.drawField(5, "12", true, 0);
+    rig.console.gotoXY(10, 6);
+    rig.console.drawField(5, "12", false, 0);
+    rig.paint();
+    const QRect active = rig.cell(12, 4), inactive = rig.cell(12, 6);
+    // The active field is drawn on white; the inactive one keeps the window's ground.
+    EXPECT_EQ(rig.at(active.center().x(), active.top() + 3), 0xFFFFFFFF);
+    EXPECT_EQ(rig.at(inactive.center().x(), inactive.top() + 3), kGround);
+    // Both are framed, and only the field's own cells.
+    EXPECT_NE(rig.at(rig.cell(10, 4).left(), active.center().y()), kGround);
+    EXPECT_NE(rig.at(rig.cell(10, 6).left(), inactive.center().y()), kGround);
+    EXPECT_EQ(rig.at(rig.cell(9, 4).left() + 2, active.center().y()), kGround);
+    EXPECT_EQ(rig.at(rig.cell(15, 6).left() + 2, inactive.center().y()), kGround);
+
+    // White text on the active field is still seen.
+    rig.console.setForeground(0xFFFFFF);
+    rig.console.gotoXY(10, 8);
+    rig.console.drawField(5, "88888", true, 0);
+    rig.paint();
+    const QRect digit = rig.cell(12, 8);
+    EXPECT_GT(digit.width() * digit.height() - rig.count(digit, 0xFFFFFFFF) -
+                  rig.count(digit, 0xFF000080),
+              5);
+}
+
+TEST(ConsolePainting, BoxArmsOfTheTrickyCodes) {
+    using qt::Arms;
+    EXPECT_EQ(qt::armsOf(181), (Arms{1, 1, 2, 0}));  // ╡
+    EXPECT_EQ(qt::armsOf(199), (Arms{2, 2, 0, 1}));  // ╟
+    EXPECT_EQ(qt::armsOf(207), (Arms{1, 0, 2, 2}));  // ╧
+    EXPECT_EQ(qt::armsOf(213), (Arms{0, 1, 0, 2}));  // ╒
+    EXPECT_EQ(qt::armsOf(215), (Arms{2, 2, 1, 1}));  // ╫
+    EXPECT_FALSE(qt::armsOf(209).any());             // Ñ is a letter
+    // Every box code has at least two arms.
+    for (int code = 179; code <= 218; ++code) {
+        if (code == 209) continue;
+        const Arms a = qt::armsOf(static_cast<uint8_t>(code));
+        EXPECT_GE((a.up > 0) + (a.down > 0) + (a.left > 0) + (a.right > 0), 2) << code;
+    }
+}
+
+TEST(ConsolePainting, CaretShowsAtTheCursorWhileTheApplicationIsActive) {
+    WidgetRig rig;
+    rig.view.setApplicationActive(true);
+    rig.console.setWindow(5, 3, 60, 20);
+    rig.console.gotoXY(4, 2);
+    EXPECT_TRUE(rig.view.caretRect().isEmpty());
+    rig.console.showCaret();
+    rig.console.readKey();  // no pump: shows the caret and gives up at once
+    const QRect cell = rig.view.cells().cellRect(8, 4);
+    const QRect caret = rig.view.caretRect();
+    ASSERT_FALSE(caret.isEmpty());
+    EXPECT_EQ(caret.topLeft(), cell.topLeft() + QPoint(0, 3));
+    EXPECT_EQ(caret.width(), 1);
+    EXPECT_EQ(caret.height(), rig.view.cells().metrics().height - 5);
+
+    QImage image(rig.view.size(), QImage::Format_RGB32);
+    rig.view.render(&image);
+    EXPECT_EQ(image.pixel(caret.topLeft()), kInk);
+    EXPECT_EQ(image.pixel(caret.topLeft() + QPoint(1, 0)), kGround);
+
+    rig.view.setApplicationActive(false);
+    EXPECT_TRUE(rig.view.caretRect().isEmpty());
+    rig.view.setApplicationActive(true);
+    rig.console.hideCaret();
+    EXPECT_TRUE(rig.view.caretRect().isEmpty());
+}
+
+TEST(ConsolePainting, FontSizesFitTheScreen) {
+    for (QSize screen : {QSize(1920, 1080), QSize(1024, 768), QSize(640, 480), QSize(300, 200)}) {
+        const int full = qt::fullFontSize(screen);
+        ASSERT_GE(full, 1);
+        ASSERT_LE(full, qt::kMaxConsoleFontSize);
+        QFontMetrics fm(qt::consoleFace(full));
+        if (full > 1) {
+            EXPECT_LE(82 * fm.horizontalAdvance(' '), screen.width()) << screen.width();
+            EXPECT_LE(33 * (fm.height() + 3), screen.height()) << screen.width();
+        }
+        if (full < qt::kMaxConsoleFontSize) {
+            QFontMetrics bigger(qt::consoleFace(full + 1));
+            EXPECT_TRUE(82 * bigger.horizontalAdvance(' ') > screen.width() ||
+                        33 * (bigger.height() + 3) > screen.height());
+        }
+    }
+    EXPECT_EQ(qt::normalFontSize(14, 1920), 9);
+    EXPECT_EQ(qt::normalFontSize(13, 1024), 8);
+    EXPECT_EQ(qt::normalFontSize(7, 799), 7);
+    EXPECT_EQ(qt::normalFontSize(1, 1024), 1);
+}
+
+}  // namespace
+}  // namespace nivex::testing

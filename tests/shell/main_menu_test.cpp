@@ -1,0 +1,181 @@
+#include "shell/main_menu.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "console/codepage.h"
+#include "console/keys.h"
+#include "support/scripted.h"
+
+namespace nivex::shell {
+namespace {
+
+struct NullDesktop : ui::Desktop {
+    bool fontOk = true;
+    ui::OpenResult open = ui::OpenResult::Opened;
+    std::string lastOpened;
+    int abouts = 0;
+    bool registerListingFont(const std::string&) override { return fontOk; }
+    ui::OpenResult openDocument(const std::string& path) override {
+        lastOpened = path;
+        return open;
+    }
+    void showAbout() override { ++abouts; }
+};
+
+struct ShellRig {
+    testing::ConsoleRig rig;
+    console::Screen screen{rig.console};
+    NullDesktop desktop;
+    ui::MemorySettings settings;
+    MenuBarModel menu;
+    Session session{rig.switches, rig.console, screen, rig.ui, desktop, settings, menu, {}};
+
+    std::vector<int> queued() {
+        std::vector<int> keys;
+        while (auto k = rig.console.takeKey())
+            keys.push_back(*k);
+        return keys;
+    }
+};
+
+TEST(MenuBar, ThirteenEntriesAndStartUpDisablesAllButFilesAndHelp) {
+    MenuBarModel menu;
+    ASSERT_EQ(menu.entries().size(), 13u);
+    EXPECT_EQ(menu.entries()[5].caption, cp("Diseño"));
+    int changes = 0;
+    menu.onChange = [&] { ++changes; };
+    menu.disableAll();
+    for (const auto& e : menu.entries())
+        EXPECT_EQ(e.enabled, e.caption == "Archivos" || e.caption == "Ayuda") << e.caption;
+    menu.enableAll();
+    EXPECT_TRUE(menu.entryEnabled("List. Resumen"));
+    EXPECT_EQ(changes, 2);
+}
+
+TEST(MenuBar, ItemsCarryTheirKeys) {
+    MenuBarModel menu;
+    const MenuItem* design = menu.item(cp("Diseño del Proyecto"));
+    ASSERT_NE(design, nullptr);
+    EXPECT_EQ(design->mainKey, '5');
+    EXPECT_EQ(design->subKey, 'A');
+    EXPECT_EQ(menu.item("Controles")->subKey, 0);
+    EXPECT_EQ(menu.item("Indice General Proyecto")->mainKey, 'Z');
+    EXPECT_EQ(menu.item("Abrir")->action, MenuAction::Open);
+    EXPECT_EQ(menu.itemsOf("Especificaciones").size(), 17u);
+    EXPECT_EQ(menu.itemsOf(cp("List. Diseño")).size(), 11u);
+    EXPECT_EQ(menu.item("Nada"), nullptr);
+    menu.setItemEnabled("Nada", false);  // unknown captions are ignored
+}
+
+TEST(InjectMenuKeys, AtTheMainMenuPushesTheTwoKeys) {
+    ShellRig s;
+    s.rig.switches.atMainMenu = true;
+    InjectMenuKeys(s.session, '5', 'A');
+    EXPECT_EQ(s.queued(), (std::vector<int>{'5', 'A'}));
+    EXPECT_TRUE(s.rig.switches.menuKeyAccepted);
+    EXPECT_TRUE(s.rig.switches.keysInjected);
+}
+
+TEST(InjectMenuKeys, BacksOutOfTheOpenWindows) {
+    ShellRig s;
+    for (int i = 0; i < 3; ++i)
+        s.screen.OpenWindow('W', 1, 1, 1, "", 2, 27, 82);
+    InjectMenuKeys(s.session, '3', 0);
+    EXPECT_EQ(s.queued(), (std::vector<int>{27, 27, '3', 0}));
+
+    s.rig.switches.extraEscape = true;
+    InjectMenuKeys(s.session, '3', 0);
+    EXPECT_EQ(s.queued(), (std::vector<int>{27, 27, 27, '3', 0}));
+
+    s.rig.switches.extraEscape = false;
+    s.rig.switches.ownEscape = true;
+    s.rig.switches.unwindAllWindows = true;
+    InjectMenuKeys(s.session, '3', 0);
+    EXPECT_EQ(s.queued(), (std::vector<int>{27, 27, 27, '3', 0}));
+}
+
+TEST(InjectMenuKeys, AnswersAPendingQuestionOrMessageFirst) {
+    ShellRig s;
+    s.screen.OpenWindow('W', 1, 1, 1, "", 2, 27, 82);
+    s.rig.switches.questionWaiting = true;
+    InjectMenuKeys(s.session, '1', 'F');
+    EXPECT_EQ(s.queued(), (std::vector<int>{'N', '1', 'F'}));
+
+    s.rig.switches.questionWaiting = false;
+    s.rig.switches.continueWaiting = true;
+    InjectMenuKeys(s.session, '1', 'F');
+    EXPECT_EQ(s.queued(), (std::vector<int>{13, '1', 'F'}));
+
+    s.rig.switches.continueWaiting = false;
+    InjectMenuKeys(s.session, '1', 'F');  // one window, not at the menu: one Esc
+    EXPECT_EQ(s.queued(), (std::vector<int>{27, '1', 'F'}));
+}
+
+TEST(InjectMenuKeys, RefusedWhileAnErrorShowsOrAProcessRuns) {
+    ShellRig s;
+    s.rig.switches.errorShowing = true;
+    InjectMenuKeys(s.session, '5', 'A');
+    EXPECT_TRUE(s.queued().empty());
+    EXPECT_EQ(s.rig.ui.last()->message,
+              "No se puede cambiar a otra opcion del menu\rmientras haya mensajes de error");
+    EXPECT_FALSE(s.rig.switches.keysInjected);
+
+    s.rig.switches.errorShowing = false;
+    s.rig.switches.processRunning = true;
+    InjectMenuKeys(s.session, '5', 'A');
+    EXPECT_TRUE(s.queued().empty());
+    EXPECT_EQ(s.rig.ui.last()->caption, "Error");
+    EXPECT_NE(s.rig.ui.last()->message.find("proceso en ejecucion"), std::string::npos);
+}
+
+TEST(MainMenu, TypedChoicesAreIgnoredAndAltZAsksBeforeLeaving) {
+    ShellRig s;
+    s.rig.pump.type("5");       // typed: dropped
+    s.rig.pump.key(key::AltZ);  // asked, answered No
+    s.rig.pump.key(key::AltZ);  // asked, answered Yes
+    s.rig.ui.answers = {'N', 'S'};
+    RunMainMenu(s.session);
+    ASSERT_EQ(s.rig.ui.boxes.size(), 2u);
+    EXPECT_EQ(s.rig.ui.boxes[0].message, "Desea abandonar ahora ?");
+    EXPECT_EQ(s.rig.ui.boxes[0].caption, "Salir del Programa");
+    EXPECT_TRUE(s.rig.pump.done());
+    ASSERT_EQ(s.rig.console.legend(1).size(), 1u);
+    EXPECT_EQ(s.rig.console.legend(1)[0].caption, "TERMINAR");
+    EXPECT_TRUE(s.rig.switches.blankZero);
+}
+
+TEST(MainMenu, ManualMissingIsExplained) {
+    ShellRig s;
+    s.session.folders.program = "/opt/nivex";
+    s.desktop.open = ui::OpenResult::FileMissing;
+    MenuItemChosen(s.session, *s.menu.item("Ver Manual"));
+    EXPECT_EQ(s.desktop.lastOpened, "/opt/nivex/Nivex.pdf");
+    EXPECT_EQ(s.rig.ui.last()->caption, "Error de Instalacion");
+    EXPECT_EQ(s.rig.ui.last()->message.rfind("Falta el archivo Nivex.pdf", 0), 0u);
+    MenuItemChosen(s.session, *s.menu.item("Acerca de"));
+    EXPECT_EQ(s.desktop.abouts, 1);
+}
+
+TEST(StartUp, MissingFontIsFatal) {
+    ShellRig s;
+    s.rig.pump.key('x');  // the first key is discarded
+    s.session.folders.program = "/nonexistent-nivex";
+    s.session.folders.start = std::filesystem::current_path().string();
+    auto home = std::filesystem::temp_directory_path() / "nivex-font-test";
+    EXPECT_FALSE(StartUp(s.session, FolderDefaults::underHome(home.string()), ""));
+    std::filesystem::current_path(s.session.folders.start);
+    std::filesystem::remove_all(home);
+    ASSERT_NE(s.rig.ui.last(), nullptr);
+    EXPECT_EQ(s.rig.ui.last()->caption, "Error Fatal");
+    EXPECT_EQ(s.rig.ui.last()->message.rfind("Falta el archivo Nivex.TTF\r", 0), 0u);
+    EXPECT_TRUE(s.rig.switches.beepSilenced);
+    // The full-screen window is open and the menu bar waits for a project.
+    EXPECT_EQ(s.screen.WindowDepth(), 1);
+    EXPECT_FALSE(s.menu.entryEnabled("Tramos"));
+    EXPECT_TRUE(s.menu.entryEnabled("Archivos"));
+}
+
+}  // namespace
+}  // namespace nivex::shell
