@@ -40,6 +40,7 @@ class LineGlyphs {
 
   private:
     void drawArms(QPainter& p, Arms a, int x, int y, const QColor& fg) const;
+    void drawFrame(QPainter& p, uint8_t code, int x, int y, const QColor& fg) const;
     void drawSign(QPainter& p, uint8_t code, int x, int y, const QColor& fg) const;
     void hseg(QPainter& p, const QRect& cell, int x0, int x1, int y, const QColor& c) const;
     void vseg(QPainter& p, const QRect& cell, int y0, int y1, int x, const QColor& c) const;

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "console/codepage.h"
 #include "console/keys.h"
 #include "qt_rig.h"
 
@@ -76,13 +75,6 @@ TEST(ConsoleKeys, CodePageCharacters) {
     EXPECT_EQ(rig.drain(), (Keys{209, 241, '?'}));
 }
 
-TEST(ConsoleKeys, TypingTurnsMenuKeyAcceptedOff) {
-    WidgetRig rig;
-    rig.switches.menuKeyAccepted = true;
-    rig.press(Qt::Key_5, Qt::NoModifier, "5");
-    EXPECT_FALSE(rig.switches.menuKeyAccepted);
-}
-
 TEST(ConsoleKeys, ShortcutsNeverTakeAKeyFromTheConsole) {
     WidgetRig rig;
     for (auto [key, mods] :
@@ -92,15 +84,6 @@ TEST(ConsoleKeys, ShortcutsNeverTakeAKeyFromTheConsole) {
         QApplication::sendEvent(&rig.view, &e);
         EXPECT_TRUE(e.isAccepted());
     }
-}
-
-TEST(ConsoleKeys, PhysicalKeysOfQtKeys) {
-    char letter = 0;
-    EXPECT_EQ(qt::physicalOf(Qt::Key_Q, &letter), key::Physical::Letter);
-    EXPECT_EQ(letter, 'Q');
-    EXPECT_EQ(qt::physicalOf(Qt::Key_F11, nullptr), key::Physical::F11);
-    EXPECT_EQ(qt::physicalOf(Qt::Key_Space, nullptr), key::Physical::Other);
-    EXPECT_EQ(qt::physicalOf(Qt::Key_9, nullptr), key::Physical::Other);
 }
 
 // ---- mouse ----
@@ -290,15 +273,6 @@ TEST(ConsoleButtons, FontSizeResizesTheConsoleAndMovesTheButtons) {
               rig.view.cells().cellRect(40, 10).topLeft());
     EXPECT_EQ(rig.view.legendButton(1, 0)->width(), 10 * m.width);
     EXPECT_EQ(rig.drain(), (Keys{0}));  // wakes a waiting read
-}
-
-TEST(ConsoleButtons, CaptionReachesTheWindow) {
-    WidgetRig rig;
-    QString shown;
-    QObject::connect(&rig.view, &qt::TWinConsole::captionSet,
-                     [&shown](const QString& c) { shown = c; });
-    rig.console.setCaption(cp("Diseño"));
-    EXPECT_EQ(shown, QString::fromUtf8("Diseño"));
 }
 
 }  // namespace

@@ -185,14 +185,6 @@ TEST(EventPump, AFontChangeWakesTheWaitingRead) {
     EXPECT_EQ(rig.console.readKey(), key::Esc);
 }
 
-TEST(EventPump, WaitReturnsAtOnceWhenKeysWait) {
-    FormRig rig;
-    rig.console.pushKey('x');
-    rig.pump.waitForInput();
-    EXPECT_TRUE(rig.console.keyPressed());
-    EXPECT_EQ(rig.console.readKey(), 'x');
-}
-
 TEST(EventPump, DelaySleepsButKeepsTheWindowAlive) {
     FormRig rig;
     bool ran = false;
