@@ -29,6 +29,29 @@ Arms armsOf(uint8_t code) {
     return kBoxArms[code - 179];
 }
 
+// The pieces of a text window's raised frame, drawn as single lines so that they join:
+// corners 134..137, sides 138 and 139, top edge 140 and bottom edge 145.
+Arms frameArmsOf(uint8_t code) {
+    switch (code) {
+        case 134:
+            return {0, 1, 0, 1};
+        case 135:
+            return {0, 1, 1, 0};
+        case 136:
+            return {1, 0, 0, 1};
+        case 137:
+            return {1, 0, 1, 0};
+        case 138:
+        case 139:
+            return {1, 1, 0, 0};
+        case 140:
+        case 145:
+            return {0, 0, 1, 1};
+        default:
+            return {};
+    }
+}
+
 bool joinsIntoStroke(uint8_t code) {
     return code == 196 || code == 205 || code == 219;
 }
@@ -113,39 +136,6 @@ void LineGlyphs::drawArms(QPainter& p, Arms a, int x, int y, const QColor& fg) c
     }
 }
 
-// The pieces of a text window's raised frame: corners 134..137, sides 138 and 139, top edge
-// 140 and bottom edge 145, drawn through the middle of the cell so that they join.
-void LineGlyphs::drawFrame(QPainter& p, uint8_t code, int x, int y, const QColor& fg) const {
-    const QRect cell(x, y, w_, h_);
-    const int cx = x + w_ / 2, cy = y + h_ / 2;
-    const int right = x + w_ - 1, bottom = y + h_ - 1;
-    switch (code) {
-        case 134:  // top left
-            hseg(p, cell, cx, right, cy, fg);
-            vseg(p, cell, cy, bottom, cx, fg);
-            break;
-        case 135:  // top right
-            hseg(p, cell, x, cx, cy, fg);
-            vseg(p, cell, cy, bottom, cx, fg);
-            break;
-        case 136:  // bottom left
-            hseg(p, cell, cx, right, cy, fg);
-            vseg(p, cell, y, cy, cx, fg);
-            break;
-        case 137:  // bottom right
-            hseg(p, cell, x, cx, cy, fg);
-            vseg(p, cell, y, cy, cx, fg);
-            break;
-        case 138:
-        case 139:
-            vseg(p, cell, y, bottom, cx, fg);
-            break;
-        default:  // 140, 145
-            hseg(p, cell, x, right, cy, fg);
-            break;
-    }
-}
-
 // 128 is an underline; the other small signs are arrows, turning left, right, up, down.
 void LineGlyphs::drawSign(QPainter& p, uint8_t code, int x, int y, const QColor& fg) const {
     const QRect cell(x, y, w_, h_);
@@ -215,8 +205,8 @@ void LineGlyphs::draw(QPainter& p, uint8_t code, int x, int y, const QColor& fg)
         p.fillRect(x, y, w_, h_, QBrush(fg, shadePattern(code)));
         return;
     }
-    if ((code >= 134 && code <= 140) || code == 145) {
-        drawFrame(p, code, x, y, fg);
+    if (Arms a = frameArmsOf(code); a.any()) {
+        drawArms(p, a, x, y, fg);
         return;
     }
     if (code == 128 || (code >= 130 && code <= 133) || code == 142 || (code >= 146 && code <= 149))

@@ -17,6 +17,7 @@ struct Arms {
     bool operator==(const Arms&) const = default;
 };
 Arms armsOf(uint8_t code);
+Arms frameArmsOf(uint8_t code);
 
 // Codes whose runs are painted as one stroke: the single and double horizontal lines and
 // the full block.
@@ -40,7 +41,6 @@ class LineGlyphs {
 
   private:
     void drawArms(QPainter& p, Arms a, int x, int y, const QColor& fg) const;
-    void drawFrame(QPainter& p, uint8_t code, int x, int y, const QColor& fg) const;
     void drawSign(QPainter& p, uint8_t code, int x, int y, const QColor& fg) const;
     void hseg(QPainter& p, const QRect& cell, int x0, int x1, int y, const QColor& c) const;
     void vseg(QPainter& p, const QRect& cell, int y0, int y1, int x, const QColor& c) const;
