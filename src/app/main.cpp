@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
     nivex::qt::QtDesktop desktop(&form);
     nivex::qt::QtSettingsStore settings;
 
-    nivex::shell::Session session{switches, console, screen, ui, desktop, settings, menu, {}};
+    nivex::shell::Session session{switches, console, screen, ui, desktop, settings, menu, {}, nullptr, {}};
     session.folders.program = nivex::qt::bytesOf(QCoreApplication::applicationDirPath());
     form.onMenuItem = [&session](const nivex::shell::MenuItem& item) {
         nivex::shell::MenuItemChosen(session, item);

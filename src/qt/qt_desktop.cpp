@@ -1,6 +1,7 @@
 #include "qt/qt_desktop.h"
 
 #include <QDesktopServices>
+#include <QFile>
 #include <QFileInfo>
 #include <QFont>
 #include <QFontDatabase>
@@ -44,6 +45,11 @@ void QtDesktop::showAbout() {
     const QString text = QStringLiteral("NIVEX\n\nDiseño de redes de alcantarillado\nVersión ") +
                          QString::fromLatin1(shell::kVersionText);
     QMessageBox::about(owner_.data(), QStringLiteral("Acerca de"), text);
+}
+
+bool QtDesktop::moveToTrash(const std::string& path) {
+    // File-system paths are native (UTF-8) text, not code-page text.
+    return QFile::moveToTrash(QString::fromStdString(path));
 }
 
 }  // namespace nivex::qt

@@ -20,6 +20,7 @@ class QtDesktop : public ui::Desktop {
     bool registerListingFont(const std::string& path) override;
     ui::OpenResult openDocument(const std::string& path) override;
     void showAbout() override;
+    bool moveToTrash(const std::string& path) override;
 
   private:
     QPointer<QWidget> owner_;

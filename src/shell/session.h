@@ -6,8 +6,10 @@
 #include "console/console.h"
 #include "console/screen.h"
 #include "console/ui_switches.h"
+#include "project/project.h"
 #include "shell/menu_bar.h"
 #include "ui/desktop.h"
+#include "ui/project_dialog.h"
 #include "ui/settings_store.h"
 #include "ui/ui.h"
 
@@ -31,6 +33,8 @@ struct Session {
     ui::SettingsStore& settings;
     MenuBarModel& menu;
     Folders folders;
+    ui::ProjectDialog* projectDialog = nullptr;  // the selection dialog of this run
+    project::Project project;                    // the open sector
 };
 
 }  // namespace nivex::shell

@@ -16,6 +16,8 @@ class Desktop {
     virtual OpenResult openDocument(const std::string& path) = 0;
     // The modal about box.
     virtual void showAbout() = 0;
+    // Moves a file or folder to the user's trash; false when it could not be moved.
+    virtual bool moveToTrash(const std::string& path) = 0;
 };
 
 }  // namespace nivex::ui

@@ -25,6 +25,7 @@ class NullDesktop : public ui::Desktop {
     bool registerListingFont(const std::string&) override { return true; }
     ui::OpenResult openDocument(const std::string&) override { return ui::OpenResult::Opened; }
     void showAbout() override {}
+    bool moveToTrash(const std::string&) override { return false; }
 };
 
 struct FormRig {
@@ -97,7 +98,7 @@ TEST(MainWindow, MenuChoiceWakesTheWaitingMainMenu) {
     ui::MemorySettings settings;
     console::Screen screen(rig.console);
     shell::Session session{rig.switches, rig.console, screen,   rig.ui,
-                           desktop,      settings,    rig.menu, {}};
+                           desktop,      settings,    rig.menu, {}, nullptr, {}};
     rig.form.onMenuItem = [&session](const shell::MenuItem& item) {
         shell::MenuItemChosen(session, item);
     };

@@ -22,6 +22,7 @@ struct NullDesktop : ui::Desktop {
         return open;
     }
     void showAbout() override { ++abouts; }
+    bool moveToTrash(const std::string&) override { return false; }
 };
 
 struct ShellRig {
@@ -30,7 +31,7 @@ struct ShellRig {
     NullDesktop desktop;
     ui::MemorySettings settings;
     MenuBarModel menu;
-    Session session{rig.switches, rig.console, screen, rig.ui, desktop, settings, menu, {}};
+    Session session{rig.switches, rig.console, screen, rig.ui, desktop, settings, menu, {}, nullptr, {}};
 
     std::vector<int> queued() {
         std::vector<int> keys;
