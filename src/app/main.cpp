@@ -11,6 +11,7 @@
 #include "console/ui_switches.h"
 #include "qt/event_pump.h"
 #include "qt/nivex_form.h"
+#include "qt/project_dialog.h"
 #include "qt/qt_desktop.h"
 #include "qt/qt_settings.h"
 #include "qt/qt_text.h"
@@ -47,8 +48,11 @@ int main(int argc, char** argv) {
     nivex::qt::QtDesktop desktop(&form);
     nivex::qt::QtSettingsStore settings;
 
-    nivex::shell::Session session{switches, console, screen, ui, desktop, settings, menu, {}, nullptr, {}};
+    nivex::shell::Session session{switches, console, screen, ui,      desktop,
+                                  settings, menu,    {},     nullptr, {}};
     session.folders.program = nivex::qt::bytesOf(QCoreApplication::applicationDirPath());
+    nivex::qt::QtProjectDialog projectDialog(session, &form);
+    session.projectDialog = &projectDialog;
     form.onMenuItem = [&session](const nivex::shell::MenuItem& item) {
         nivex::shell::MenuItemChosen(session, item);
     };

@@ -13,6 +13,8 @@ class BatchUi : public ui::Ui {
     // yes: questions are answered Yes (the --yes option); otherwise No, or Cancel.
     BatchUi(std::ostream& err, bool yes) : err_(err), yes_(yes) {}
 
+    void setYes(bool yes) { yes_ = yes; }
+
     char showWarning(const std::string& message, const std::string& caption) override;
     char showError(const std::string& message, const std::string& caption) override;
     char askYesNo(const std::string& message, const std::string& caption) override;

@@ -20,6 +20,7 @@ struct UiSwitches {
     bool extraEscape = false;  // one more Esc leaves the current screen
     bool keysInjected = false;
     int16_t mainChoice = 0;
+    std::string mainChoiceText;  // "05": the choice being run, for the listings
 
     // Field entry.
     bool blankZero = false;      // numeric 0 shown as a blank field

@@ -18,11 +18,15 @@ std::string FileNames::path(std::string_view base) const {
     return name;
 }
 
-std::string FileNames::backupFolder() const { return folder_ + "Respaldo " + extension_; }
+std::string FileNames::backupFolder() const {
+    return folder_ + "Respaldo " + extension_;
+}
 std::string FileNames::backupReaches() const {
     return backupFolder() + "/XDXS." + extension_;
 }
-std::string FileNames::backupIndex() const { return backupFolder() + "/XSDC." + extension_; }
+std::string FileNames::backupIndex() const {
+    return backupFolder() + "/XSDC." + extension_;
+}
 
 std::string Selection::subfolderPath() const {
     if (baseFolder.empty()) return subfolderName;

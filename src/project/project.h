@@ -48,9 +48,9 @@ class FileNames {
 
 // The project chosen in the selection dialog; lasts until the next acceptance.
 struct Selection {
-    std::string code;          // two letters, "AB"
-    std::string sector;        // one digit, "0".."9"
-    std::string sectors;       // number of sectors, one digit; "1" for a single sector
+    std::string code;     // two letters, "AB"
+    std::string sector;   // one digit, "0".."9"
+    std::string sectors;  // number of sectors, one digit; "1" for a single sector
     int sectorNumber = 0;
     int sectorCount = 1;
     std::string extension;      // code + sector digit, "AB1"
@@ -69,11 +69,11 @@ struct Project {
     Selection selection;
     FileNames files;
     shell::ControlFile control;
-    shell::ProyectoT header;     // record 0 as last read or written
-    std::string consultant;      // kept from record 0 for the listings (at most 35)
-    std::string baseCaption;     // name, code, sector and design mode
-    std::string caption;         // what the main window shows
-    std::string error;           // the last file error, in Spanish, naming the file
+    shell::ProyectoT header;  // record 0 as last read or written
+    std::string consultant;   // kept from record 0 for the listings (at most 35)
+    std::string baseCaption;  // name, code, sector and design mode
+    std::string caption;      // what the main window shows
+    std::string error;        // the last file error, in Spanish, naming the file
 
     // Opens the sector's control file (creating it empty); false with error() set.
     bool OpenControl();

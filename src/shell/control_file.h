@@ -71,6 +71,7 @@ class ControlFile {
     // Writes record k's buffer.
     bool WriteRecord(int k);
     codec::Bytes& buffer(int k) { return buffers_[static_cast<size_t>(k)]; }
+    const codec::Bytes& buffer(int k) const { return buffers_[static_cast<size_t>(k)]; }
     void ClearBuffers();
 
     const std::string& error() const { return error_; }

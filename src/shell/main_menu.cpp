@@ -4,6 +4,11 @@
 
 #include "console/codepage.h"
 #include "console/keys.h"
+#include "project/project_opening.h"
+#include "project/reach_backup.h"
+#include "shell/gating.h"
+#include "shell/menu_rules.h"
+#include "shell/modules.h"
 
 namespace nivex::shell {
 namespace {
@@ -28,13 +33,56 @@ uint8_t PeekSubKey(console::Console& console) {
     return code;
 }
 
-void RunChoice(Session& s, int16_t choice) {
-    switch (choice) {
-        default:
-            // Modules not yet present return at once: their sub-option key goes with them.
-            s.console.takeKey();
-            break;
+bool AnyControlMissing(const ProyectoT& state) {
+    for (uint8_t done : state.ControlsDone)
+        if (!done) return true;
+    return false;
+}
+
+// Record 0 of the open sector, when the control file holds it.
+void RefreshState(Session& s) {
+    project::Project& p = s.project;
+    if (!p.selection.accepted) return;
+    if (p.OpenControl()) {
+        if (p.control.RecordCount() >= 1 && p.ReadHeader())
+            p.consultant = p.header.Consultant.substr(0, 35);
+        p.CloseControl();
     }
+}
+
+// The design's message files are stale while the network controls are not all passed.
+void RemoveDesignMessages(const project::Project& p) {
+    std::error_code ec;
+    for (const std::string& name : {p.files.evolution(), p.files.deficiencies(), p.files.problems(),
+                                    p.files.rasDeficiencies()})
+        std::filesystem::remove(name, ec);
+}
+
+// Reads main-menu keys until one chooses a module; Alt+Z confirmed ends the program.
+// Returns false when the user leaves.
+bool ReadMainChoice(Session& s) {
+    for (;;) {
+        s.switches.atMainMenu = true;
+        const uint8_t code = static_cast<uint8_t>(s.screen.ReadChoice()[0]);
+        if (code == 0 || code == key::NoKey) continue;
+        if (code == key::AltZ && ConfirmLeave(s.ui)) return false;
+        if (s.switches.menuKeyAccepted) {
+            s.switches.mainChoice = ChoiceOfKey(code);
+            return true;
+        }
+    }
+}
+
+void RunOpening(Session& s) {
+    for (int row = 1; row <= 2; ++row)
+        s.console.clearLegend(row);
+    if (!project::OpenProject(s)) throw console::ProgramExit{};
+    s.screen.ShowLegend(kMainLegend);
+}
+
+std::string ChoiceText(int choice) {
+    std::string text = std::to_string(choice);
+    return text.size() == 1 ? "0" + text : text;
 }
 
 }  // namespace
@@ -44,7 +92,11 @@ bool ConfirmLeave(ui::Ui& ui) {
 }
 
 void RunMainMenu(Session& s) {
+    if (!project::OpenProject(s)) return;
     for (;;) {
+        RefreshState(s);
+        project::Project& p = s.project;
+        ApplyClassItems(s.menu, project::MenuFactsOf(p));
         s.console.clrScr();
         s.console.hideCaret();
         s.switches.blankZero = true;
@@ -52,20 +104,29 @@ void RunMainMenu(Session& s) {
         s.switches.endKeys = "Enter";
         s.switches.mainChoice = 0;
 
-        for (;;) {
-            s.switches.atMainMenu = true;
-            uint8_t code = static_cast<uint8_t>(s.screen.ReadChoice()[0]);
-            if (code == key::AltZ) {
-                if (ConfirmLeave(s.ui)) return;
-            }
-            if (s.switches.menuKeyAccepted) {
-                s.switches.mainChoice = ChoiceOfKey(code);
-                break;
-            }
+        if (!ReadMainChoice(s)) {
+            p.CloseControl();
+            return;
         }
-        PeekSubKey(s.console);
         s.switches.atMainMenu = false;
-        RunChoice(s, s.switches.mainChoice);
+        if (p.selection.sectors != "1") RefreshState(s);
+        const uint8_t subKey = PeekSubKey(s.console);
+        if (AnyControlMissing(p.header)) RemoveDesignMessages(p);
+
+        const int choice = s.switches.mainChoice;
+        const std::string refusal = GateMessage(choice, p.header, p.selection.sectors, subKey);
+        if (!refusal.empty()) {
+            s.console.takeKey();  // the sub-option has nothing to run
+            s.screen.ShowMessageBox(refusal);
+            s.switches.mainChoice = 99;
+            continue;
+        }
+        s.switches.mainChoiceText = ChoiceText(choice);
+        p.CloseControl();
+        if (choice == 0)
+            RunOpening(s);
+        else
+            RunModule(s, choice);
     }
 }
 
@@ -113,9 +174,14 @@ void MenuItemChosen(Session& s, const MenuItem& item) {
         case MenuAction::InjectKeys:
             InjectMenuKeys(s, item.mainKey, item.subKey);
             break;
-        case MenuAction::Open:
+        case MenuAction::Open: {
+            // The dialog lists the folder of the project last accepted.
+            std::error_code ec;
+            if (s.project.selection.accepted)
+                std::filesystem::current_path(s.project.selection.baseFolder, ec);
             InjectMenuKeys(s, item.mainKey, item.subKey);
             break;
+        }
         case MenuAction::ViewManual: {
             auto manual = (std::filesystem::path(s.folders.program) / "Nivex.pdf").string();
             switch (s.desktop.openDocument(manual)) {
@@ -147,8 +213,10 @@ int RunProgram(Session& s, const FolderDefaults& defaults, const std::string& pr
         if (!StartUp(s, defaults, programFiles)) return 1;
         RunMainMenu(s);
     } catch (const console::ProgramExit&) {
-        // The window was closed with the user's consent.
+        // The window was closed, or "Terminar" chosen, with the user's consent.
     }
+    s.project.CloseControl();
+    if (s.project.selection.accepted) project::RemoveDerivedFiles(s.project);
     return 0;
 }
 

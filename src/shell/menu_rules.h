@@ -9,12 +9,12 @@ namespace nivex::shell {
 
 // What the rules look at.
 struct MenuFacts {
-    int designClass = 0;       // 1..9
-    int systemKind = 0;        // contribution type 1..5 (record 0 offset 26)
+    int designClass = 0;               // 1..9
+    int systemKind = 0;                // contribution type 1..5 (record 0 offset 26)
     float energyJunctionDiameter = 0;  // record 0 offset 86; 0: no energy junctions
-    int slopePerDiameter = 2;  // 1 on
-    std::string sector;        // sector digit
-    std::string sectors;       // number of sectors
+    int slopePerDiameter = 2;          // 1 on
+    std::string sector;                // sector digit
+    std::string sectors;               // number of sectors
     bool backupFolderExists = false;
 };
 

@@ -55,7 +55,8 @@ std::optional<std::string> ResolveFolders(ui::SettingsStore& settings,
     if (project.empty() || (!programFiles.empty() && project == oldDefault)) {
         project = defaults.project;
         settings.write(kSettingsKey, "sProyDir", project);
-        entered = enter(project);
+        // A first run makes the default folder, as it does the SWMM and word folders.
+        entered = ensureFolder(project) && enter(project);
     }
     if (!entered) {
         project = folders.start;
@@ -82,6 +83,9 @@ bool StartUp(Session& s, const FolderDefaults& defaults, const std::string& prog
     std::setlocale(LC_NUMERIC, "C");
     s.switches.beepSilenced = true;
 
+    // Nothing but "Archivos" and "Ayuda" may be chosen before a project is open, not even
+    // while the first key is awaited.
+    s.menu.disableAll();
     s.console.readKey();  // the first key or click is discarded
 
     std::error_code ec;

@@ -31,7 +31,8 @@ struct ShellRig {
     NullDesktop desktop;
     ui::MemorySettings settings;
     MenuBarModel menu;
-    Session session{rig.switches, rig.console, screen, rig.ui, desktop, settings, menu, {}, nullptr, {}};
+    Session session{rig.switches, rig.console, screen, rig.ui,  desktop,
+                    settings,     menu,        {},     nullptr, {}};
 
     std::vector<int> queued() {
         std::vector<int> keys;
@@ -129,22 +130,6 @@ TEST(InjectMenuKeys, RefusedWhileAnErrorShowsOrAProcessRuns) {
     EXPECT_TRUE(s.queued().empty());
     EXPECT_EQ(s.rig.ui.last()->caption, "Error");
     EXPECT_NE(s.rig.ui.last()->message.find("proceso en ejecucion"), std::string::npos);
-}
-
-TEST(MainMenu, TypedChoicesAreIgnoredAndAltZAsksBeforeLeaving) {
-    ShellRig s;
-    s.rig.pump.type("5");       // typed: dropped
-    s.rig.pump.key(key::AltZ);  // asked, answered No
-    s.rig.pump.key(key::AltZ);  // asked, answered Yes
-    s.rig.ui.answers = {'N', 'S'};
-    RunMainMenu(s.session);
-    ASSERT_EQ(s.rig.ui.boxes.size(), 2u);
-    EXPECT_EQ(s.rig.ui.boxes[0].message, "Desea abandonar ahora ?");
-    EXPECT_EQ(s.rig.ui.boxes[0].caption, "Salir del Programa");
-    EXPECT_TRUE(s.rig.pump.done());
-    ASSERT_EQ(s.rig.console.legend(1).size(), 1u);
-    EXPECT_EQ(s.rig.console.legend(1)[0].caption, "TERMINAR");
-    EXPECT_TRUE(s.rig.switches.blankZero);
 }
 
 TEST(MainMenu, ManualMissingIsExplained) {

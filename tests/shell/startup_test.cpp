@@ -36,17 +36,25 @@ class FoldersTest : public ::testing::Test {
     ui::MemorySettings settings_;
 };
 
-TEST_F(FoldersTest, EmptyStoreWithoutTheDefaultProjectFolderFallsBackToTheStartFolder) {
+TEST_F(FoldersTest, EmptyStoreMakesTheDefaultFolders) {
     ASSERT_FALSE(ResolveFolders(settings_, defaults_, "", folders_));
-    EXPECT_EQ(folders_.project, folders_.start);
-    EXPECT_EQ(current(), folders_.start);
-    EXPECT_EQ(settings_.read(kSettingsKey, "sProyDir"), folders_.start);
+    EXPECT_EQ(folders_.project, defaults_.project);
+    EXPECT_EQ(current(), fs::canonical(defaults_.project).string());
+    EXPECT_EQ(settings_.read(kSettingsKey, "sProyDir"), defaults_.project);
     EXPECT_EQ(settings_.read(kSettingsKey, "sSWMMdir"), defaults_.swmm);
     EXPECT_EQ(settings_.read(kSettingsKey, "sWordDir"), defaults_.word);
     EXPECT_TRUE(fs::is_directory(defaults_.swmm));
     EXPECT_TRUE(fs::is_directory(defaults_.word));
-    // The project folder is not created: only entered when it exists.
-    EXPECT_FALSE(fs::exists(defaults_.project));
+}
+
+TEST_F(FoldersTest, DefaultProjectFolderThatCannotBeMadeFallsBackToTheStartFolder) {
+    // A file stands where the folder would go.
+    fs::create_directories(fs::path(defaults_.project).parent_path());
+    std::ofstream(defaults_.project) << "x";
+    ASSERT_FALSE(ResolveFolders(settings_, defaults_, "", folders_));
+    EXPECT_EQ(folders_.project, folders_.start);
+    EXPECT_EQ(current(), folders_.start);
+    EXPECT_EQ(settings_.read(kSettingsKey, "sProyDir"), folders_.start);
 }
 
 TEST_F(FoldersTest, EmptyStoreWithTheDefaultProjectFolderUsesIt) {
@@ -106,7 +114,9 @@ TEST_F(FoldersTest, AnotherSwmmFolderStoredDeletesTheWholeKey) {
 TEST_F(FoldersTest, DefaultFolderThatCannotBeCreatedIsReported) {
     // A file where the SWMM folder should be.
     fs::create_directories(home_);
-    { std::ofstream(defaults_.swmm) << "x"; }
+    {
+        std::ofstream(defaults_.swmm) << "x";
+    }
     auto error = ResolveFolders(settings_, defaults_, "", folders_);
     ASSERT_TRUE(error);
     EXPECT_NE(error->find("00 Archivos Swmm"), std::string::npos);

@@ -4,12 +4,21 @@ namespace nivex::testing {
 
 ScriptedPump& ScriptedPump::type(const std::string& keys) {
     for (char c : keys)
-        script_.push_back({false, static_cast<uint8_t>(c)});
+        key(static_cast<uint8_t>(c));
     return *this;
 }
 
 ScriptedPump& ScriptedPump::key(uint8_t code) {
-    script_.push_back({false, code});
+    Step s;
+    s.code = code;
+    script_.push_back(std::move(s));
+    return *this;
+}
+
+ScriptedPump& ScriptedPump::call(std::function<void()> action) {
+    Step s;
+    s.action = std::move(action);
+    script_.push_back(std::move(s));
     return *this;
 }
 
@@ -28,10 +37,13 @@ void ScriptedPump::waitForInput() {
     if (script_.empty()) throw ScriptExhausted();
     Step s = script_.front();
     script_.pop_front();
-    if (s.isClick)
+    if (s.action) {
+        s.action();
+    } else if (s.isClick) {
         console_.mouseDown(s.column, s.row, s.button);
-    else
+    } else {
         console_.pushKey(s.code);
+    }
 }
 
 char ScriptedUi::showWarning(const std::string& m, const std::string& c) {

@@ -3,6 +3,7 @@
 // a user-interface double that records every box and answers from a list.
 
 #include <deque>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -27,6 +28,9 @@ class ScriptedPump : public console::EventPump {
     ScriptedPump& key(uint8_t code);
     // A click on a cell (0-based) when the screen next waits.
     ScriptedPump& click(int column, int row, int button = -1);
+    // Something the user does outside the console when the screen next waits, such as
+    // choosing a menu-bar item.
+    ScriptedPump& call(std::function<void()> action);
     bool done() const { return script_.empty(); }
     int beeps() const { return beeps_; }
     int waits() const { return waits_; }
@@ -41,6 +45,7 @@ class ScriptedPump : public console::EventPump {
         bool isClick = false;
         uint8_t code = 0;
         int column = 0, row = 0, button = -1;
+        std::function<void()> action;
     };
     console::Console& console_;
     std::deque<Step> script_;
