@@ -50,7 +50,8 @@ int main(int argc, char** argv) {
 
     nivex::shell::Session session{switches, console, screen, ui,      desktop,
                                   settings, menu,    {},     nullptr, {}};
-    session.folders.program = nivex::qt::bytesOf(QCoreApplication::applicationDirPath());
+    // Paths are native (UTF-8) text throughout.
+    session.folders.program = QCoreApplication::applicationDirPath().toStdString();
     nivex::qt::QtProjectDialog projectDialog(session, &form);
     session.projectDialog = &projectDialog;
     form.onMenuItem = [&session](const nivex::shell::MenuItem& item) {
@@ -60,8 +61,7 @@ int main(int argc, char** argv) {
     form.onLeave = [&pump] { pump.requestExit(); };
     form.showMaximized();
 
-    const auto defaults =
-        nivex::shell::FolderDefaults::underHome(nivex::qt::bytesOf(QDir::homePath()));
+    const auto defaults = nivex::shell::FolderDefaults::underHome(QDir::homePath().toStdString());
     const std::string programFiles = qEnvironmentVariable("ProgramFiles").toStdString();
     try {
         return nivex::shell::RunProgram(session, defaults, programFiles);

@@ -14,7 +14,7 @@
 namespace nivex::qt {
 
 bool QtDesktop::registerListingFont(const std::string& path) {
-    const QString file = qtext(path);
+    const QString file = QString::fromStdString(path);  // paths are native text
     if (!QFileInfo::exists(file)) return false;
     // Earlier registrations go first, so the file is registered exactly once.
     for (int id : fonts_)
@@ -34,7 +34,7 @@ bool QtDesktop::registerListingFont(const std::string& path) {
 }
 
 ui::OpenResult QtDesktop::openDocument(const std::string& path) {
-    const QFileInfo file(qtext(path));
+    const QFileInfo file(QString::fromStdString(path));
     if (!file.exists()) return ui::OpenResult::FileMissing;
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(file.absoluteFilePath())))
         return ui::OpenResult::NoProgram;

@@ -47,7 +47,8 @@ std::string QtSettingsStore::read(const std::string& keyPath, const std::string&
     GroupScope scope(*settings_, groupOf(keyPath));
     const QString key = storedName(qtext(name));
     if (key.isEmpty()) return {};
-    return bytesOf(settings_->value(key).toString());
+    // The values are folder names: native (UTF-8) text like every path of the program.
+    return settings_->value(key).toString().toStdString();
 }
 
 void QtSettingsStore::write(const std::string& keyPath, const std::string& name,
@@ -57,7 +58,7 @@ void QtSettingsStore::write(const std::string& keyPath, const std::string& name,
         // One value per name whatever its spelling.
         for (QString old = storedName(qtext(name)); !old.isEmpty(); old = storedName(qtext(name)))
             settings_->remove(old);
-        settings_->setValue(qtext(name), qtext(value));
+        settings_->setValue(qtext(name), QString::fromStdString(value));
     }
     settings_->sync();  // a failed write is skipped silently
 }
