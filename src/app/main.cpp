@@ -48,8 +48,7 @@ int main(int argc, char** argv) {
     nivex::qt::QtDesktop desktop(&form);
     nivex::qt::QtSettingsStore settings;
 
-    nivex::shell::Session session{switches, console, screen, ui,      desktop,
-                                  settings, menu,    {},     nullptr, {}};
+    nivex::shell::Session session{switches, console, screen, ui, desktop, settings, menu};
     // Paths are native (UTF-8) text throughout.
     session.folders.program = QCoreApplication::applicationDirPath().toStdString();
     nivex::qt::QtProjectDialog projectDialog(session, &form);

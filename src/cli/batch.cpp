@@ -82,7 +82,7 @@ struct BatchSession {
     BatchDesktop desktop;
     ui::MemorySettings settings;
     shell::MenuBarModel menu;
-    shell::Session session{switches, console, screen, ui, desktop, settings, menu, {}, nullptr, {}};
+    shell::Session session{switches, console, screen, ui, desktop, settings, menu};
 
     BatchSession(std::ostream& err, bool yes) : ui(err, yes) {
         switches.beepSilenced = true;

@@ -6,9 +6,12 @@
 #include "console/console.h"
 #include "console/screen.h"
 #include "console/ui_switches.h"
+#include "listings/listing_state.h"
 #include "project/project.h"
 #include "shell/menu_bar.h"
 #include "ui/desktop.h"
+#include "ui/listing_viewer.h"
+#include "ui/progress.h"
 #include "ui/project_dialog.h"
 #include "ui/settings_store.h"
 #include "ui/ui.h"
@@ -25,6 +28,16 @@ struct Folders {
 };
 
 struct Session {
+    Session(UiSwitches& switches, console::Console& console, console::Screen& screen, ui::Ui& ui,
+            ui::Desktop& desktop, ui::SettingsStore& settings, MenuBarModel& menu)
+        : switches(switches),
+          console(console),
+          screen(screen),
+          ui(ui),
+          desktop(desktop),
+          settings(settings),
+          menu(menu) {}
+
     UiSwitches& switches;
     console::Console& console;
     console::Screen& screen;
@@ -33,8 +46,14 @@ struct Session {
     ui::SettingsStore& settings;
     MenuBarModel& menu;
     Folders folders;
-    ui::ProjectDialog* projectDialog = nullptr;  // the selection dialog of this run
-    project::Project project;                    // the open sector
+    // Windows of the desktop program; a batch run or a test sets its own or none.
+    ui::ProjectDialog* projectDialog = nullptr;
+    ui::ListingViewer* viewer = nullptr;
+    ui::Progress* progress = nullptr;
+
+    project::Project project;        // the open sector
+    listings::ListingState listing;  // the listing being written
+    listings::ViewerState viewerState;
 };
 
 }  // namespace nivex::shell

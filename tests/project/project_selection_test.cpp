@@ -116,8 +116,7 @@ class ProjectSelectionTest : public ::testing::Test {
     TrashDesktop desktop;
     ui::MemorySettings settings;
     shell::MenuBarModel menu;
-    shell::Session session{rig.switches, rig.console, screen, rig.ui,  desktop,
-                           settings,     menu,        {},     nullptr, {}};
+    shell::Session session{rig.switches, rig.console, screen, rig.ui, desktop, settings, menu};
     ProjectSelection selection{session, session.project};
 };
 

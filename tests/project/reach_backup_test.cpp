@@ -44,8 +44,7 @@ struct Rig {
     NullDesktop desktop;
     ui::MemorySettings settings;
     shell::MenuBarModel menu;
-    shell::Session s{rig.switches, rig.console, screen, rig.ui,  desktop,
-                     settings,     menu,        {},     nullptr, {}};
+    shell::Session s{rig.switches, rig.console, screen, rig.ui, desktop, settings, menu};
     fs::path dir;
     Project& p = s.project;
 

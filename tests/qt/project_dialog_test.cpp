@@ -49,7 +49,7 @@ struct DialogRig {
     NullDesktop desktop;
     ui::MemorySettings settings;
     shell::MenuBarModel menu;
-    shell::Session session{switches, console, screen, ui, desktop, settings, menu, {}, nullptr, {}};
+    shell::Session session{switches, console, screen, ui, desktop, settings, menu};
     project::ProjectSelection selection{session, session.project};
 
     DialogRig() {

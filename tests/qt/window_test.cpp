@@ -97,8 +97,7 @@ TEST(MainWindow, MenuChoiceWakesTheWaitingMainMenu) {
     NullDesktop desktop;
     ui::MemorySettings settings;
     console::Screen screen(rig.console);
-    shell::Session session{rig.switches, rig.console, screen, rig.ui,  desktop,
-                           settings,     rig.menu,    {},     nullptr, {}};
+    shell::Session session{rig.switches, rig.console, screen, rig.ui, desktop, settings, rig.menu};
     rig.form.onMenuItem = [&session](const shell::MenuItem& item) {
         shell::MenuItemChosen(session, item);
     };

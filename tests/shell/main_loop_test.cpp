@@ -31,8 +31,7 @@ struct LoopRig {
     NoDesktop desktop;
     ui::MemorySettings settings;
     MenuBarModel menu;
-    Session session{rig.switches, rig.console, screen, rig.ui,  desktop,
-                    settings,     menu,        {},     nullptr, {}};
+    Session session{rig.switches, rig.console, screen, rig.ui, desktop, settings, menu};
     AcceptingDialog dialog;
 
     explicit LoopRig(const std::string& sectors = "1", const std::string& extension = "AB1")

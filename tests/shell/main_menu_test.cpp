@@ -31,8 +31,7 @@ struct ShellRig {
     NullDesktop desktop;
     ui::MemorySettings settings;
     MenuBarModel menu;
-    Session session{rig.switches, rig.console, screen, rig.ui,  desktop,
-                    settings,     menu,        {},     nullptr, {}};
+    Session session{rig.switches, rig.console, screen, rig.ui, desktop, settings, menu};
 
     std::vector<int> queued() {
         std::vector<int> keys;
