@@ -1,19 +1,11 @@
 #include "cli/batch.h"
 
 #include <filesystem>
-#include <map>
 #include <ostream>
 
-#include "cli/batch_desktop.h"
-#include "cli/batch_ui.h"
+#include "cli/batch_context.h"
 #include "console/codepage.h"
-#include "console/console.h"
-#include "console/screen.h"
-#include "project/project_rename.h"
 #include "project/project_selection.h"
-#include "project/reach_backup.h"
-#include "shell/menu_bar.h"
-#include "shell/session.h"
 #include "shell/startup.h"
 
 namespace nivex::cli {
@@ -33,31 +25,45 @@ void PrintHelp(std::ostream& out) {
            "  new [--name TEXTO] [--sectors N]  crea o abre el sector de un proyecto\n"
            "  info                              estado del sector (lineas clave: valor)\n"
            "  list-projects                     lineas de la lista de proyectos\n"
-           "  restore-backup                    recupera el archivo de tramos original\n";
+           "  restore-backup                    recupera el archivo de tramos original\n"
+           "  show ARCHIVO                      un listado como lo muestra el visor\n"
+           "  print ARCHIVO --pdf SALIDA.pdf    imprime un listado en un archivo PDF\n"
+           "  list CLAVE [--from N] [--to N] [--min-size MM] [--out ARCHIVO] [--pdf ARCHIVO]\n"
+           "                                    escribe un listado del sector (CLAVE: la\n"
+           "                                    opcion y la subopcion del menu, p. ej. 4A);\n"
+           "                                    sin --out ni --pdf lo muestra como el visor\n";
 }
 
-struct Options {
-    std::string projects;
-    std::string project;
-    std::string verb;
-    std::string name;
-    std::string sectors;
-    bool yes = false;
+struct Verb {
+    const char* name;
+    int (*run)(Batch&);
+};
+
+const Verb kVerbs[] = {
+    {"new", VerbNew},
+    {"info", VerbInfo},
+    {"list-projects", VerbListProjects},
+    {"restore-backup", VerbRestoreBackup},
+    {"show", VerbShow},
+    {"print", VerbPrint},
+    {"list", VerbList},
 };
 
 bool Parse(const std::vector<std::string>& args, Options& o, std::ostream& err) {
-    std::map<std::string, std::string*> valued = {{"--projects", &o.projects},
-                                                  {"--project", &o.project},
-                                                  {"--name", &o.name},
-                                                  {"--sectors", &o.sectors}};
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (auto it = valued.find(a); it != valued.end()) {
+        if (TakesValue(a)) {
             if (i + 1 >= args.size()) {
                 err << "Error: falta el valor de " << a << '\n';
                 return false;
             }
-            *it->second = args[++i];
+            const std::string& v = args[++i];
+            if (a == "--projects")
+                o.projects = v;
+            else if (a == "--project")
+                o.project = v;
+            else
+                o.values[a] = v;
         } else if (a == "--yes") {
             o.yes = true;
         } else if (!a.empty() && a[0] == '-') {
@@ -66,30 +72,11 @@ bool Parse(const std::vector<std::string>& args, Options& o, std::ostream& err) 
         } else if (o.verb.empty()) {
             o.verb = a;
         } else {
-            err << "Error: argumento de mas: " << a << '\n';
-            return false;
+            o.operands.push_back(a);
         }
     }
     return true;
 }
-
-// One batch run's console, boxes and project: what the screens would have.
-struct BatchSession {
-    UiSwitches switches;
-    BatchUi ui;
-    console::Console console{switches, ui};
-    console::Screen screen{console};
-    BatchDesktop desktop;
-    ui::MemorySettings settings;
-    shell::MenuBarModel menu;
-    shell::Session session{switches, console, screen, ui, desktop, settings, menu};
-
-    BatchSession(std::ostream& err, bool yes) : ui(err, yes) {
-        switches.beepSilenced = true;
-        std::error_code ec;
-        session.folders.start = std::filesystem::current_path(ec).string();
-    }
-};
 
 // "AB1" into the dialog's fields; false when it is not two letters and a digit.
 bool FieldsOf(const std::string& code, const std::string& sectors,
@@ -111,133 +98,84 @@ bool FieldsOf(const std::string& code, const std::string& sectors,
     return true;
 }
 
-class Runner {
-  public:
-    Runner(const Options& o, std::ostream& out, std::ostream& err)
-        : o_(o), out_(out), err_(err), batch_(err, o.yes) {}
-
-    int run() {
-        if (o_.verb == "list-projects") return listProjects();
-        if (o_.verb == "new") return openSector(true);
-        if (o_.verb == "info") return info();
-        if (o_.verb == "restore-backup") return restoreBackup();
-        err_ << "Error: verbo desconocido: " << o_.verb << '\n';
-        return 2;
+// The base folder listed as the dialog lists it.
+bool ListBase(Batch& b, project::ProjectSelection& selection) {
+    const std::string& base = b.options.projects;
+    if (base.empty()) {
+        b.err << "Error: falta --projects CARPETA\n";
+        return false;
     }
-
-  private:
-    // The base folder listed as the dialog lists it.
-    bool list(project::ProjectSelection& selection) {
-        if (o_.projects.empty()) {
-            err_ << "Error: falta --projects CARPETA\n";
+    b.session.folders.project = base;
+    switch (selection.List(base)) {
+        case project::ListOutcome::Listed:
+            return true;
+        case project::ListOutcome::FolderMissing:
+            b.err << "ERROR... No existe ese directorio: " << base << '\n';
             return false;
-        }
-        batch_.session.folders.project = o_.projects;
-        switch (selection.List(o_.projects)) {
-            case project::ListOutcome::Listed:
-                return true;
-            case project::ListOutcome::FolderMissing:
-                err_ << "ERROR... No existe ese directorio: " << o_.projects << '\n';
-                return false;
-            case project::ListOutcome::Duplicate:
-                return false;  // the box has been printed
-        }
-        return false;
+        case project::ListOutcome::Duplicate:
+            return false;  // the box has been printed
     }
+    return false;
+}
 
-    int listProjects() {
-        project::ProjectSelection selection(batch_.session, batch_.session.project);
-        if (!list(selection)) return 1;
-        for (const std::string& line : selection.lines())
-            out_ << toUtf8(line) << '\n';
-        return 0;
-    }
-
-    // Accepts the sector as "Aceptar" does. create: a sector that does not exist yet
-    // may be made.
-    int openSector(bool create) {
-        project::SelectionFields fields;
-        if (!FieldsOf(o_.project, o_.sectors, fields)) {
-            err_ << "Error: --project debe ser dos letras y el digito del sector (AB1)\n";
-            return 1;
+bool SectorExists(const project::ProjectSelection& selection, const project::SelectionFields& f) {
+    for (const auto& entry : selection.entries())
+        if (entry.extension.substr(0, 2) == f.code) {
+            std::error_code ec;
+            const auto folder = std::filesystem::path(selection.baseFolder()) / entry.folder;
+            return std::filesystem::exists(folder / ("XSDA." + f.code + f.sector), ec);
         }
-        project::ProjectSelection selection(batch_.session, batch_.session.project);
-        if (!list(selection)) return 1;
-        if (!create && !exists(selection, fields)) {
-            err_ << "Error: no existe el proyecto " << fields.code << fields.sector << " en "
-                 << o_.projects << '\n';
-            return 1;
-        }
-        if (selection.Accept(fields) != 'S') {
-            err_ << "Error: el proyecto " << fields.code << fields.sector << " no fue aceptado\n";
-            return 1;
-        }
-        if (create && !o_.name.empty()) {
-            project::Project& p = batch_.session.project;
-            if (!project::RenameProject(p, cp(o_.name))) {
-                err_ << toUtf8(p.error) << '\n';
-                return 1;
-            }
-        }
-        return 0;
-    }
-
-    static bool exists(const project::ProjectSelection& selection,
-                       const project::SelectionFields& f) {
-        for (const auto& entry : selection.entries())
-            if (entry.extension.substr(0, 2) == f.code) {
-                std::error_code ec;
-                const auto folder = std::filesystem::path(selection.baseFolder()) / entry.folder;
-                return std::filesystem::exists(folder / ("XSDA." + f.code + f.sector), ec);
-            }
-        return false;
-    }
-
-    int info() {
-        batch_.ui.setYes(true);
-        if (int rc = openSector(false)) return rc;
-        const project::Project& p = batch_.session.project;
-        const shell::ProyectoT& h = p.header;
-        auto digits = [](const std::array<uint8_t, 4>& flags) {
-            std::string text;
-            for (uint8_t f : flags)
-                text += static_cast<char>('0' + (f ? 1 : 0));
-            return text;
-        };
-        out_ << "codigo: " << p.selection.code << '\n'
-             << "sector: " << p.selection.sector << '\n'
-             << "sectores: " << p.selection.sectors << '\n'
-             << "proyecto: " << toUtf8(h.ProjectName) << '\n'
-             << "clase: " << h.DesignClass << '\n'
-             << "tramos: " << h.ReachCount << '\n'
-             << "controles: " << digits(h.ControlsDone) << '\n'
-             << "etapas: " << digits(h.StageDone) << '\n'
-             << "caption: " << toUtf8(p.caption) << '\n';
-        return 0;
-    }
-
-    int restoreBackup() {
-        batch_.ui.setYes(true);  // the sector itself opens without asking
-        if (int rc = openSector(false)) return rc;
-        batch_.ui.setYes(o_.yes);
-        const project::Project& p = batch_.session.project;
-        const bool hadBackup = p.BackupFolderExists();
-        if (!project::RestoreReachBackup(batch_.session)) return 1;
-        if (!hadBackup) return 1;  // "No existe respaldo del archivo original"
-        if (p.BackupFolderExists()) {
-            err_ << "Error: no se recupero el archivo original (respuesta N)\n";
-            return 1;
-        }
-        return 0;
-    }
-
-    const Options& o_;
-    std::ostream& out_;
-    std::ostream& err_;
-    BatchSession batch_;
-};
+    return false;
+}
 
 }  // namespace
+
+bool TakesValue(const std::string& option) {
+    for (const char* o : {"--projects", "--project", "--name", "--sectors", "--pdf", "--out",
+                          "--from", "--to", "--min-size"})
+        if (option == o) return true;
+    return false;
+}
+
+Batch::Batch(const Options& o, std::ostream& out_, std::ostream& err_)
+    : options(o),
+      out(out_),
+      err(err_),
+      ui(err_, o.yes),
+      console(switches, ui),
+      screen(console),
+      session(switches, console, screen, ui, desktop, settings, menu) {
+    switches.beepSilenced = true;
+    std::error_code ec;
+    session.folders.start = std::filesystem::current_path(ec).string();
+}
+
+int Batch::Fail(const std::string& message) {
+    err << message << '\n';
+    return 1;
+}
+
+int Batch::OpenSector(bool create) {
+    project::SelectionFields fields;
+    if (!FieldsOf(options.project, options.value("--sectors"), fields))
+        return Fail("Error: --project debe ser dos letras y el digito del sector (AB1)");
+    project::ProjectSelection selection(session, session.project);
+    if (!ListBase(*this, selection)) return 1;
+    if (!create && !SectorExists(selection, fields))
+        return Fail("Error: no existe el proyecto " + fields.code + fields.sector + " en " +
+                    options.projects);
+    if (selection.Accept(fields) != 'S')
+        return Fail("Error: el proyecto " + fields.code + fields.sector + " no fue aceptado");
+    return 0;
+}
+
+int VerbListProjects(Batch& b) {
+    project::ProjectSelection selection(b.session, b.session.project);
+    if (!ListBase(b, selection)) return 1;
+    for (const std::string& line : selection.lines())
+        b.out << toUtf8(line) << '\n';
+    return 0;
+}
 
 int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (args.empty()) {
@@ -264,18 +202,22 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
         while (options.projects.size() > 1 && options.projects.back() == '/')
             options.projects.pop_back();
     }
-    if (options.verb.empty()) {
-        err << "Error: falta el verbo\n";
+    const Verb* verb = nullptr;
+    for (const Verb& v : kVerbs)
+        if (options.verb == v.name) verb = &v;
+    if (!verb) {
+        err << "Error: verbo desconocido: " << (options.verb.empty() ? "(ninguno)" : options.verb)
+            << '\n';
         return 2;
     }
-    const std::string start = [] {
-        std::error_code ec;
-        return std::filesystem::current_path(ec).string();
-    }();
-    Runner runner(options, out, err);
-    const int rc = runner.run();
-    // Accepting a project makes its folder current; a batch caller keeps its own.
     std::error_code ec;
+    const auto start = std::filesystem::current_path(ec);
+    int rc;
+    {
+        Batch batch(options, out, err);
+        rc = verb->run(batch);
+    }
+    // Accepting a project makes its folder current; a batch caller keeps its own.
     std::filesystem::current_path(start, ec);
     return rc;
 }

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "listings/text_file.h"
+
 namespace nivex::listings {
 
 struct ListingState {
@@ -16,6 +18,16 @@ struct ListingState {
     // The line being built (code-page bytes, at most 255) and its current column, 1-based.
     std::string line;
     int column = 1;
+
+    // Where the listing operations write: "LPT", or "LPTD" while skipping sheets.
+    TextFile file;
+
+    // A run without a keyboard (nivex-batch) gives the range and the minimum size on its
+    // command line: the sheet-range box then takes them without showing itself.
+    bool rangePreset = false;
+    int presetFirst = 0;
+    int presetLast = 0;
+    int presetSize = -1;  // -1: the box's own starting size
 };
 
 // What the listing viewer keeps for the whole run.

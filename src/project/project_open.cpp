@@ -2,18 +2,17 @@
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 
 #include "console/codepage.h"
 #include "project/project_list.h"
+#include "specs/spec_store.h"
 
 namespace nivex::project {
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kHeaderRecord = 0;
-constexpr int kLastRecord = shell::kControlRecords - 1;
-constexpr size_t kTopologyModeOffset = 424;  // record 5, i16
 constexpr int kModeManualOnly = 1;
 constexpr const char* kNewProjectName = "Proyecto Nuevo";
 
@@ -29,35 +28,43 @@ bool writeHeader(Project& p) {
     return false;
 }
 
-bool loadExisting(Project& p, int records) {
-    const int present = std::min(records, shell::kControlRecords);
-    for (int k = 0; k < present; ++k)
-        if (!p.control.ReadRecord(k)) return fail(p);
-    for (int k = present; k <= kLastRecord; ++k) {
-        std::fill(p.control.buffer(k).begin(), p.control.buffer(k).end(), 0);
-        if (!p.control.WriteRecord(k)) return fail(p);
+bool loadExisting(Project& p) {
+    // Reads what the file holds (never past its end), repairs the set and writes back
+    // every record a repair touched or that was missing.
+    std::string error;
+    if (!specs::LoadSpecifications(p.control, p.header, p.espec, &error)) {
+        p.error = cp(error);
+        return false;
     }
-    shell::Decode(p.control.buffer(kHeaderRecord), p.header);  // an empty 338 reads as zeros
     return writeHeader(p);
 }
 
 bool initialiseNew(Project& p) {
-    p.control.ClearBuffers();
     p.header = shell::ProyectoT{};
     if (p.selection.sector == "0" || p.selection.sector == "1")
         p.header.ProjectName = kNewProjectName;
-    if (!shell::Encode(p.header, p.control.buffer(kHeaderRecord))) {
-        p.error = "Un valor del registro 0 no cabe en su campo: " + cp(p.files.control());
-        return false;
-    }
-    for (int k = 0; k <= kLastRecord; ++k)
-        if (!p.control.WriteRecord(k)) return fail(p);
+    if (!specs::InitialiseSpecifications(p.control, p.header, p.espec)) return fail(p);
     return true;
 }
 
-int topologyMode(Project& p) {
-    int mode = codec::I16(p.control.buffer(kLastRecord), kTopologyModeOffset);
+int topologyMode(const Project& p) {
+    const int mode = p.espec.TopologyMode;
     return mode >= 1 && mode <= 3 ? mode : kModeManualOnly;
+}
+
+// The six records of another sector's control file, read without opening it for writing.
+bool ReadOtherSector(const std::string& path, shell::ProyectoT& header, specs::EspecT& e) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    codec::Bytes record(shell::kControlRecordSize);
+    for (int k = 0; k < shell::kControlRecords; ++k) {
+        if (!in.read(reinterpret_cast<char*>(record.data()),
+                     static_cast<std::streamsize>(record.size())))
+            return k > 0;  // what the file holds; the rest keeps its defaults
+        if (k == 0) shell::Decode(record, header);
+        specs::Decode(k, record, e);
+    }
+    return true;
 }
 
 }  // namespace
@@ -67,7 +74,7 @@ bool LoadControl(Project& p, bool& empty) {
     if (!p.OpenControl()) return fail(p);
     const int records = p.control.RecordCount();
     empty = records == 0;
-    bool ok = empty ? initialiseNew(p) : loadExisting(p, records);
+    bool ok = empty ? initialiseNew(p) : loadExisting(p);
     if (!ok) return false;
     return TakeSectorOneData(p);
 }
@@ -81,12 +88,28 @@ void ShareWithSectorOne(const shell::ProyectoT& one, shell::ProyectoT& header) {
     header.Entity = one.Entity;
 }
 
+void ShareWithSectorOne(const specs::EspecT& one, specs::EspecT& e) {
+    e.SystemKind = one.SystemKind;
+    e.Diameters = one.Diameters;
+    e.DiameterCopy = one.DiameterCopy;
+    e.MinimumSlopes = one.MinimumSlopes;
+    e.DiameterCount = one.DiameterCount;
+    e.SectionCount = one.SectionCount;
+    e.RangeTexts = one.RangeTexts;
+    e.Manhole120Diameter = one.Manhole120Diameter;
+    e.Manhole180Diameter = one.Manhole180Diameter;
+}
+
 bool TakeSectorOneData(Project& p) {
     if (p.selection.sectorNumber < 2) return true;
-    shell::ProyectoT one;
-    if (!ReadHeaderOnly(p.files.folder() + "XSDA." + p.selection.code + "1", one)) return true;
-    ShareWithSectorOne(one, p.header);
-    return writeHeader(p);
+    shell::ProyectoT oneHeader;
+    specs::EspecT one = specs::DefaultEspec();
+    if (!ReadOtherSector(p.files.folder() + "XSDA." + p.selection.code + "1", oneHeader, one))
+        return true;
+    ShareWithSectorOne(oneHeader, p.header);
+    ShareWithSectorOne(one, p.espec);
+    if (specs::SaveRecords(p.control, p.header, p.espec, {1, 3, 5})) return true;
+    return fail(p);
 }
 
 std::string ConfirmationText(const Project& p) {

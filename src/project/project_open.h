@@ -1,24 +1,29 @@
 #pragma once
-// Opening the chosen sector's control file: loading an existing
-// project, initialising a new one, the texts sectors 2 to 9 share with sector 1, the
-// confirmation question and the window captions.
+// Opening the chosen sector's control file: loading an existing project, initialising a
+// new one, what sectors 2 to 9 share with sector 1, the confirmation question and the
+// window captions.
 
 #include <string>
 
 #include "project/project.h"
+#include "specs/espec.h"
 
 namespace nivex::project {
 
 // Opens the control file of p.files and loads it: an existing project reads its records
-// (the missing ones are written zeroed) and has offset 338 repaired; an empty file gets
-// the six records of a new project. empty tells which. False with p.error set; the
+// into the header and the specification set, repaired (missing and repaired records are
+// written back); an empty file gets the six records of a new project with every
+// default. empty tells which. False with p.error set; the
 // file is then left open for the caller to close.
 bool LoadControl(Project& p, bool& empty);
 
 // What a sector 2 to 9 takes from sector 1 (the identity texts).
 void ShareWithSectorOne(const shell::ProyectoT& sectorOne, shell::ProyectoT& header);
-// Sectors 2 to 9: reads sector 1's record 0 from disk, shares it and writes record 0.
-// Nothing happens for the other sectors or when sector 1 holds no record.
+// ... and the tables they use from it: the system kind, the commercial diameters, the
+// depth ranges and the manhole limits.
+void ShareWithSectorOne(const specs::EspecT& sectorOne, specs::EspecT& e);
+// Sectors 2 to 9: reads sector 1's records from disk, shares them and writes records 0,
+// 1, 3 and 5. Nothing happens for the other sectors or when sector 1 holds no record.
 bool TakeSectorOneData(Project& p);
 
 // The text of the Yes/No confirmation ("\r\n" between its lines).

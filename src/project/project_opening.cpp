@@ -3,14 +3,6 @@
 #include "project/project_selection.h"
 
 namespace nivex::project {
-namespace {
-
-// Specification values of record 0 that the menu bar looks at.
-constexpr size_t kSystemKindOffset = 26;
-constexpr size_t kEnergyJunctionOffset = 86;
-
-}  // namespace
-
 shell::MenuFacts MenuFactsOf(const Project& p) {
     shell::MenuFacts facts;
     facts.designClass = p.header.DesignClass;
@@ -18,9 +10,8 @@ shell::MenuFacts MenuFactsOf(const Project& p) {
     facts.sector = p.selection.sector;
     facts.sectors = p.selection.sectors;
     facts.backupFolderExists = p.BackupFolderExists();
-    const codec::Bytes& record = p.control.buffer(0);
-    facts.systemKind = codec::I16(record, kSystemKindOffset);
-    facts.energyJunctionDiameter = codec::F32(record, kEnergyJunctionOffset);
+    facts.systemKind = p.espec.SystemKind;
+    facts.energyJunctionDiameter = p.espec.EnergyJunctionDiameter;
     return facts;
 }
 

@@ -9,6 +9,7 @@
 #include "listings/listing_state.h"
 #include "project/project.h"
 #include "shell/menu_bar.h"
+#include "ui/configuration_dialog.h"
 #include "ui/desktop.h"
 #include "ui/listing_viewer.h"
 #include "ui/progress.h"
@@ -48,6 +49,7 @@ struct Session {
     Folders folders;
     // Windows of the desktop program; a batch run or a test sets its own or none.
     ui::ProjectDialog* projectDialog = nullptr;
+    ui::ConfigurationDialog* configDialog = nullptr;
     ui::ListingViewer* viewer = nullptr;
     ui::Progress* progress = nullptr;
 

@@ -1,4 +1,5 @@
 #include "project/project_selection.h"
+#include "specs/espec.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -94,10 +95,20 @@ class ProjectSelectionTest : public ::testing::Test {
     fs::path Control(const std::string& folder, const std::string& ext, const shell::ProyectoT& p,
                      int records = shell::kControlRecords) {
         fs::create_directories(base_ / folder);
+        // The records a program run writes: the header and the default specifications.
         Bytes file(static_cast<size_t>(records) * shell::kControlRecordSize);
-        Bytes r0(shell::kControlRecordSize);
-        EXPECT_TRUE(shell::Encode(p, r0));
-        std::copy(r0.begin(), r0.end(), file.begin());
+        shell::ProyectoT header = p;
+        specs::EspecT defaults = specs::DefaultEspec();
+        if (header.DesignClass == 0) header.DesignClass = 2;  // as a new project starts
+        defaults.SystemKind = specs::SystemKindOfClass(header.DesignClass);
+        for (int k = 0; k < records; ++k) {
+            Bytes r(shell::kControlRecordSize);
+            if (k == 0) {
+                EXPECT_TRUE(shell::Encode(header, r));
+            }
+            EXPECT_TRUE(specs::Encode(k, defaults, r));
+            std::copy(r.begin(), r.end(), file.begin() + k * shell::kControlRecordSize);
+        }
         const fs::path path = base_ / folder / ("XSDA." + ext);
         WriteBytes(path, file);
         return path;
@@ -272,7 +283,8 @@ TEST_F(ProjectSelectionTest, NewCodeAcceptedWritesSixDefaultRecordsAndOpens) {
     EXPECT_EQ(h.ProjectName, "Proyecto Nuevo");
     EXPECT_EQ(h.Reserved338, "0000000000");
     EXPECT_EQ(h.DesignAlternative, -1.0f);
-    EXPECT_EQ(std::count(bytes.begin() + 512, bytes.end(), 0), 3072 - 512);
+    // The specification defaults fill the other records: the commercial diameters, say.
+    EXPECT_EQ(codec::F32(Bytes(bytes.begin() + 3 * 512, bytes.begin() + 4 * 512), 120), 145.0f);
 
     // Record 5 holds no topology mode: "Solo Manual", which reads the alternative as 0.
     const std::string base =
@@ -386,8 +398,6 @@ TEST_F(ProjectSelectionTest, AShortControlFileIsReadToItsEndAndCompletedToSixRec
     const fs::path control = Control("AB-Centro", "AB1", Named("Centro"), 2);
     Bytes bytes = ReadBytes(control);
     bytes[338] = 0;  // offset 338 empty: repaired to "0000000000"
-    for (size_t i = 512; i < 1024; ++i)
-        bytes[i] = static_cast<uint8_t>(i);
     WriteBytes(control, bytes);
     ASSERT_EQ(selection.List(base_.string()), ListOutcome::Listed);
 
@@ -399,7 +409,13 @@ TEST_F(ProjectSelectionTest, AShortControlFileIsReadToItsEndAndCompletedToSixRec
     EXPECT_EQ(HeaderOf(control).Reserved338, "0000000000");
     EXPECT_EQ(after[338], 10);
     EXPECT_TRUE(std::equal(bytes.begin() + 512, bytes.end(), after.begin() + 512));
-    EXPECT_EQ(std::count(after.begin() + 1024, after.end(), 0), 2048);
+    // The missing records are completed with the defaults, not left as zeros.
+    const specs::EspecT defaults = specs::DefaultEspec();
+    for (int k = 2; k < 6; ++k) {
+        Bytes expected(shell::kControlRecordSize);
+        ASSERT_TRUE(specs::Encode(k, defaults, expected));
+        EXPECT_TRUE(std::equal(expected.begin(), expected.end(), after.begin() + k * 512)) << k;
+    }
 }
 
 TEST_F(ProjectSelectionTest, ARecordReadAndWrittenBackUnchangedIsByteIdentical) {
@@ -407,11 +423,12 @@ TEST_F(ProjectSelectionTest, ARecordReadAndWrittenBackUnchangedIsByteIdentical) 
     h.Consultant = "Ing. Consultor de Nombre Muy Largo X";  // 36: stored as 35
     h.DesignAlternative = 2;
     h.DesignClass = 9;
+    h.SwmmClass = 1;  // as class 9 has it
     const fs::path control = Control("AB-Centro", "AB1", h);
     Bytes bytes = ReadBytes(control);
-    bytes[40] = 0x5A;             // specification bytes of record 0 that no field here owns
-    bytes[150] = 0x77;            // foreign byte in the name's padding: kept
-    bytes[138 + 512 * 3] = 0x33;  // records 1 to 5 are never rewritten
+    bytes[40] = 0x5A;                        // a specification value nothing repairs: kept
+    bytes[150] = 0x77;                       // foreign byte in the name's padding: kept
+    bytes[138 + 512 * 3] = 0x33;             // records 1 to 5 are never rewritten
     codec::PutI16(bytes, 5 * 512 + 424, 2);  // topology: automatic only
     WriteBytes(control, bytes);
     ASSERT_EQ(selection.List(base_.string()), ListOutcome::Listed);

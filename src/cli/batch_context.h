@@ -1,0 +1,76 @@
+#pragma once
+// What every verb of nivex-batch shares: the parsed command line, a session like the
+// desktop program's (without its windows) and opening the project sector named on it.
+
+#include <map>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "cli/batch_desktop.h"
+#include "cli/batch_ui.h"
+#include "console/console.h"
+#include "console/screen.h"
+#include "shell/menu_bar.h"
+#include "shell/session.h"
+#include "ui/settings_store.h"
+
+namespace nivex::cli {
+
+struct Options {
+    std::string projects;
+    std::string project;
+    std::string verb;
+    std::vector<std::string> operands;          // what follows the verb
+    std::map<std::string, std::string> values;  // --name TEXT and the like
+    bool yes = false;
+
+    std::string value(const std::string& option) const {
+        auto it = values.find(option);
+        return it == values.end() ? std::string() : it->second;
+    }
+    bool has(const std::string& option) const { return values.count(option) != 0; }
+};
+
+// Options that take a value.
+bool TakesValue(const std::string& option);
+
+class Batch {
+  public:
+    Batch(const Options& options, std::ostream& out, std::ostream& err);
+
+    const Options& options;
+    std::ostream& out;
+    std::ostream& err;
+
+    UiSwitches switches;
+    BatchUi ui;
+    console::Console console;
+    console::Screen screen;
+    BatchDesktop desktop;
+    ui::MemorySettings settings;
+    shell::MenuBarModel menu;
+    shell::Session session;
+
+    // Opens --project in --projects as "Aceptar" does, answering its confirmation Yes.
+    // create: a sector that does not exist yet may be made. 0 or the exit code.
+    int OpenSector(bool create);
+    // Prints a failure in one line and gives the exit code 1.
+    int Fail(const std::string& utf8Message);
+};
+
+// The verbs, each in the file of its subject.
+int VerbNew(Batch& b);
+int VerbInfo(Batch& b);
+int VerbListProjects(Batch& b);
+int VerbRestoreBackup(Batch& b);
+int VerbShow(Batch& b);
+int VerbPrint(Batch& b);
+int VerbList(Batch& b);
+
+// A listing file into a PDF, or onto standard output as the viewer shows it; false when
+// it failed (the message has been printed).
+bool WritePdf(Batch& b, const std::string& listing, const std::string& pdf);
+bool WriteShown(Batch& b, const std::string& listing);
+
+}  // namespace nivex::cli

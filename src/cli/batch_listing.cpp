@@ -1,0 +1,90 @@
+// The verbs about listings: showing and printing a listing file, and writing the
+// listings of a sector without the viewer.
+
+#include <cctype>
+#include <charconv>
+#include <filesystem>
+#include <fstream>
+
+#include "cli/batch_context.h"
+#include "console/codepage.h"
+#include "listings/listing_catalog.h"
+
+namespace nivex::cli {
+namespace {
+
+bool ParseCount(const std::string& text, int& value) {
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    return ec == std::errc() && ptr == end && value >= 0;
+}
+
+// Where a listing goes in a batch run instead of the viewer: a copy of the file, a PDF,
+// or standard output as the viewer would show it.
+class BatchListingOutput : public ui::ListingViewer {
+  public:
+    explicit BatchListingOutput(Batch& b) : b_(b) {}
+
+    void ShowListing(const std::string& file, const std::string&) override {
+        shown_ = true;
+        const std::string out = b_.options.value("--out");
+        const std::string pdf = b_.options.value("--pdf");
+        if (!out.empty() && !CopyFile(file, out)) ok_ = false;
+        if (!pdf.empty() && !WritePdf(b_, file, pdf)) ok_ = false;
+        if (out.empty() && pdf.empty() && !WriteShown(b_, file)) ok_ = false;
+    }
+
+    bool shown() const { return shown_; }
+    bool ok() const { return ok_; }
+
+  private:
+    bool CopyFile(const std::string& from, const std::string& to) {
+        const std::string temp = to + ".tmp";
+        std::error_code ec;
+        std::filesystem::copy_file(from, temp, std::filesystem::copy_options::overwrite_existing,
+                                   ec);
+        if (!ec) std::filesystem::rename(temp, to, ec);
+        if (!ec) return true;
+        std::filesystem::remove(temp, ec);
+        b_.err << "Error: no se pudo escribir el archivo " << to << '\n';
+        return false;
+    }
+
+    Batch& b_;
+    bool shown_ = false;
+    bool ok_ = true;
+};
+
+}  // namespace
+
+int VerbList(Batch& b) {
+    if (b.options.operands.size() != 1)
+        return b.Fail("Error: list necesita la clave del listado (por ejemplo 4A)");
+    std::string key = b.options.operands[0];
+    for (char& c : key)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const listings::ListingDef* def = listings::FindListing(key);
+    if (!def) return b.Fail("Error: listado desconocido: " + key);
+
+    listings::ListingState& state = b.session.listing;
+    state.rangePreset = true;
+    for (auto [option, target] :
+         {std::pair{"--from", &state.presetFirst}, std::pair{"--to", &state.presetLast},
+          std::pair{"--min-size", &state.presetSize}}) {
+        if (!b.options.has(option)) continue;
+        if (!ParseCount(b.options.value(option), *target))
+            return b.Fail(std::string("Error: ") + option + " debe ser un numero entero >= 0");
+    }
+
+    b.ui.setYes(true);  // the sector opens without asking
+    if (int rc = b.OpenSector(false)) return rc;
+    b.ui.setYes(b.options.yes);
+    BatchListingOutput output(b);
+    b.session.viewer = &output;
+    def->run(b.session);
+    b.session.viewer = nullptr;
+    if (!output.shown()) return 1;  // refused, or nothing in the range: already said
+    return output.ok() ? 0 : 1;
+}
+
+}  // namespace nivex::cli

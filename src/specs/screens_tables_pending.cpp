@@ -1,0 +1,12 @@
+// Screens not built yet: each returns at once.
+#include "specs/spec_screens.h"
+
+namespace nivex::specs {
+void ScreenMaxDiameters(shell::Session&) {}
+void ScreenDiameters(shell::Session&) {}
+void ScreenMinimumSlopes(shell::Session&) {}
+void ScreenExcavationRanges(shell::Session&) {}
+void ScreenTrenchWidths(shell::Session&) {}
+void ScreenManholeRanges(shell::Session&) {}
+void ScreenManholeDiameters(shell::Session&) {}
+}  // namespace nivex::specs
