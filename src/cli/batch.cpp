@@ -144,8 +144,10 @@ Batch::Batch(const Options& o, std::ostream& out_, std::ostream& err_)
       ui(err_, o.yes),
       console(switches, ui),
       screen(console),
+      progress(err_),
       session(switches, console, screen, ui, desktop, settings, menu) {
     switches.beepSilenced = true;
+    session.progress = &progress;
     std::error_code ec;
     session.folders.start = std::filesystem::current_path(ec).string();
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/batch_desktop.h"
+#include "cli/batch_progress.h"
 #include "cli/batch_ui.h"
 #include "console/console.h"
 #include "console/screen.h"
@@ -48,6 +49,7 @@ class Batch {
     console::Console console;
     console::Screen screen;
     BatchDesktop desktop;
+    BatchProgress progress;
     ui::MemorySettings settings;
     shell::MenuBarModel menu;
     shell::Session session;

@@ -10,3 +10,13 @@ void ScreenTrenchWidths(shell::Session&) {}
 void ScreenManholeRanges(shell::Session&) {}
 void ScreenManholeDiameters(shell::Session&) {}
 }  // namespace nivex::specs
+
+#include "specs/spec_catalog.h"
+
+namespace nivex::specs {
+const std::vector<SpecValueDef>& TableScreenValues() {
+    static const std::vector<SpecValueDef> none;
+    return none;
+}
+std::string TableScreenCrossCheck(char, const EspecT&, const shell::ProyectoT&) { return {}; }
+}  // namespace nivex::specs

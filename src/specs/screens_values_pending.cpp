@@ -12,3 +12,13 @@ void ScreenSwmmAdjustment(shell::Session&) {}
 void ScreenReductionFactors(shell::Session&) {}
 void ScreenConstruction(shell::Session&) {}
 }  // namespace nivex::specs
+
+#include "specs/spec_catalog.h"
+
+namespace nivex::specs {
+const std::vector<SpecValueDef>& ValueScreenValues() {
+    static const std::vector<SpecValueDef> none;
+    return none;
+}
+std::string ValueScreenCrossCheck(char, const EspecT&, const shell::ProyectoT&) { return {}; }
+}  // namespace nivex::specs
