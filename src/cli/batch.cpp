@@ -31,7 +31,23 @@ void PrintHelp(std::ostream& out) {
            "  list CLAVE [--from N] [--to N] [--min-size MM] [--out ARCHIVO] [--pdf ARCHIVO]\n"
            "                                    escribe un listado del sector (CLAVE: la\n"
            "                                    opcion y la subopcion del menu, p. ej. 4A);\n"
-           "                                    sin --out ni --pdf lo muestra como el visor\n";
+           "                                    sin --out ni --pdf lo muestra como el visor\n"
+           "  spec                              los valores de especificaciones (rR.OFFSET)\n"
+           "  spec set rR.OFFSET=VALOR ...      cambia valores con las reglas de su pantalla\n"
+           "  config [--class N] [--manning asce|fijo] [--pico METODO] [--minimo METODO]\n"
+           "         [--topologia manual|automatico|ambos] [--energia si|no] [--critico si|no]\n"
+           "         [--swmm dinamica|cinematica|uniforme] [--relaciones uno|variable]\n"
+           "         [--infiltracion horton|greenampt|cn] [--autolimpieza LISTA]\n"
+           "         [--texto CAMPO=VALOR ...]\n"
+           "                                    configuracion general del proyecto: los\n"
+           "                                    clics en el orden dado, luego Aceptar\n"
+           "                                    (--pico: harmon, babbit, flores, losangeles,\n"
+           "                                    tchobanoglous, gaines, fijo; --minimo:\n"
+           "                                    maxhorario, maxdiario, medio, mindiario,\n"
+           "                                    minhorario, fijo; LISTA: vlleno, ras2016,\n"
+           "                                    vreal, tractiva, pendiente, separados por\n"
+           "                                    comas; CAMPO: consultor, correo, pais,\n"
+           "                                    entidad, proyecto, fecha)\n";
 }
 
 struct Verb {
@@ -47,6 +63,8 @@ const Verb kVerbs[] = {
     {"show", VerbShow},
     {"print", VerbPrint},
     {"list", VerbList},
+    {"spec", VerbSpec},
+    {"config", VerbConfig},
 };
 
 bool Parse(const std::vector<std::string>& args, Options& o, std::ostream& err) {
@@ -64,6 +82,7 @@ bool Parse(const std::vector<std::string>& args, Options& o, std::ostream& err) 
                 o.project = v;
             else
                 o.values[a] = v;
+            o.ordered.emplace_back(a, v);
         } else if (a == "--yes") {
             o.yes = true;
         } else if (!a.empty() && a[0] == '-') {
@@ -132,7 +151,9 @@ bool SectorExists(const project::ProjectSelection& selection, const project::Sel
 
 bool TakesValue(const std::string& option) {
     for (const char* o : {"--projects", "--project", "--name", "--sectors", "--pdf", "--out",
-                          "--from", "--to", "--min-size"})
+                          "--from", "--to", "--min-size", "--class", "--manning", "--pico",
+                          "--minimo", "--topologia", "--energia", "--critico", "--swmm",
+                          "--relaciones", "--infiltracion", "--autolimpieza", "--texto"})
         if (option == o) return true;
     return false;
 }

@@ -24,6 +24,8 @@ struct Options {
     std::string verb;
     std::vector<std::string> operands;          // what follows the verb
     std::map<std::string, std::string> values;  // --name TEXT and the like
+    // Every option with its value in the order given, repeated ones included.
+    std::vector<std::pair<std::string, std::string>> ordered;
     bool yes = false;
 
     std::string value(const std::string& option) const {
@@ -69,6 +71,8 @@ int VerbRestoreBackup(Batch& b);
 int VerbShow(Batch& b);
 int VerbPrint(Batch& b);
 int VerbList(Batch& b);
+int VerbConfig(Batch& b);
+int VerbSpec(Batch& b);
 
 // A listing file into a PDF, or onto standard output as the viewer shows it; false when
 // it failed (the message has been printed).

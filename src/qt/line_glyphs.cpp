@@ -3,31 +3,13 @@
 #include <QPainter>
 #include <QPolygon>
 #include <algorithm>
-#include <array>
 
 namespace nivex::qt {
 namespace {
 
-// 179..218 of the DOS code page as up, down, left, right arms (209 is Ñ here: no arms).
-constexpr std::array<Arms, 40> kBoxArms = {{
-    {1, 1, 0, 0}, {1, 1, 1, 0}, {1, 1, 2, 0}, {2, 2, 1, 0}, {0, 2, 1, 0},  // 179 │ ┤ ╡ ╢ ╖
-    {0, 1, 2, 0}, {2, 2, 2, 0}, {2, 2, 0, 0}, {0, 2, 2, 0}, {2, 0, 2, 0},  // 184 ╕ ╣ ║ ╗ ╝
-    {2, 0, 1, 0}, {1, 0, 2, 0}, {0, 1, 1, 0}, {1, 0, 0, 1}, {1, 0, 1, 1},  // 189 ╜ ╛ ┐ └ ┴
-    {0, 1, 1, 1}, {1, 1, 0, 1}, {0, 0, 1, 1}, {1, 1, 1, 1}, {1, 1, 0, 2},  // 194 ┬ ├ ─ ┼ ╞
-    {2, 2, 0, 1}, {2, 0, 0, 2}, {0, 2, 0, 2}, {2, 0, 2, 2}, {0, 2, 2, 2},  // 199 ╟ ╚ ╔ ╩ ╦
-    {2, 2, 0, 2}, {0, 0, 2, 2}, {2, 2, 2, 2}, {1, 0, 2, 2}, {2, 0, 1, 1},  // 204 ╠ ═ ╬ ╧ ╨
-    {0, 0, 0, 0}, {0, 2, 1, 1}, {2, 0, 0, 1}, {1, 0, 0, 2}, {0, 1, 0, 2},  // 209 Ñ ╥ ╙ ╘ ╒
-    {0, 2, 0, 1}, {2, 2, 1, 1}, {1, 1, 2, 2}, {1, 0, 1, 0}, {0, 1, 0, 1},  // 214 ╓ ╫ ╪ ┘ ┌
-}};
-
 enum class Dir { Left, Right, Up, Down };
 
 }  // namespace
-
-Arms armsOf(uint8_t code) {
-    if (code < 179 || code > 218) return {};
-    return kBoxArms[code - 179];
-}
 
 // The pieces of a text window's raised frame, drawn as single lines so that they join:
 // corners 134..137, sides 138 and 139, top edge 140 and bottom edge 145.

@@ -6,17 +6,16 @@
 #include <QRect>
 #include <cstdint>
 
+#include "console/box_arms.h"
+
 class QPainter;
 
 namespace nivex::qt {
 
-// Arms of a box-drawing code: 0 none, 1 single, 2 double.
-struct Arms {
-    uint8_t up = 0, down = 0, left = 0, right = 0;
-    bool any() const { return up || down || left || right; }
-    bool operator==(const Arms&) const = default;
-};
-Arms armsOf(uint8_t code);
+using Arms = BoxArms;
+inline Arms armsOf(uint8_t code) {
+    return boxArmsOf(code);
+}
 Arms frameArmsOf(uint8_t code);
 
 // Codes whose runs are painted as one stroke: the single and double horizontal lines and

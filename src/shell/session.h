@@ -54,6 +54,9 @@ struct Session {
     ui::Progress* progress = nullptr;
 
     project::Project project;        // the open sector
+    // The junction diameter (record 0 offset 24) last entered on the general
+    // specification screen in this run; 0 while none was entered.
+    int junctionDiameterEntered = 0;
     listings::ListingState listing;  // the listing being written
     listings::ViewerState viewerState;
 };

@@ -232,6 +232,10 @@ struct Section {
 // The circular pipes with their minimum slopes, then every square duct.
 std::vector<Section> Sections(const EspecT& e);
 
+// Q/Q0 of a circular pipe running at depth ratio y/D, with a constant n: the ratio kept
+// beside the maximum filling (record 0 offset 66).
+double FlowRatioAtDepth(double yd);
+
 // Depth (m) at which bedding starts for a construction bedding code; -1 for none.
 double BeddingDepth(const EspecT& e, int code);
 

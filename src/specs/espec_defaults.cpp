@@ -41,15 +41,14 @@ double Round2(double x) {
     return std::round(x * 100.0) / 100.0;
 }
 
-// Q/Q0 of a circular pipe running at depth ratio y/D, with a constant n.
+}  // namespace
+
 double FlowRatioAtDepth(double yd) {
     const double theta = 2.0 * std::acos(1.0 - 2.0 * yd);
     const double area = (theta - std::sin(theta)) / (2.0 * std::numbers::pi);
     const double velocity = std::pow(1.0 - std::sin(theta) / theta, 2.0 / 3.0);
     return area * velocity;
 }
-
-}  // namespace
 
 void ApplyDefaults(EspecT& e) {
     e = EspecT{};

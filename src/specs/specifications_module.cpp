@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "console/codepage.h"
+#include "project/configuration.h"
 #include "project/project_opening.h"
 #include "project/reach_backup.h"
 #include "shell/menu_rules.h"
@@ -60,7 +61,8 @@ const ScreenDef* FindScreen(uint8_t letter) {
     return nullptr;
 }
 
-// The set as the six records would hold it, to see what a screen changed.
+}  // namespace
+
 std::array<codec::Bytes, 6> Snapshot(const project::Project& p) {
     std::array<codec::Bytes, 6> records;
     for (int k = 0; k < 6; ++k) {
@@ -70,6 +72,8 @@ std::array<codec::Bytes, 6> Snapshot(const project::Project& p) {
     }
     return records;
 }
+
+namespace {
 
 void ApplyClears(shell::ProyectoT& h, unsigned clears) {
     if (clears & kControlA) h.ControlsDone[0] = 0;
@@ -88,6 +92,20 @@ bool Report(shell::Session& s, const std::string& error) {
 
 }  // namespace
 
+bool SaveScreenChange(project::Project& p, uint8_t letter) {
+    const ScreenDef* def = FindScreen(letter);
+    if (!def) return true;
+    ApplyClears(p.header, def->clears);
+    std::vector<int> records = def->records;
+    if (letter == 'B')  // the table's copy, slopes and sections follow the new table
+        records = AfterDiameterTableSaved(p.espec);
+    return SaveRecords(p.control, p.header, p.espec, records);
+}
+
+bool SetChanged(const project::Project& p, const std::array<codec::Bytes, 6>& before) {
+    return Snapshot(p) != before;
+}
+
 bool RunSpecificationScreen(shell::Session& s, uint8_t letter) {
     const ScreenDef* def = FindScreen(letter);
     if (!def) return true;
@@ -100,18 +118,9 @@ bool RunSpecificationScreen(shell::Session& s, uint8_t letter) {
     }
     const auto before = Snapshot(p);
     def->run(s);
-    const auto after = Snapshot(p);
-
-    bool changed = false;
-    for (int k = 0; k < 6; ++k)
-        changed = changed || before[k] != after[k];
     bool ok = true;
-    if (changed) {
-        ApplyClears(p.header, def->clears);
-        std::vector<int> records = def->records;
-        if (letter == 'B')  // the table's copy, slopes and sections follow the new table
-            records = AfterDiameterTableSaved(p.espec);
-        ok = SaveRecords(p.control, p.header, p.espec, records);
+    if (SetChanged(p, before)) {
+        ok = SaveScreenChange(p, letter);
         if (!ok) Report(s, p.control.error());
     }
     p.CloseControl();
@@ -125,6 +134,12 @@ void RunSpecifications(shell::Session& s) {
     const auto sub = s.console.takeKey();
     if (!sub) return;
     switch (*sub) {
+        case 'A':
+            if (s.configDialog) {
+                project::Configuration configuration(s);
+                s.configDialog->run(configuration);
+            }
+            return;
         case 'M':
             project::RestoreReachBackup(s);
             return;

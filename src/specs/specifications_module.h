@@ -2,6 +2,7 @@
 // Main choice 1: the specification screens, the configuration dialog and the file
 // operations of the "Archivos" menu, chosen by the sub-option letter.
 
+#include <array>
 #include <cstdint>
 
 #include "shell/session.h"
@@ -15,5 +16,13 @@ void RunSpecifications(shell::Session& s);
 // the screen owns and clears the stages the change invalidates. False when the control
 // file could not be read or written (the user has been told).
 bool RunSpecificationScreen(shell::Session& s, uint8_t letter);
+
+// The header and the set as the six records would hold them, to see what changed.
+std::array<codec::Bytes, 6> Snapshot(const project::Project& p);
+bool SetChanged(const project::Project& p, const std::array<codec::Bytes, 6>& before);
+// After screen `letter` changed the set: clears the stages the change invalidates and
+// writes record 0 and the screen's records (the control file open). False on a failed
+// write (p.control.error()).
+bool SaveScreenChange(project::Project& p, uint8_t letter);
 
 }  // namespace nivex::specs

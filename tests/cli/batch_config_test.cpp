@@ -1,0 +1,141 @@
+// The verb "config": the dialog's clicks in the order given, then "Aceptar".
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "cli/batch.h"
+#include "shell/record_codec.h"
+
+namespace nivex::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ConfigRun {
+    int rc = 0;
+    std::string out, err;
+};
+
+class BatchConfig : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        static std::atomic<int> n{0};
+        base_ = fs::temp_directory_path() /
+                ("nivex-config-" + std::to_string(::getpid()) + "-" + std::to_string(++n));
+        fs::create_directories(base_ / "projects");
+        setenv("XDG_DATA_HOME", (base_ / "xdg").c_str(), 1);
+        start_ = fs::current_path();
+        ASSERT_EQ(batch({"--project", "AB1", "new", "--yes"}).rc, 0);
+    }
+    void TearDown() override {
+        fs::current_path(start_);
+        fs::remove_all(base_);
+    }
+
+    ConfigRun batch(std::vector<std::string> args) {
+        args.insert(args.begin(), {"--projects", (base_ / "projects").string()});
+        std::ostringstream out, err;
+        ConfigRun r;
+        r.rc = RunBatch(args, out, err);
+        r.out = out.str();
+        r.err = err.str();
+        return r;
+    }
+    ConfigRun config(std::vector<std::string> options) {
+        options.insert(options.begin(), {"--project", "AB1", "config"});
+        return batch(options);
+    }
+    std::string info(const std::string& key) {
+        const ConfigRun r = batch({"--project", "AB1", "info"});
+        std::istringstream in(r.out);
+        for (std::string line; std::getline(in, line);)
+            if (line.rfind(key + ": ", 0) == 0) return line.substr(key.size() + 2);
+        return "<missing " + key + ">";
+    }
+    codec::Bytes record(int k) {
+        fs::path control;
+        for (const auto& entry : fs::directory_iterator(base_ / "projects"))
+            if (fs::exists(entry.path() / "XSDA.AB1")) control = entry.path() / "XSDA.AB1";
+        std::ifstream in(control, std::ios::binary);
+        codec::Bytes all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        return codec::Bytes(all.begin() + k * 512, all.begin() + (k + 1) * 512);
+    }
+
+    fs::path base_, start_;
+};
+
+TEST_F(BatchConfig, OptionsAreClickedInOrderAndAccepted) {
+    const ConfigRun r =
+        config({"--class", "7", "--pico", "fijo", "--infiltracion", "cn", "--texto",
+                "pais=colombia", "--texto", "consultor=ana", "--texto", "proyecto=red norte"});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(info("clase"), "7");
+    EXPECT_EQ(info("proyecto"), "RED NORTE");
+    const codec::Bytes r0 = record(0);
+    EXPECT_EQ(codec::I16(r0, 10), 6);
+    EXPECT_EQ(codec::Text(r0, 421, 26), "COLOMBIA");
+    EXPECT_EQ(codec::Text(r0, 349, 35), "ANA");
+    EXPECT_EQ(codec::I16(r0, 458), 1) << "a SWMM class needs a slope per diameter";
+    EXPECT_EQ(codec::I16(record(3), 404), 2);
+    EXPECT_TRUE(fs::exists(base_ / "projects" / "AB-RED NORTE" / "XSDA.AB1"));
+}
+
+TEST_F(BatchConfig, AControlTheClassDisablesIsRefused) {
+    const ConfigRun r = config({"--class", "7", "--swmm", "cinematica"});
+    EXPECT_EQ(r.rc, 1);
+    EXPECT_NE(r.err.find("--swmm"), std::string::npos) << r.err;
+    EXPECT_EQ(info("clase"), "2") << "nothing was accepted";
+
+    // In the other order the routing is chosen first, then forced back.
+    ASSERT_EQ(config({"--swmm", "cinematica", "--class", "7"}).rc, 0);
+    EXPECT_FLOAT_EQ(codec::F32(record(0), 322), 0);
+    EXPECT_EQ(info("clase"), "7");
+}
+
+TEST_F(BatchConfig, NoSelfCleansingCriterionIsRefusedWithTheDialogMessage) {
+    const ConfigRun r = config({"--autolimpieza", "", "--texto", "entidad=acueducto"});
+    EXPECT_EQ(r.rc, 1);
+    EXPECT_NE(r.err.find("Debe seleccionar por lo menos una opcion de control de Autolimpieza"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(codec::Text(record(0), 188, 63), "ACUEDUCTO");
+
+    ASSERT_EQ(config({"--autolimpieza", "vlleno,ras2016"}).rc, 0);
+    const codec::Bytes r0 = record(0);
+    EXPECT_FLOAT_EQ(codec::F32(r0, 98), 0.60f);
+    EXPECT_EQ(codec::I16(r0, 456), 1);
+    EXPECT_EQ(codec::I16(r0, 36), 0) << "tractive force was not listed";
+}
+
+TEST_F(BatchConfig, TopologyAndSwitches) {
+    ASSERT_EQ(config({"--topologia", "automatico", "--energia", "si", "--critico", "si"}).rc, 0);
+    EXPECT_EQ(info("controles"), "0001");
+    EXPECT_NE(info("caption").find("Solo Automatico"), std::string::npos);
+    EXPECT_FLOAT_EQ(codec::F32(record(0), 86), 150);
+    EXPECT_FLOAT_EQ(codec::F32(record(0), 258), 150);
+}
+
+TEST_F(BatchConfig, BadValuesAreNamed) {
+    for (const auto& [option, value] :
+         std::vector<std::pair<std::string, std::string>>{{"--class", "10"},
+                                                          {"--pico", "otro"},
+                                                          {"--energia", "quizas"},
+                                                          {"--autolimpieza", "vlleno,nada"},
+                                                          {"--texto", "telefono=1"},
+                                                          {"--texto", "pais"}}) {
+        const ConfigRun r = config({option, value});
+        EXPECT_EQ(r.rc, 1) << option << ' ' << value;
+        EXPECT_NE(r.err.find("valor no valido para " + option), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(batch({"--project", "AB1", "config", "--pico"}).rc, 2);
+}
+
+}  // namespace
+}  // namespace nivex::cli
