@@ -9,8 +9,11 @@
 #include "console/console.h"
 #include "console/screen.h"
 #include "console/ui_switches.h"
+#include "qt/config_dialog.h"
 #include "qt/event_pump.h"
+#include "qt/listing_viewer.h"
 #include "qt/nivex_form.h"
+#include "qt/progress_windows.h"
 #include "qt/project_dialog.h"
 #include "qt/qt_desktop.h"
 #include "qt/qt_settings.h"
@@ -53,6 +56,12 @@ int main(int argc, char** argv) {
     session.folders.program = QCoreApplication::applicationDirPath().toStdString();
     nivex::qt::QtProjectDialog projectDialog(session, &form);
     session.projectDialog = &projectDialog;
+    nivex::qt::QtConfigurationDialog configDialog(session, &form);
+    session.configDialog = &configDialog;
+    nivex::qt::QtListingViewer viewer(session, &form);
+    session.viewer = &viewer;
+    nivex::qt::QtProgress progress(&form);
+    session.progress = &progress;
     form.onMenuItem = [&session](const nivex::shell::MenuItem& item) {
         nivex::shell::MenuItemChosen(session, item);
     };

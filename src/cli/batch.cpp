@@ -150,10 +150,12 @@ bool SectorExists(const project::ProjectSelection& selection, const project::Sel
 }  // namespace
 
 bool TakesValue(const std::string& option) {
-    for (const char* o : {"--projects", "--project", "--name", "--sectors", "--pdf", "--out",
-                          "--from", "--to", "--min-size", "--class", "--manning", "--pico",
-                          "--minimo", "--topologia", "--energia", "--critico", "--swmm",
-                          "--relaciones", "--infiltracion", "--autolimpieza", "--texto"})
+    for (const char* o :
+         {"--projects", "--project", "--name",       "--sectors",      "--pdf",
+          "--out",      "--from",    "--to",         "--min-size",     "--class",
+          "--manning",  "--pico",    "--minimo",     "--topologia",    "--energia",
+          "--critico",  "--swmm",    "--relaciones", "--infiltracion", "--autolimpieza",
+          "--texto"})
         if (option == o) return true;
     return false;
 }

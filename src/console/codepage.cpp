@@ -19,6 +19,9 @@ constexpr std::array<char32_t, 48> kDosGraphics = {
     0x2558, 0x2552, 0x2553, 0x256B, 0x256A, 0x2518, 0x250C, 0x2588, 0x2584, 0x258C, 0x2590, 0x2580};
 
 constexpr unsigned char kEnye = 209;  // Ñ: a letter here, not the DOS line code
+// The DOS line code at 209 (double across, single down) lives at 224 instead.
+constexpr unsigned char kDoubleTee = 224;
+constexpr char32_t kDoubleTeeGlyph = 0x2564;
 
 bool isDosGraphic(unsigned char b) {
     return b >= 176 && b <= 223 && b != kEnye;
@@ -29,6 +32,7 @@ bool isDosGraphic(unsigned char b) {
 char32_t toUnicode(unsigned char b) {
     if (b < 128) return b;
     if (isDosGraphic(b)) return kDosGraphics[b - 176];
+    if (b == kDoubleTee) return kDoubleTeeGlyph;
     if (b < 160) {
         char32_t c = kWin1252High[b - 128];
         return c ? c : 0xFFFD;
@@ -46,6 +50,7 @@ unsigned char fromUnicode(char32_t c) {
     }
     for (int i = 0; i < 32; ++i)
         if (kWin1252High[i] == c) return static_cast<unsigned char>(128 + i);
+    if (c == kDoubleTeeGlyph) return kDoubleTee;
     for (int i = 0; i < 48; ++i)
         if (kDosGraphics[i] == c) return static_cast<unsigned char>(176 + i);
     return '?';
@@ -120,8 +125,41 @@ std::string toUtf8(std::string_view bytes) {
 unsigned char upperByte(unsigned char b) {
     if (b >= 'a' && b <= 'z') return static_cast<unsigned char>(b - 32);
     if (b == 241) return 209;  // ñ
-    if (b >= 224 && b <= 254 && b != 247) return static_cast<unsigned char>(b - 32);
-    return b;
+    // The upper-case accented letters share their codes with the frame lines here, so
+    // an accented vowel in upper case loses its accent: "Perú" becomes "PERU".
+    switch (b) {
+        case 225:
+        case 224:
+        case 226:
+        case 227:
+        case 228:
+            return 'A';
+        case 233:
+        case 232:
+        case 234:
+        case 235:
+            return 'E';
+        case 237:
+        case 236:
+        case 238:
+        case 239:
+            return 'I';
+        case 243:
+        case 242:
+        case 244:
+        case 245:
+        case 246:
+            return 'O';
+        case 250:
+        case 249:
+        case 251:
+        case 252:
+            return 'U';
+        case 231:
+            return 'C';
+        default:
+            return b;
+    }
 }
 
 std::string upper(std::string_view bytes) {

@@ -198,6 +198,9 @@ void Configuration::Open() {
 
     project_.header.SwmmClass = h.DesignClass >= kFirstSwmmClass ? 1 : 0;
     if (h.Simulated) groupRef(Group::Topology).enabled = false;
+    // A SWMM class opens with the controls it does not use disabled, as choosing it
+    // leaves them.
+    if (h.DesignClass >= kFirstSwmmClass) DisableForSwmmClass();
 
     boxRef(Box::FullVelocity).checked = e.SanMinFullVelocity != 0;
     boxRef(Box::RealVelocity).checked = e.SanMinRealVelocity != 0;
@@ -369,15 +372,17 @@ void Configuration::ChangeClass(int item) {
     groupRef(Group::Class).item = item;
     for (Box b : kSelfCleansingBoxes)
         ApplyBox(b, false);
-    const bool swmmClass = classOfItem() >= kFirstSwmmClass;
-    for (Box b : {Box::FullVelocity, Box::RealVelocity, Box::Tractive, Box::Ras2016, Box::Energy})
-        boxRef(b).enabled = !swmmClass;
-    groupRef(Group::Swmm).enabled = !swmmClass;
-    groupRef(Group::Relations).enabled = !swmmClass;
-    if (!swmmClass) return;
+    if (classOfItem() < kFirstSwmmClass) {
+        for (Box b :
+             {Box::FullVelocity, Box::RealVelocity, Box::Tractive, Box::Ras2016, Box::Energy})
+            boxRef(b).enabled = true;
+        groupRef(Group::Swmm).enabled = true;
+        groupRef(Group::Relations).enabled = true;
+        return;
+    }
     // The SWMM classes route with the dynamic wave and n/N = 1, without energy
     // junctions, and need a minimum slope per diameter.
-    boxRef(Box::Critical).enabled = false;
+    DisableForSwmmClass();
     ApplyItem(Group::Swmm, 0);
     ApplyItem(Group::Relations, 0);
     for (Box b : {Box::Energy, Box::Critical, Box::FullVelocity, Box::RealVelocity, Box::Tractive,
@@ -386,6 +391,14 @@ void Configuration::ChangeClass(int item) {
     ApplyBox(Box::SlopePerDiameter, true);
     project_.espec.EnergyJunctionDiameter = 0;
     project_.espec.RasRainfallModel = 0;
+}
+
+void Configuration::DisableForSwmmClass() {
+    for (Box b : {Box::FullVelocity, Box::RealVelocity, Box::Tractive, Box::Critical, Box::Ras2016,
+                  Box::Energy})
+        boxRef(b).enabled = false;
+    groupRef(Group::Swmm).enabled = false;
+    groupRef(Group::Relations).enabled = false;
 }
 
 bool Configuration::SetText(Text t, const std::string& bytes) {
@@ -441,7 +454,9 @@ bool Configuration::AcceptSteps() {
     const int mode = group(Group::Topology).item + 1;
     e.TopologyMode = mode;
 
-    const auto changed = [this](Group g) { return group(g).item != opening_.groups[static_cast<size_t>(g)].item; };
+    const auto changed = [this](Group g) {
+        return group(g).item != opening_.groups[static_cast<size_t>(g)].item;
+    };
     classOrManningChanged_ = changed(Group::Class) || changed(Group::Manning);
     dataChanged_ = classOrManningChanged_ || texts != opening_.texts;
     if (classOrManningChanged_) h.SpecificationsValid = 0;
@@ -489,13 +504,12 @@ bool Configuration::Close() {
     shell::ProyectoT& h = project_.header;
     bool optionsChanged = false;
     for (int b = 0; b < kBoxes; ++b)
-        optionsChanged = optionsChanged ||
-                         state_.boxes[static_cast<size_t>(b)].checked !=
-                             opening_.boxes[static_cast<size_t>(b)].checked;
+        optionsChanged = optionsChanged || state_.boxes[static_cast<size_t>(b)].checked !=
+                                               opening_.boxes[static_cast<size_t>(b)].checked;
     for (Group g : {Group::Topology, Group::Peak, Group::Minimum, Group::Swmm, Group::Relations,
                     Group::Infiltration})
-        optionsChanged = optionsChanged ||
-                         group(g).item != opening_.groups[static_cast<size_t>(g)].item;
+        optionsChanged =
+            optionsChanged || group(g).item != opening_.groups[static_cast<size_t>(g)].item;
     if (optionsChanged) {
         ClearControls();
         h.SpecificationsValid = 0;

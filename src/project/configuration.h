@@ -118,6 +118,7 @@ class Configuration {
     void ApplyBox(Box b, bool checked);
     void ApplyItem(Group g, int item);
     void ChangeClass(int item);
+    void DisableForSwmmClass();
     bool AcceptSteps();
     void Finish();
     void ClearControls();

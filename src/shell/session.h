@@ -54,11 +54,11 @@ struct Session {
     ui::Progress* progress = nullptr;
 
     project::Project project;        // the open sector
+    listings::ListingState listing;  // the listing being written
+    listings::ViewerState viewerState;
     // The junction diameter (record 0 offset 24) last entered on the general
     // specification screen in this run; 0 while none was entered.
     int junctionDiameterEntered = 0;
-    listings::ListingState listing;  // the listing being written
-    listings::ViewerState viewerState;
 };
 
 }  // namespace nivex::shell

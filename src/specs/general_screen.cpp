@@ -27,6 +27,8 @@ void ScreenGeneral(shell::Session& s) {
         return "Hay un error...Oprima [ENTER] para identificarlo";
     };
     EditPage(s, page, options);
+    // The configuration dialog gives this value back when energy junctions are cleared.
+    if (e.CrownJoinDiameter != 0) s.junctionDiameterEntered = e.CrownJoinDiameter;
 }
 
 }  // namespace nivex::specs

@@ -85,6 +85,11 @@ TEST_F(BatchConfig, OptionsAreClickedInOrderAndAccepted) {
     EXPECT_EQ(codec::I16(r0, 458), 1) << "a SWMM class needs a slope per diameter";
     EXPECT_EQ(codec::I16(record(3), 404), 2);
     EXPECT_TRUE(fs::exists(base_ / "projects" / "AB-RED NORTE" / "XSDA.AB1"));
+
+    ASSERT_EQ(config({"--topologia", "automatico"}).rc, 0);
+    EXPECT_EQ(info("controles"), "0001");
+    EXPECT_NE(info("caption").find("Solo Automatico"), std::string::npos);
+    EXPECT_EQ(config({"--energia", "si"}).rc, 1) << "a SWMM class opens with it disabled";
 }
 
 TEST_F(BatchConfig, AControlTheClassDisablesIsRefused) {
@@ -112,14 +117,6 @@ TEST_F(BatchConfig, NoSelfCleansingCriterionIsRefusedWithTheDialogMessage) {
     EXPECT_FLOAT_EQ(codec::F32(r0, 98), 0.60f);
     EXPECT_EQ(codec::I16(r0, 456), 1);
     EXPECT_EQ(codec::I16(r0, 36), 0) << "tractive force was not listed";
-}
-
-TEST_F(BatchConfig, TopologyAndSwitches) {
-    ASSERT_EQ(config({"--topologia", "automatico", "--energia", "si", "--critico", "si"}).rc, 0);
-    EXPECT_EQ(info("controles"), "0001");
-    EXPECT_NE(info("caption").find("Solo Automatico"), std::string::npos);
-    EXPECT_FLOAT_EQ(codec::F32(record(0), 86), 150);
-    EXPECT_FLOAT_EQ(codec::F32(record(0), 258), 150);
 }
 
 TEST_F(BatchConfig, BadValuesAreNamed) {

@@ -16,6 +16,9 @@ TEST(CodePage, BoxDrawingGoesToTheDosCodes) {
     EXPECT_EQ(cp("┌─┐│└┘"), "\xDA\xC4\xBF\xB3\xC0\xD9");
     EXPECT_EQ(cp("═║╔╗╚╝"), "\xCD\xBA\xC9\xBB\xC8\xBC");
     EXPECT_EQ(cp("░▒▓█"), "\xB0\xB1\xB2\xDB");
+    // 209 is Ñ, so the double-across single-down line code lives at 224.
+    EXPECT_EQ(cp("╤"), "\xE0");
+    EXPECT_EQ(toUtf8("\xE0"), "╤");
 }
 
 TEST(CodePage, RoundTripForDisplay) {
@@ -39,6 +42,8 @@ TEST(CodePage, BrokenUtf8BecomesQuestionMarks) {
 
 TEST(CodePage, UpperCase) {
     EXPECT_EQ(upper(cp("año")), cp("AÑO"));
+    // Upper-case accented letters would be frame codes: the accent goes instead.
+    EXPECT_EQ(upper(cp("Perú, Bogotá, Güicán")), "PERU, BOGOTA, GUICAN");
     EXPECT_EQ(upper("f9^borrar"), "F9^BORRAR");
 }
 

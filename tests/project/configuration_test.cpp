@@ -285,18 +285,6 @@ TEST_F(ConfigurationTest, LaterSectorsKeepSectorOneIdentity) {
     EXPECT_FALSE(c.SetText(Text::Consultant, "X"));
 }
 
-TEST_F(ConfigurationTest, ExplorarTakesTheFolderOfTheChosenFile) {
-    settings.write("\\Nivex", "sSWMMdir", "/datos/swmm");
-    Configuration c(session);
-    EXPECT_EQ(c.SwmmStartFolder(), "/datos/swmm");
-    c.ChooseSwmmFile("");
-    EXPECT_EQ(c.state().swmmFolder, session.folders.swmm);
-    c.ChooseSwmmFile("/datos/modelos/red.inp");
-    EXPECT_EQ(c.state().swmmFolder, "/datos/modelos");
-    EXPECT_EQ(session.folders.swmm, "/datos/modelos");
-    EXPECT_EQ(settings.read("\\Nivex", "sSWMMdir"), "/datos/modelos");
-}
-
 TEST_F(ConfigurationTest, AnUnreadableControlFileIsReportedByName) {
     session.project.files.Build((base_ / "missing" / "deep").string(), "AB1");
     Configuration c(session);
