@@ -11,6 +11,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
@@ -94,7 +96,10 @@ QCheckBox* TGenForm1::buildBox(Box b, const char* name) {
 }
 
 void TGenForm1::build() {
-    auto* top = new QVBoxLayout(this);
+    // The controls sit in a scrolled area, so the dialog fits screens narrower than its
+    // three columns.
+    auto* content = new QWidget;
+    auto* top = new QVBoxLayout(content);
     auto* columns = new QHBoxLayout;
     top->addLayout(columns);
 
@@ -169,7 +174,23 @@ void TGenForm1::build() {
     folderRow->addWidget(explore_);
     folderRow->addSpacing(24);
     folderRow->addWidget(accept_);
-    top->addLayout(folderRow);
+
+    auto* scroll = new QScrollArea(this);
+    scroll->setWidget(content);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 8);
+    outer->addWidget(scroll);
+    // The folder and the buttons stay in sight below the scrolled controls.
+    folderRow->setContentsMargins(9, 0, 9, 0);
+    outer->addLayout(folderRow);
+    QSize wanted = content->sizeHint() + QSize(4, 4 + folderRow->sizeHint().height() + 8);
+    if (const QScreen* screen = this->screen()) {
+        const QSize room = screen->availableGeometry().size() - QSize(40, 80);
+        wanted = wanted.boundedTo(room);
+    }
+    resize(wanted);
 
     connect(explore_, &QPushButton::clicked, this, &TGenForm1::explore);
     connect(accept_, &QPushButton::clicked, this, &TGenForm1::acceptPressed);
