@@ -4,6 +4,7 @@
 #include "listings/pdf_canvas.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -33,7 +34,9 @@ class PdfCanvasTest : public ::testing::Test {
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
 
-    const fs::path dir_ = fs::temp_directory_path() / "nivex_pdf_canvas_test";
+    // One folder per test process: ctest runs the tests of this fixture side by side.
+    const fs::path dir_ =
+        fs::temp_directory_path() / ("nivex_pdf_canvas_test-" + std::to_string(::getpid()));
 };
 
 // `count` sheets, each ending in its footer and page end.

@@ -1,6 +1,7 @@
 #include "shell/main_menu.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -148,7 +149,8 @@ TEST(StartUp, MissingFontIsFatal) {
     s.rig.pump.key('x');  // the first key is discarded
     s.session.folders.program = "/nonexistent-nivex";
     s.session.folders.start = std::filesystem::current_path().string();
-    auto home = std::filesystem::temp_directory_path() / "nivex-font-test";
+    auto home =
+        std::filesystem::temp_directory_path() / ("nivex-font-test-" + std::to_string(::getpid()));
     EXPECT_FALSE(StartUp(s.session, FolderDefaults::underHome(home.string()), ""));
     std::filesystem::current_path(s.session.folders.start);
     std::filesystem::remove_all(home);
