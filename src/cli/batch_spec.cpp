@@ -32,11 +32,18 @@ std::string CrossCheck(char letter, const specs::EspecT& e, const shell::Proyect
     return message;
 }
 
+// A screen prompt without the dots, blanks and colon that lead to its value.
+std::string Described(std::string text) {
+    while (!text.empty() && (text.back() == ' ' || text.back() == ':' || text.back() == '.'))
+        text.pop_back();
+    return text;
+}
+
 int PrintValues(Batch& b) {
     const project::Project& p = b.session.project;
     for (const specs::SpecValueDef* d : AllValues())
-        b.out << KeyOf(*d) << ": " << toUtf8(d->get(p.espec, p.header)) << "  # " << d->description
-              << '\n';
+        b.out << KeyOf(*d) << ": " << toUtf8(d->get(p.espec, p.header)) << "  # "
+              << Described(d->description) << '\n';
     return 0;
 }
 

@@ -7,10 +7,21 @@
 namespace nivex::cli {
 
 void BatchUi::print(const std::string& caption, const std::string& message, const char* answer) {
-    std::string text = message;
-    for (auto& c : text)
-        if (c == '\r') c = ' ';
-    err_ << toUtf8(caption) << ": " << toUtf8(text);
+    // One line per box: its line breaks become separators.
+    std::string text;
+    for (size_t i = 0; i < message.size(); ++i) {
+        const char c = message[i];
+        if (c == '\r' && i + 1 < message.size() && message[i + 1] == '\n') {
+            text += " / ";
+            ++i;
+        } else if (c == '\r' || c == '\n') {
+            text += ' ';
+        } else {
+            text += c;
+        }
+    }
+    if (!caption.empty()) err_ << toUtf8(caption) << ": ";
+    err_ << toUtf8(text);
     if (answer) err_ << " -> " << answer;
     err_ << '\n';
 }
