@@ -1,5 +1,7 @@
 #include "qt/cell_painter.h"
 
+#include <QFontMetricsF>
+
 #include <QFontMetrics>
 #include <QPainter>
 #include <algorithm>
@@ -52,6 +54,13 @@ void CellPainter::setFace(const QFont& face) {
     m_.width = std::max(1, fm.horizontalAdvance(QLatin1Char(' ')));
     m_.height = std::max(1, fm.height());
     m_.ascent = fm.ascent();
+    // A run of text is drawn in one call: every glyph must advance exactly one cell, or a
+    // long prompt drifts over the field after it.
+    for (QFont* font : {&normal_, &bold_}) {
+        font->setLetterSpacing(QFont::AbsoluteSpacing, 0);
+        const qreal advance = QFontMetricsF(*font).horizontalAdvance(QLatin1Char(' '));
+        font->setLetterSpacing(QFont::AbsoluteSpacing, m_.width - advance);
+    }
     lines_.setCellSize(m_.width, m_.rowHeight());
 }
 

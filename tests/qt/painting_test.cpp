@@ -91,6 +91,22 @@ TEST(ConsolePainting, TextAndTheSpanishLettersAreWritten) {
     }
 }
 
+TEST(ConsolePainting, LongRunsKeepEveryCharacterInItsCell) {
+    // The prompts of the screens are long runs drawn in one call; a glyph advance that
+    // differs from the cell by a fraction of a pixel would push the last characters over
+    // the field that follows.
+    for (int size : {10, 12, 14, 17}) {
+        PaintRig rig;
+        rig.painter.setFace(qt::consoleFace(size));
+        rig.put(1, 2, std::string(70, 'M') + ":");
+        rig.paint();
+        const QRect colon = rig.cell(71, 2);
+        EXPECT_GT(colon.width() * colon.height() - rig.count(colon, kGround), 0) << size;
+        const QRect after = rig.cell(72, 2);
+        EXPECT_EQ(rig.count(after, kGround), after.width() * after.height()) << size;
+    }
+}
+
 TEST(ConsolePainting, HorizontalLinesJoinIntoOneStroke) {
     PaintRig rig;
     rig.put(5, 2, std::string(10, static_cast<char>(196)));
