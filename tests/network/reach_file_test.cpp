@@ -1,0 +1,315 @@
+#include "network/reach_file.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include <unistd.h>
+
+#include "specs/spec_store.h"
+
+namespace nivex::network {
+namespace {
+
+namespace fs = std::filesystem;
+using codec::Bytes;
+
+std::string ReadAll(const fs::path& path) {
+    std::ostringstream text;
+    text << std::ifstream(path, std::ios::binary).rdbuf();
+    return text.str();
+}
+
+void WriteAll(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string Record(const TramoT& t) {
+    Bytes b(kTramoSize);
+    EXPECT_TRUE(Encode(t, b));
+    return std::string(b.begin(), b.end());
+}
+
+TramoT Reach(const std::string& up, const std::string& down, int cls = 0) {
+    TramoT t;
+    t.Upstream = up;
+    t.Downstream = down;
+    t.Class = cls;
+    t.Length = 50;
+    return t;
+}
+
+class ReachFileTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("nivex-reach-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        files_.Build(dir_.string(), "AB1");
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string reaches() const { return files_.reaches(); }
+    std::string index() const { return files_.reachIndex(); }
+    // A reach file of n lines "Pk" -> "Pk+1" and its matching index.
+    void MakeNetwork(int n) {
+        ReachFile f;
+        ASSERT_TRUE(f.Open(reaches(), index(), 0.013f)) << f.error();
+        for (int k = 1; k <= n; ++k)
+            ASSERT_TRUE(
+                f.WriteLine(k, Reach("P" + std::to_string(k), "P" + std::to_string(k + 1))));
+        ASSERT_TRUE(f.Close());
+    }
+
+    fs::path dir_;
+    project::FileNames files_;
+};
+
+TEST_F(ReachFileTest, EmptyProjectOpensOnLineOneWithZeros) {
+    ReachFile f;
+    ASSERT_TRUE(f.Open(reaches(), index(), 0.013f)) << f.error();
+    EXPECT_TRUE(fs::exists(index()));
+    EXPECT_EQ(f.count(), 0);
+    EXPECT_FALSE(f.opening().indexRebuilt);
+    TramoT t = Reach("X", "Y", 2);
+    ASSERT_TRUE(f.ReadLine(1, t));
+    EXPECT_EQ(Record(t), Record(TramoT{}));
+    EXPECT_FALSE(f.ReadLine(2, t));
+    EXPECT_NE(f.error().find("ZSDX.AB1"), std::string::npos) << f.error();
+    ASSERT_TRUE(f.Close());
+
+    fs::remove(index());
+    fs::create_directories(index());  // a folder where the file should be
+    EXPECT_FALSE(f.Open(reaches(), index(), 0.013f));
+    EXPECT_EQ(f.error(), "No se pudo abrir el archivo " + index());
+}
+
+TEST_F(ReachFileTest, WritingTheNextLineAppendsRecordAndIndexEntry) {
+    MakeNetwork(6);
+    ReachFile f;
+    ASSERT_TRUE(f.Open(reaches(), index(), 0.013f));
+    EXPECT_FALSE(f.opening().indexRebuilt);
+    ASSERT_EQ(f.count(), 6);
+    ASSERT_TRUE(f.WriteLine(7, Reach("Q7", "Q8")));
+    EXPECT_EQ(f.count(), 7);
+    ASSERT_EQ(f.index().size(), 7u);
+    EXPECT_EQ(f.index()[6].Upstream, "Q7");
+    EXPECT_EQ(f.index()[6].Line, 7);
+    EXPECT_FALSE(f.WriteLine(9, Reach("R", "S")));  // past the next free line
+    EXPECT_NE(f.error().find("ZSDX.AB1"), std::string::npos) << f.error();
+
+    // Rewriting a line updates its entry in memory and on disk.
+    ASSERT_TRUE(f.WriteLine(3, Reach("N3", "N4")));
+    EXPECT_EQ(f.index()[2].Upstream, "N3");
+    ASSERT_TRUE(f.Close());
+    EXPECT_EQ(fs::file_size(reaches()), 7 * kTramoSize);
+    std::string idx = ReadAll(index());
+    ASSERT_EQ(idx.size(), 7 * kIndiceSize);
+    IndiceTramoT e;
+    Decode(Bytes(idx.begin() + 6 * kIndiceSize, idx.end()), e);
+    EXPECT_EQ(e.Upstream, "Q7");
+    EXPECT_EQ(e.Downstream, "Q8");
+    EXPECT_EQ(e.Line, 7);
+
+    ASSERT_TRUE(f.Open(reaches(), index(), 0.013f));
+    EXPECT_FALSE(f.opening().indexRebuilt);
+}
+
+TEST_F(ReachFileTest, OtherSectorClassesReadBackInScreenForm) {
+    ReachFile f;
+    ASSERT_TRUE(f.Open(reaches(), index(), 0.013f));
+    ASSERT_TRUE(f.WriteLine(1, Reach("A", "B", kScreenClassOtherSector)));
+    TramoT t;
+    ASSERT_TRUE(f.Read(1, t));
+    EXPECT_EQ(std::pair(t.Class, t.Type), std::pair(3, 4));
+    ASSERT_TRUE(f.ReadLine(1, t));
+    EXPECT_EQ(std::pair(t.Class, t.Type), std::pair(4, 0));
+}
+
+TEST_F(ReachFileTest, ShortOrInconsistentIndexIsRebuiltInLineOrder) {
+    MakeNetwork(5);
+    std::string idx = ReadAll(index());
+    WriteAll(index(), idx.substr(0, 2 * kIndiceSize));
+    ReachFile f;
+    ASSERT_TRUE(f.Open(reaches(), index(), 0.013f));
+    EXPECT_TRUE(f.opening().indexRebuilt);
+    ASSERT_EQ(f.index().size(), 5u);
+    for (int k = 1; k <= 5; ++k) {
+        EXPECT_EQ(f.index()[static_cast<size_t>(k - 1)].Upstream, "P" + std::to_string(k));
+        EXPECT_EQ(f.index()[static_cast<size_t>(k - 1)].Line, k);
+    }
+    ASSERT_TRUE(f.Close());
+    EXPECT_EQ(ReadAll(index()), idx);
+    EXPECT_FALSE(fs::exists(index() + ".tmp"));
+
+    // Right length, wrong names or wrong line number.
+    std::string bad = idx;
+    bad[3 * kIndiceSize + 1] = 'Z';
+    WriteAll(index(), bad);
+    ASSERT_TRUE(f.Open(reaches(), index(), 0.013f));
+    EXPECT_TRUE(f.opening().indexRebuilt);
+    ASSERT_TRUE(f.Close());
+    EXPECT_EQ(ReadAll(index()), idx);
+}
+
+TEST_F(ReachFileTest, ExistingReachesWithoutManningNGetTheDefaultN) {
+    std::string file;
+    TramoT fromSector = Reach("C", "D", 3);
+    fromSector.Type = 4;
+    TramoT own = Reach("D", "E", 1);
+    own.ManningN = 0.015f;
+    for (const TramoT& t :
+         {Reach("A", "B", 0), Reach("B", "C", 1), fromSector, own, Reach("E", "F", 2)})
+        file += Record(t);
+    WriteAll(reaches(), file);
+    ReachFile f;
+    ASSERT_TRUE(f.Open(reaches(), index(), 0.014f));
+    EXPECT_EQ(f.opening().manningSet, 2);
+    EXPECT_TRUE(f.opening().indexRebuilt);
+    const float expected[] = {0, 0.014f, 0.014f, 0.015f, 0};
+    for (int k = 1; k <= 5; ++k) {
+        TramoT t;
+        ASSERT_TRUE(f.Read(k, t));
+        EXPECT_EQ(t.ManningN, expected[k - 1]) << "line " << k;
+    }
+    ASSERT_TRUE(f.Close());
+    ASSERT_TRUE(f.Open(reaches(), index(), 0.014f));
+    EXPECT_EQ(f.opening().manningSet, 0);  // written back
+}
+
+TEST_F(ReachFileTest, ForeignBytesSurviveAndBadValuesAreRefused) {
+    std::mt19937 random(11);
+    Bytes raw(kTramoSize);
+    for (auto& byte : raw)
+        byte = static_cast<uint8_t>(random());
+    // A plain new network reach with NaN and infinity among its values.
+    for (size_t off : {36u, 42u})
+        raw[off] = raw[off + 1] = 0;
+    for (auto [off, bits] : {std::pair{180, 0x7FC00000u}, {104, 0xFF800000u}})
+        for (int i = 0; i < 4; ++i)
+            raw[static_cast<size_t>(off + i)] = static_cast<uint8_t>(bits >> (8 * i));
+    std::string bytes(raw.begin(), raw.end());
+    WriteAll(reaches(), bytes + bytes);
+
+    ReachFile f;
+    ASSERT_TRUE(f.Open(reaches(), index(), 0.013f));
+    TramoT t;
+    ASSERT_TRUE(f.ReadLine(2, t));
+    EXPECT_EQ(FirstNonFiniteEntry(t), 104);
+    ASSERT_TRUE(f.WriteLine(2, t));
+    ASSERT_TRUE(f.WriteLine(1, t));  // line 1 from line 2's values: same bytes anyway
+
+    TramoT big = t;
+    big.RainNumber = 32768;
+    EXPECT_FALSE(f.WriteLine(2, big));
+    EXPECT_NE(f.error().find("ZSDX.AB1"), std::string::npos) << f.error();
+    ASSERT_TRUE(f.Close());
+    EXPECT_EQ(ReadAll(reaches()), bytes + bytes);
+}
+
+TEST_F(ReachFileTest, PartialTrailingRecordIsNeverRead) {
+    MakeNetwork(3);
+    std::string whole = ReadAll(reaches());
+    WriteAll(reaches(), whole + std::string(100, '\x7F'));
+    ReachFile f;
+    ASSERT_TRUE(f.Open(reaches(), index(), 0.013f));
+    EXPECT_EQ(f.count(), 3);
+    EXPECT_FALSE(f.opening().indexRebuilt);
+    TramoT t;
+    ASSERT_TRUE(f.ReadLine(3, t));
+    EXPECT_EQ(t.Upstream, "P3");
+    ASSERT_TRUE(f.ReadLine(4, t));
+    EXPECT_EQ(Record(t), Record(TramoT{}));
+    ASSERT_TRUE(f.WriteLine(4, Reach("P4", "P5")));
+    ASSERT_TRUE(f.Close());
+    EXPECT_EQ(fs::file_size(reaches()), 4 * kTramoSize);
+}
+
+TEST_F(ReachFileTest, TenThousandReachesWriteAndReadQuickly) {
+    auto start = std::chrono::steady_clock::now();
+    ReachFile f;
+    ASSERT_TRUE(f.Open(reaches(), index(), 0.013f));
+    for (int k = 1; k <= kMaxLines; ++k) {
+        TramoT t = Reach("U" + std::to_string(k), "D" + std::to_string(k), k % 4);
+        t.GroundUp = static_cast<float>(k);
+        ASSERT_TRUE(f.WriteLine(k, t)) << f.error();
+    }
+    EXPECT_FALSE(f.WriteLine(kMaxLines + 1, Reach("A", "B")));
+    ASSERT_TRUE(f.Close());
+    ASSERT_TRUE(f.Open(reaches(), index(), 0.013f));
+    EXPECT_FALSE(f.opening().indexRebuilt);
+    EXPECT_EQ(f.opening().manningSet, kMaxLines / 2);
+    for (int k = 1; k <= kMaxLines; ++k) {
+        TramoT t;
+        ASSERT_TRUE(f.ReadLine(k, t));
+        ASSERT_EQ(t.GroundUp, static_cast<float>(k));
+    }
+    ASSERT_TRUE(f.Close());
+    double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("10000 reaches written, reopened and read in %.3f s\n", seconds);
+    EXPECT_LT(seconds, 1.0);
+}
+
+TEST_F(ReachFileTest, IndexRebuildResetsConstructionDataInTheControlFile) {
+    project::Project p;
+    p.files = files_;
+    ASSERT_TRUE(p.OpenControl());
+    ASSERT_TRUE(specs::InitialiseSpecifications(p.control, p.header, p.espec));
+    p.espec.ConstructionData[specs::kCompactionFactor] = 1.3f;
+    p.espec.ConstructionData[specs::kFillExcavated] = 50;
+    p.espec.ConstructionData[specs::kFillBorrowed] = 50;
+    p.espec.ConstructionData[specs::kBeddingGravelCode] = 2;
+    ASSERT_TRUE(specs::SaveRecords(p.control, p.header, p.espec, {1}));
+    p.CloseControl();
+    WriteAll(reaches(), Record(Reach("A", "B")));
+
+    ReachFile f;
+    ASSERT_TRUE(OpenNetwork(p, f)) << p.error;
+    EXPECT_TRUE(f.opening().indexRebuilt);
+    EXPECT_FALSE(p.control.isOpen());
+
+    shell::ControlFile control;
+    ASSERT_TRUE(control.Open(files_.control()));
+    shell::ProyectoT header;
+    specs::EspecT e;
+    std::string error;
+    ASSERT_TRUE(specs::LoadSpecifications(control, header, e, &error)) << error;
+    EXPECT_EQ(e.ConstructionData[specs::kCompactionFactor], 1.0f);
+    EXPECT_EQ(e.ConstructionData[specs::kFillExcavated], 100.0f);
+    EXPECT_EQ(e.ConstructionData[specs::kFillBorrowed], 0.0f);
+    EXPECT_EQ(e.ConstructionData[specs::kFillSelected], 0.0f);
+    EXPECT_EQ(e.ConstructionData[specs::kBeddingGravelCode], 0.0f);
+}
+
+TEST_F(ReachFileTest, ManholeNamesAndReorderingFiles) {
+    std::string error;
+    ASSERT_TRUE(WriteManholeNames(files_.manholeNames(), {"A", "B12", "ZZZZZ"}, error));
+    EXPECT_EQ(fs::file_size(files_.manholeNames()), 3 * kManholeNameSize);
+    std::vector<std::string> names;
+    ASSERT_TRUE(ReadManholeNames(files_.manholeNames(), names, error)) << error;
+    EXPECT_EQ(names, (std::vector<std::string>{"A", "B12", "ZZZZZ"}));
+
+    WriteAll(ReachWorkPath(files_), "x");
+    ASSERT_TRUE(EraseReachWork(files_, error));
+    EXPECT_FALSE(fs::exists(ReachWorkPath(files_)));
+    EXPECT_TRUE(EraseReachWork(files_, error));  // nothing to erase
+
+    ReorderList list;
+    ASSERT_TRUE(list.Open(ReorderListPath(files_)));
+    ASSERT_TRUE(list.Write(1, {"A", "B", 4, 0, 2}));
+    EXPECT_FALSE(list.Write(3, {"C", "D", 0, 2, 0}));
+    EXPECT_FALSE(list.Write(1, {"B", "C", 0, 1, 40000}));
+    TramoBufT n;
+    ASSERT_TRUE(list.Read(1, n));
+    EXPECT_EQ(std::tuple(n.Upstream, n.FormerLine, n.Next), std::tuple("A", 4, 2));
+}
+
+}  // namespace
+}  // namespace nivex::network
