@@ -145,6 +145,12 @@ double Nudge(double v) {
     return v + 1e-9 * std::max(1.0, std::fabs(v));
 }
 
+// The same for a truncation toward zero: the nudge goes away from zero, so that a
+// negative slope such as -1.000 is not cut to -0.999.
+double NudgeAway(double v) {
+    return v + std::copysign(1e-9 * std::max(1.0, std::fabs(v)), v);
+}
+
 }  // namespace
 
 void Decode(const Bytes& r, TramoT& t) {
@@ -229,7 +235,7 @@ int FirstNonFiniteEntry(const TramoT& t) {
 
 double SlopeFromCrowns(double crownUp, double crownDown, double length) {
     if (length == 0) return 0;
-    return std::trunc(Nudge((crownUp - crownDown) / length * 100 * 1000)) / 1000;
+    return std::trunc(NudgeAway((crownUp - crownDown) / length * 100 * 1000)) / 1000;
 }
 
 bool SlopeIsNormal(double slope) {

@@ -99,6 +99,9 @@ TEST(Tramo, SlopeFromCrownsTruncatesToThreeDecimals) {
     EXPECT_DOUBLE_EQ(SlopeFromCrowns(100.00f, 99.25f, 50), 1.5);
     EXPECT_DOUBLE_EQ(SlopeFromCrowns(100.00, 99.9999, 3), 0.003);
     EXPECT_DOUBLE_EQ(SlopeFromCrowns(100.00f, 99.9999f, 3), 0.003);
+    // An adverse slope is cut toward zero like a positive one, not a unit short.
+    EXPECT_DOUBLE_EQ(SlopeFromCrowns(100.00, 101.00, 100), -1.0);
+    EXPECT_DOUBLE_EQ(SlopeFromCrowns(100.00, 100.75, 50), -1.5);
     EXPECT_DOUBLE_EQ(SlopeFromCrowns(10, 9.999995, 1), 0.0);  // 0.0005 % truncated away
     EXPECT_DOUBLE_EQ(SlopeFromCrowns(10, 9.9, 7), 1.428);     // 1.4285… not rounded up
     EXPECT_TRUE(SlopeIsNormal(0.003));

@@ -1,0 +1,444 @@
+#include "network/reach_rules.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+#include "console/codepage.h"
+
+namespace nivex::network {
+namespace {
+
+const std::string kGiveData = "ERROR...Debe introducir el dato";
+const std::string kNotSectorised = "ERROR...Opcion Invalida. Este proyecto no maneja sectores";
+const std::string kNotCommercial = "ERROR...Diametro comercial no incluido";
+const std::string kIncomplete = "...Informacion errada o incompleta";
+
+// Values compare as the floats they are stored as.
+float F(double v) {
+    return static_cast<float>(v);
+}
+
+std::string Between1And(int count) {
+    return "ERROR...Usar entre 1 y " + std::to_string(count);
+}
+
+bool ClassWithCrowns(int screenClass) {
+    return screenClass == kClassExisting || screenClass == kClassRestricted;
+}
+
+bool InSections(const specs::EspecT& e, double d, bool pipesOnly) {
+    for (const auto& s : specs::Sections(e))
+        if ((!pipesOnly || !s.duct) && s.size == F(d)) return true;
+    return false;
+}
+
+std::string Fixed3(double v) {
+    char buf[32];
+    auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 3);
+    return std::string(buf, r.ptr);
+}
+
+}  // namespace
+
+RainField RainFieldForm(const ReachContext& c) {
+    if (c.espec.RasRainfallModel == 1 && c.kind() >= 3) return RainField::RasZone;
+    if (c.designClass >= 3 && c.designClass <= 7 && c.espec.EquationCount > 1)
+        return RainField::Equation;
+    if ((c.designClass == 8 || c.designClass == 9) && c.espec.SeriesCount > 1)
+        return RainField::Series;
+    return RainField::None;
+}
+
+int RainFieldCount(const ReachContext& c) {
+    switch (RainFieldForm(c)) {
+        case RainField::Equation:
+            return static_cast<int>(c.espec.EquationCount);
+        case RainField::Series:
+            return c.espec.SeriesCount;
+        default:
+            return 0;
+    }
+}
+
+bool FieldApplies(int field, const TramoT& t, const ReachContext& c) {
+    const int k = c.kind();
+    const int cls = t.Class;
+    const bool normalGroup = cls >= kClassNew && cls <= kClassNotInvestigated;
+    const bool otherSector = cls == kScreenClassOtherSector;
+    if (field >= kFieldCrownUp && field <= kFieldReliefFactor && !normalGroup) return false;
+    if (field >= kFieldInPointFlow && field <= kFieldSourceSector && !otherSector) return false;
+    switch (field) {
+        case kFieldLine:
+        case kFieldGroundUp:
+        case kFieldGroundDown:
+        case kFieldLength:
+        case kFieldClass:
+        case kFieldSpecialData:
+        case kFieldIndustrialVelocity:
+        case kFieldInPointFlow:
+        case kFieldInDiameter:
+        case kFieldInCrownDown:
+        case kFieldSourceSector:
+            return true;
+        case kFieldUpstream:
+        case kFieldDownstream:
+        case kFieldType:
+            return !c.fromSwmm;
+        case kFieldZone:
+            return k != 4 && c.espec.ZoneCount > 1;
+        case kFieldRain:
+            return RainFieldForm(c) != RainField::None;
+        case kFieldContribution:
+            return k == 5;
+        case kFieldArea:
+            return k != 1;
+        case kFieldCrownUp:
+        case kFieldCrownDown:
+            return cls != kClassNew;
+        case kFieldDiameter:
+            return cls != kClassNew;
+        case kFieldSlope:
+            return ClassWithCrowns(cls);
+        case kFieldManningN:
+            return cls == kClassExisting || cls == kClassNotInvestigated;
+        case kFieldMinimumDepth:
+            return cls == kClassNew;
+        case kFieldPointFlow:
+        case kFieldFutureArea:
+            return k != 4;
+        case kFieldStormArea:
+        case kFieldRunoff:
+            return k >= 3;
+        case kFieldStormAreaTime:
+            return k >= 3 && t.StormArea > 0;
+        case kFieldReliefFactor:
+            return k == 3 || k == 5;
+        case kFieldInFlow:
+        case kFieldInInfiltration:
+        case kFieldInPopulation:
+            return k != 4;
+        case kFieldInRealArea:
+        case kFieldInEquivalentArea:
+        case kFieldInOriginTime:
+        case kFieldInReachTime:
+            return k >= 3;
+        case kFieldDestinationSector:
+            return t.Type == kScreenTypeToSector;
+        default:
+            return false;
+    }
+}
+
+int GroupFirst(const TramoT& t) {
+    return t.Class == kScreenClassOtherSector ? kFieldType : kFieldCrownUp;
+}
+
+int GroupLast(const TramoT& t) {
+    return t.Class == kScreenClassOtherSector ? kFieldSourceSector : kFieldType;
+}
+
+bool IndustrialVelocityEditable(const ReachContext& c) {
+    return c.kind() == 1 || c.kind() == 2 || c.kind() == 5;
+}
+
+bool AcceptedDiameters::contains(double d) const {
+    return std::find(sizes_.begin(), sizes_.end(), F(d)) != sizes_.end();
+}
+
+void AcceptedDiameters::accept(double d) {
+    if (!contains(d) && sizes_.size() < kCapacity) sizes_.push_back(F(d));
+}
+
+// ---- Line ----
+
+int NextFreeLine(const ReachContext& c) {
+    return std::min(c.lineCount + 1, kMaxLines);
+}
+
+int ClampLine(int typed, const ReachContext& c) {
+    const int last = c.fromSwmm ? std::max(c.lineCount, 1) : NextFreeLine(c);
+    return std::clamp(typed, 1, last);
+}
+
+std::string LineLimitStatus(const ReachContext& c) {
+    if (c.lineCount < kMaxLines) return {};
+    return "Se llego al mayor numero de lineas (" + std::to_string(kMaxLines) + ")";
+}
+
+std::string LineBeyondLimit(int typed) {
+    if (typed <= kMaxLines) return {};
+    return "ERROR...El mayor numero de tramos (lineas) es de " + std::to_string(kMaxLines);
+}
+
+// ---- Names ----
+
+std::optional<std::string> ManholeName(std::string_view typed) {
+    if (typed.empty() || typed.size() > kNameLength) return std::nullopt;
+    if (typed.front() == ' ' || typed.back() == ' ') return std::nullopt;
+    for (unsigned char ch : typed)
+        if (ch < 0x20 || ch == 0x7f) return std::nullopt;
+    return upper(typed);
+}
+
+std::string UpstreamRule(const std::string& name, bool leavingBack) {
+    return name.empty() && !leavingBack ? kGiveData : std::string();
+}
+
+std::string DownstreamRule(const std::string& upstream, const std::string& name, bool leavingBack) {
+    if (name.empty()) return leavingBack ? std::string() : kGiveData;
+    if (name == upstream) return "ERROR...Nomenclatura incorrecta";
+    return {};
+}
+
+// ---- Zone, field 5, contribution ----
+
+std::string ZoneRule(double zone, const ReachContext& c, bool leavingUp) {
+    const int zones = static_cast<int>(c.espec.ZoneCount);
+    if (F(zone) == 0 && leavingUp) return {};
+    if (F(zone) < 1 || F(zone) > zones) return Between1And(zones);
+    return {};
+}
+
+std::string RainRule(double value, const ReachContext& c, bool leavingUp) {
+    const RainField form = RainFieldForm(c);
+    if (form == RainField::None) return {};
+    if (form == RainField::RasZone)
+        return F(value) == 0 || F(value) == 1 ? std::string() : "ERROR...Usar Cero o Uno";
+    if (F(value) == 0 && leavingUp) return {};
+    const int count = RainFieldCount(c);
+    if (F(value) < 1 || F(value) > count) return Between1And(count);
+    return {};
+}
+
+std::string ContributionRule(int value) {
+    return value < 1 ? "ERROR...Usar minimo 1" : "";
+}
+
+// ---- Grounds, length ----
+
+std::string GroundUpRule(double v) {
+    return F(v) == 0 ? "ERROR...Introduzca Cota Rasante Superior" : "";
+}
+
+std::string GroundDownRule(double v) {
+    return F(v) == 0 ? "ERROR...Introduzca Cota Rasante Inferior" : "";
+}
+
+std::string LengthRule(double v) {
+    return F(v) > 0 ? "" : "ERROR...Introduzca la longitud";
+}
+
+// ---- Class ----
+
+FieldResult ClassRule(int value, const ReachContext& c) {
+    if (value != kScreenClassOtherSector) return {};
+    if (!c.sectorised()) return {kNotSectorised};
+    if (c.sector == 1) return {"ERROR...El sector 1 no admite la opcion: 4=De otro sector"};
+    return {{}, ReachAsk::SourceSector};
+}
+
+std::string ApplyClass(TramoT& t, int former, int value) {
+    if (value != kClassNew) t.MinimumDepth = 0;
+    if (former == kScreenClassOtherSector && value != kScreenClassOtherSector) {
+        t.Diameter = 0;
+        t.CrownUp = 0;
+        t.CrownDown = 0;
+        t.Slope = 0;
+        t.ManningN = 0;
+    }
+    if (value != kScreenClassOtherSector) {
+        t.InFlow = 0;
+        t.InInfiltration = 0;
+        t.InPopulation = 0;
+        t.InRealArea = 0;
+        t.InEquivalentArea = 0;
+        t.InOriginTime = 0;
+        t.InReachTime = 0;
+    } else {
+        t.Type = kTypeNetwork;
+    }
+    t.Class = value;
+    if (value == kClassNotInvestigated) t.Slope = 0;
+    if (ClassWithCrowns(value) && value != former && t.Length > 0 && t.CrownUp != 0 &&
+        t.CrownDown != 0) {
+        const double slope = SlopeFromCrowns(t.CrownUp, t.CrownDown, t.Length);
+        if (!SlopeIsNormal(slope)) {
+            t.CrownUp = 0;
+            t.CrownDown = 0;
+            t.Slope = 0;
+            return AbnormalSlope(slope);
+        }
+        t.Slope = F(slope);
+    }
+    return {};
+}
+
+// ---- Crowns, diameter, slope, Manning n ----
+
+std::string CrownUpRule(const TramoT& t, double v) {
+    if (t.Class == kClassNotInvestigated) return {};
+    if (F(v) == 0) return "ERROR...Introduzca Cota Clave Superior";
+    if (F(v) >= t.GroundUp) return "ERROR...Debe estar por debajo de la Cota Rasante Superior";
+    return {};
+}
+
+std::string CrownDownRule(const TramoT& t, double v) {
+    if (t.Class == kClassNotInvestigated) return {};
+    if (F(v) == 0) return "ERROR...Introduzca Cota Clave Inferior";
+    if (F(v) >= t.GroundDown) return "ERROR...Debe estar por debajo de la Cota Rasante Inferior";
+    if (F(v) >= t.CrownUp) return "ERROR...La clave inferior debe ser menor que la superior";
+    return {};
+}
+
+std::string AbnormalSlope(double slope) {
+    return "ERROR...Pendiente anormal (" + Fixed3(slope) + " %) - reintroduzca datos";
+}
+
+void RecomputeSlope(TramoT& t) {
+    if (ClassWithCrowns(t.Class) && t.Length > 0 && t.CrownUp != 0 && t.CrownDown != 0)
+        t.Slope = F(SlopeFromCrowns(t.CrownUp, t.CrownDown, t.Length));
+}
+
+void ApplySlope(TramoT& t, double former, double value) {
+    if (F(value) == 0) {
+        t.Slope = 0;
+        RecomputeSlope(t);
+        return;
+    }
+    t.Slope = F(value);
+    if (std::fabs(value - former) > 0.0001)
+        t.CrownDown = F(CrownDownFromSlope(t.CrownUp, t.Length, value));
+}
+
+FieldResult DiameterRule(const TramoT& t, double d, const ReachContext& c,
+                         const AcceptedDiameters& accepted, bool leavingUp) {
+    if (F(d) == 0 && leavingUp) return {};
+    switch (t.Class) {
+        case kClassExisting:
+            if (F(d) < 145 || F(d) > 9000)
+                return {"ERROR...Diametro no puede ser menor de 145 mm o mayor de 9000 mm"};
+            if (!InSections(c.espec, d, false) && !accepted.contains(d))
+                return {{}, ReachAsk::AcceptDiameter};
+            return {};
+        case kClassNotInvestigated:
+            if (F(d) > 9000) return {"ERROR...Diametro no puede ser mayor de 9000 mm"};
+            return {};
+        case kClassRestricted:
+            if (!InSections(c.espec, d, false)) return {kNotCommercial};
+            return {};
+        default:
+            return {};
+    }
+}
+
+std::string ManningNRule(double n) {
+    if (F(n) >= 0.009f && F(n) <= 0.015f) return {};
+    return "ERROR...El coeficiente de Manning debe ser mayor de 0.008 y menor de 0.016";
+}
+
+// ---- Special data ----
+
+bool SpecialDataAnswer(char answer) {
+    return answer == 'S' || answer == 'N';
+}
+
+std::string IndustrialVelocityRule(double v, const ReachContext& c) {
+    if (!IndustrialVelocityEditable(c))
+        return F(v) == 0 ? std::string() : "ERROR...El Valor debe ser cero ";
+    if (F(v) == 0 || (F(v) >= 0.5f && F(v) <= 1.0f)) return {};
+    return "ERROR...El Valor debe estar comprendido entre 0.50 y 1.00 o ser Cero)";
+}
+
+void ApplyStormArea(TramoT& t) {
+    if (t.StormArea == 0) t.StormAreaTime = 0;
+}
+
+// ---- Type and sectors ----
+
+FieldResult TypeRule(int value, const ReachContext& c) {
+    if (value != kScreenTypeToSector) return {};
+    if (!c.sectorised()) return {kNotSectorised};
+    if (c.sector == 9) return {"ERROR...El sector 9 es el ultimo y no admite ir a otro sector"};
+    return {{}, ReachAsk::DestinationSector};
+}
+
+void ApplyType(TramoT& t, int value) {
+    t.Type = value;
+    if (value == kScreenTypeToSector && t.Class == kScreenClassOtherSector) t.Class = kClassNew;
+}
+
+std::string SourceSectorRule(int sector, const ReachContext& c) {
+    if (sector < c.sector) return {};
+    return "ERROR...Debe ser menor que el sector corriente (" + std::to_string(c.sector) + ")";
+}
+
+std::string DestinationSectorRule(int sector, const ReachContext& c) {
+    if (sector > c.sector) return {};
+    return "ERROR...Debe ser mayor que el sector corriente (" + std::to_string(c.sector) + ")";
+}
+
+void SettleSector(TramoT& t) {
+    if (t.Sector == 0 && (t.Class == kScreenClassOtherSector || t.Type == kScreenTypeToSector))
+        t.Sector = 1;
+}
+
+// ---- Class-4 data ----
+
+std::string InDiameterRule(double d, const ReachContext& c) {
+    return InSections(c.espec, d, true) ? "" : kNotCommercial;
+}
+
+std::string InEquivalentAreaRule(double equivalent, double real) {
+    if (F(equivalent) > F(real)) return "ERROR...No puede ser mayor que el area real acumulada";
+    return {};
+}
+
+// ---- Whole reach ----
+
+std::vector<ReachProblem> WholeReachCheck(const TramoT& t, const ReachContext& c) {
+    std::vector<ReachProblem> out;
+    const int k = c.kind();
+    const bool crowns = ClassWithCrowns(t.Class);
+
+    const int zones = static_cast<int>(c.espec.ZoneCount);
+    if (k != 4 && zones > 1 && (t.SanitaryZone < 1 || t.SanitaryZone > zones))
+        out.push_back({kFieldZone, kIncomplete});
+    // The number is asked only when field 5 is not the RAS zone.
+    const RainField form = RainFieldForm(c);
+    if (k > 2 && (form == RainField::Equation || form == RainField::Series) &&
+        (t.RainNumber < 1 || t.RainNumber > RainFieldCount(c)))
+        out.push_back({kFieldRain, kIncomplete});
+    if (k == 5 && t.Contribution == 0) out.push_back({kFieldContribution, kIncomplete});
+    if (crowns) {
+        if (t.CrownUp == 0) out.push_back({kFieldCrownUp, kIncomplete});
+        if (t.Diameter == 0) out.push_back({kFieldDiameter, kIncomplete});
+        if (t.CrownDown == 0) out.push_back({kFieldCrownDown, kIncomplete});
+    }
+    if (t.GroundUp == 0) out.push_back({kFieldGroundUp, kIncomplete});
+    if (t.GroundDown == 0) out.push_back({kFieldGroundDown, kIncomplete});
+    if (t.Length == 0) out.push_back({kFieldLength, kIncomplete});
+
+    if (t.Upstream.empty() || t.Downstream.empty() || t.Upstream == t.Downstream)
+        out.push_back({t.Upstream.empty() ? kFieldUpstream : kFieldDownstream, "...nomenclatura"});
+    if (crowns && !(t.GroundUp > t.CrownUp)) out.push_back({kFieldCrownUp, "...prof.nudo(s)"});
+    if (crowns && !(t.GroundDown > t.CrownDown))
+        out.push_back({kFieldCrownDown, "...prof.nudo(i)"});
+    else if (t.Class == kScreenClassOtherSector && t.CrownDown == 0)
+        out.push_back({kFieldInCrownDown, "...prof.nudo(i)"});
+    if (crowns && !(t.CrownUp > t.CrownDown)) out.push_back({kFieldSlope, "...pendiente"});
+    return out;
+}
+
+std::string WholeReachMessage(const std::vector<ReachProblem>& problems) {
+    if (problems.empty()) return {};
+    std::string text;
+    for (const auto& p : problems)
+        if (p.message == kIncomplete) text = kIncomplete;
+    if (text.empty())
+        for (const auto& p : problems)
+            text += p.message;
+    return "ERROR => " + text + " => corrija!";
+}
+
+}  // namespace nivex::network
