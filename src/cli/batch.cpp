@@ -47,7 +47,9 @@ void PrintHelp(std::ostream& out) {
            "                                    minhorario, fijo; LISTA: vlleno, ras2016,\n"
            "                                    vreal, tractiva, pendiente, separados por\n"
            "                                    comas; CAMPO: consultor, correo, pais,\n"
-           "                                    entidad, proyecto, fecha)\n";
+           "                                    entidad, proyecto, fecha)\n"
+           "  simulate --horizontal H --vertical V --length L --slope S --ground G\n"
+           "                                    genera un proyecto simulado (cuadricula)\n";
 }
 
 struct Verb {
@@ -65,6 +67,7 @@ const Verb kVerbs[] = {
     {"list", VerbList},
     {"spec", VerbSpec},
     {"config", VerbConfig},
+    {"simulate", VerbSimulate},
 };
 
 bool Parse(const std::vector<std::string>& args, Options& o, std::ostream& err) {
@@ -151,11 +154,12 @@ bool SectorExists(const project::ProjectSelection& selection, const project::Sel
 
 bool TakesValue(const std::string& option) {
     for (const char* o :
-         {"--projects", "--project", "--name",       "--sectors",      "--pdf",
-          "--out",      "--from",    "--to",         "--min-size",     "--class",
-          "--manning",  "--pico",    "--minimo",     "--topologia",    "--energia",
-          "--critico",  "--swmm",    "--relaciones", "--infiltracion", "--autolimpieza",
-          "--texto"})
+         {"--projects", "--project",    "--name",       "--sectors",      "--pdf",
+          "--out",      "--from",       "--to",         "--min-size",     "--class",
+          "--manning",  "--pico",       "--minimo",     "--topologia",    "--energia",
+          "--critico",  "--swmm",       "--relaciones", "--infiltracion", "--autolimpieza",
+          "--texto",    "--horizontal", "--vertical",   "--length",       "--slope",
+          "--ground"})
         if (option == o) return true;
     return false;
 }

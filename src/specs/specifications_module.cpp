@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "console/codepage.h"
+#include "network/simulated_project.h"
 #include "project/configuration.h"
 #include "project/project_opening.h"
 #include "project/reach_backup.h"
@@ -142,6 +143,9 @@ void RunSpecifications(shell::Session& s) {
             return;
         case 'M':
             project::RestoreReachBackup(s);
+            return;
+        case 'P':
+            network::RunSimulatedProject(s);
             return;
         default:
             RunSpecificationScreen(s, *sub);

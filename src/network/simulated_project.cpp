@@ -1,0 +1,149 @@
+#include "network/simulated_project.h"
+
+#include "network/reach_file.h"
+#include "network/record_file.h"
+#include "specs/spec_store.h"
+
+namespace nivex::network {
+namespace {
+
+// Grid position: row r from 0 (bottom) to R (top), column c from 0 (left) to C.
+struct Grid {
+    int rows, columns;
+    double length, drop, ground;
+
+    int node(int r, int c) const { return (rows - r) * (columns + 1) + c + 1; }
+    double groundAt(int r, int c) const { return ground - ((rows - r) + c) * drop; }
+};
+
+TramoT Reach(const Grid& g, const std::string& up, double groundUp, int r, int c) {
+    TramoT t;
+    t.Upstream = up;
+    t.Downstream = std::to_string(g.node(r, c));
+    t.Class = kClassNew;
+    t.Type = kTypeNetwork;
+    t.GroundUp = static_cast<float>(groundUp);
+    t.GroundDown = static_cast<float>(g.groundAt(r, c));
+    t.Length = static_cast<float>(g.length);
+    t.Area = static_cast<float>(g.length * g.length / 2 / 10000);
+    return t;
+}
+
+// Every reach that ends at (r, c), each after the whole network above it, so that the
+// ordering check finds the line ends a reach joins on top of its stack.
+void Emit(const Grid& g, int r, int c, std::vector<TramoT>& out) {
+    const bool lastColumn = c == g.columns;
+    auto fromAbove = [&] {
+        if (r == g.rows) return;
+        if (lastColumn) {
+            Emit(g, r + 1, c, out);
+            out.push_back(Reach(g, std::to_string(g.node(r + 1, c)), g.groundAt(r + 1, c), r, c));
+        } else {
+            out.push_back(
+                Reach(g, std::to_string(g.node(r + 1, c)) + "A", g.groundAt(r + 1, c), r, c));
+        }
+    };
+    auto fromLeft = [&] {
+        if (c == 0) return;
+        Emit(g, r, c - 1, out);
+        out.push_back(Reach(g, std::to_string(g.node(r, c - 1)), g.groundAt(r, c - 1), r, c));
+    };
+    // The collector comes down before the row joins it; a row takes its head reaches
+    // after the reach that arrives from the left.
+    if (lastColumn) {
+        fromAbove();
+        fromLeft();
+    } else {
+        fromLeft();
+        fromAbove();
+    }
+}
+
+}  // namespace
+
+std::string CheckSimulationField(const SimulationParams& s, int field) {
+    switch (field) {
+        case 0:
+            if (s.horizontal < 1 || s.horizontal > 40) return "ERROR...Usar entre 1 y 40";
+            break;
+        case 1:
+            if (s.vertical < 1 || s.vertical > 40) return "ERROR...Usar entre 1 y 40";
+            break;
+        case 2:
+            if (!(s.length >= 20)) return "ERROR...Usar 20 o mas";
+            break;
+        case 3:
+            // The slope is typed with two decimals.
+            if (!(s.slope >= 0.10 - 1e-9 && s.slope <= 3.00 + 1e-9))
+                return "ERROR...Usar entre 0.10 y 3.00";
+            break;
+        case 4:
+            if (!(s.ground >= 1000)) return "ERROR...Usar 1000 o mas";
+            break;
+    }
+    return "";
+}
+
+std::string CheckSimulationParams(const SimulationParams& s) {
+    for (int k = 0; k < kSimulationFields; ++k)
+        if (std::string m = CheckSimulationField(s, k); !m.empty()) return m;
+    return "";
+}
+
+bool SimulationAllowed(const project::Project& p) {
+    if (p.header.Simulated) return true;
+    return p.header.ReachCount == 0 && !p.espec.FromSwmm;
+}
+
+std::vector<TramoT> SimulatedReaches(const SimulationParams& s) {
+    const Grid g{s.vertical, s.horizontal, s.length, s.length * s.slope / 100, s.ground};
+    std::vector<TramoT> out;
+    out.reserve(
+        static_cast<size_t>(s.horizontal * (s.vertical + 1) + (s.horizontal + 1) * s.vertical));
+    Emit(g, 0, g.columns, out);
+    return out;
+}
+
+bool GenerateSimulatedProject(project::Project& p, const SimulationParams& params,
+                              std::string* error) {
+    auto fail = [&](const std::string& message) {
+        if (error) *error = message;
+        p.CloseControl();
+        return false;
+    };
+    if (std::string rule = CheckSimulationParams(params); !rule.empty()) return fail(rule);
+    if (!p.OpenControl()) return fail(p.error);
+    std::string message;
+    if (!specs::LoadSpecifications(p.control, p.header, p.espec, &message)) return fail(message);
+    if (!SimulationAllowed(p)) return fail(kSimulationRefusal);
+
+    const std::vector<TramoT> reaches = SimulatedReaches(params);
+    std::vector<codec::Bytes> records;
+    records.reserve(reaches.size());
+    for (const TramoT& t : reaches) {
+        codec::Bytes record(kTramoSize, 0);
+        if (!Encode(t, record)) return fail("No se pudo codificar el tramo " + t.Upstream);
+        records.push_back(std::move(record));
+    }
+    // The old network stays on disk until the new one is complete.
+    if (!ReplaceRecordFile(p.files.reaches(), kTramoSize, records, message)) return fail(message);
+
+    ReachFile file;
+    const bool opened = OpenNetwork(p, file);
+    file.Close();
+    if (!opened) return fail(p.error);
+
+    shell::ProyectoT& h = p.header;
+    h.ReachCount = static_cast<int>(reaches.size());
+    h.Simulated = 1;
+    h.SimulatedVertical = params.vertical;
+    h.SimulatedHorizontal = params.horizontal;
+    h.SimulatedLength = static_cast<float>(params.length);
+    h.ControlsDone = {};
+    h.StageDone = {};
+    if (!specs::SaveRecords(p.control, p.header, p.espec, {})) return fail(p.control.error());
+    p.CloseControl();
+    return true;
+}
+
+}  // namespace nivex::network

@@ -1,0 +1,52 @@
+#pragma once
+// The simulated project: a grid network of new reaches generated from five values, for
+// trying the design on a street grid without entering it.
+
+#include <string>
+#include <vector>
+
+#include "network/tramo.h"
+#include "project/project.h"
+
+namespace nivex::network {
+
+struct SimulationParams {
+    int horizontal = 10, vertical = 10;
+    double length = 100, slope = 0.5, ground = 1000;
+};
+
+// The field rules, fields 0 to 4 in the screen's order (horizontal, vertical, length,
+// slope, ground); "" when acceptable, else the message.
+constexpr int kSimulationFields = 5;
+std::string CheckSimulationField(const SimulationParams& params, int field);
+std::string CheckSimulationParams(const SimulationParams& params);
+
+constexpr const char* kSimulationRefusal =
+    "Este Proyecto no debe ser sobrescrito pues se perderia la informacion anterior.\r"
+    "Utilice un proyecto nuevo para hacer simulaciones.";
+
+// A project may be generated over when it has no reaches and was not imported from SWMM,
+// or when it is a simulated project already.
+bool SimulationAllowed(const project::Project& p);
+
+// The grid's reaches in file order. Rows run from the top (node 1, the initial ground) to
+// the bottom and flow to the right; the last column collects them downwards into the
+// lowest corner. Vertical reaches off the last column start at their own head manhole
+// (name + "A").
+std::vector<TramoT> SimulatedReaches(const SimulationParams& params);
+
+// Replaces the reach file of the open sector by the grid, rebuilds the index and marks
+// the project simulated, with every control and stage to be done again. The control file
+// is opened and closed here. False with *error (not yet in the code page).
+bool GenerateSimulatedProject(project::Project& p, const SimulationParams& params,
+                              std::string* error);
+
+}  // namespace nivex::network
+
+namespace nivex::shell {
+struct Session;
+}
+namespace nivex::network {
+// The screen of specifications choice P.
+void RunSimulatedProject(shell::Session& s);
+}  // namespace nivex::network
