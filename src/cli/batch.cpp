@@ -49,7 +49,9 @@ void PrintHelp(std::ostream& out) {
            "                                    comas; CAMPO: consultor, correo, pais,\n"
            "                                    entidad, proyecto, fecha)\n"
            "  simulate --horizontal H --vertical V --length L --slope S --ground G\n"
-           "                                    genera un proyecto simulado (cuadricula)\n";
+           "                                    genera un proyecto simulado (cuadricula)\n"
+           "  reaches export [--out ARCHIVO]    los tramos como tabla CSV (sin --out, en pantalla)\n"
+           "  reaches import ARCHIVO.csv [--yes] reemplaza los tramos por los de la tabla\n";
 }
 
 struct Verb {
@@ -68,6 +70,7 @@ const Verb kVerbs[] = {
     {"spec", VerbSpec},
     {"config", VerbConfig},
     {"simulate", VerbSimulate},
+    {"reaches", VerbReaches},
 };
 
 bool Parse(const std::vector<std::string>& args, Options& o, std::ostream& err) {

@@ -74,6 +74,7 @@ int VerbList(Batch& b);
 int VerbConfig(Batch& b);
 int VerbSpec(Batch& b);
 int VerbSimulate(Batch& b);
+int VerbReaches(Batch& b);
 
 // A listing file into a PDF, or onto standard output as the viewer shows it; false when
 // it failed (the message has been printed).
