@@ -50,7 +50,8 @@ void PrintHelp(std::ostream& out) {
            "                                    entidad, proyecto, fecha)\n"
            "  simulate --horizontal H --vertical V --length L --slope S --ground G\n"
            "                                    genera un proyecto simulado (cuadricula)\n"
-           "  reaches export [--out ARCHIVO]    los tramos como tabla CSV (sin --out, en pantalla)\n"
+           "  reaches export [--out ARCHIVO]    los tramos como tabla CSV (sin --out, en "
+           "pantalla)\n"
            "  reaches import ARCHIVO.csv [--yes] reemplaza los tramos por los de la tabla\n";
 }
 
@@ -67,7 +68,7 @@ const Verb kVerbs[] = {
     {"show", VerbShow},
     {"print", VerbPrint},
     {"list", VerbList},
-    {"spec", VerbSpec},
+    {"spec", VerbCriteria},
     {"config", VerbConfig},
     {"simulate", VerbSimulate},
     {"reaches", VerbReaches},

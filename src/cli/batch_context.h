@@ -72,7 +72,7 @@ int VerbShow(Batch& b);
 int VerbPrint(Batch& b);
 int VerbList(Batch& b);
 int VerbConfig(Batch& b);
-int VerbSpec(Batch& b);
+int VerbCriteria(Batch& b);
 int VerbSimulate(Batch& b);
 int VerbReaches(Batch& b);
 

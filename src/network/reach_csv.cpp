@@ -9,7 +9,7 @@
 #include "console/codepage.h"
 #include "network/reach_file.h"
 #include "network/record_file.h"
-#include "specs/spec_store.h"
+#include "specs/criteria_store.h"
 
 namespace nivex::network {
 namespace {
@@ -414,7 +414,7 @@ ImportResult ImportReachesCsv(std::string_view text, const ReachContext& context
 bool LoadReachContext(project::Project& p, ReachContext& context, std::string* error) {
     if (!p.OpenControl()) return Fail(error, toUtf8(p.error));
     std::string message;
-    const bool loaded = specs::LoadSpecifications(p.control, p.header, p.espec, &message);
+    const bool loaded = specs::LoadDesignCriteria(p.control, p.header, p.espec, &message);
     p.CloseControl();
     if (!loaded) return Fail(error, message);
     context = {};
@@ -464,7 +464,7 @@ bool ReplaceNetwork(project::Project& p, const std::vector<TramoT>& reaches, std
     }
     if (!p.OpenControl()) return Fail(error, toUtf8(p.error));
     std::string message;
-    if (!specs::LoadSpecifications(p.control, p.header, p.espec, &message)) {
+    if (!specs::LoadDesignCriteria(p.control, p.header, p.espec, &message)) {
         p.CloseControl();
         return Fail(error, message);
     }

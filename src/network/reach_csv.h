@@ -34,7 +34,7 @@ struct ImportResult {
 ImportResult ImportReachesCsv(std::string_view text, const ReachContext& context);
 
 // The context of the open sector's screen; opens and closes the control file to load
-// the specifications. False with *error (UTF-8, as every error here).
+// the design criteria. False with *error (UTF-8, as every error here).
 bool LoadReachContext(project::Project& p, ReachContext& context, std::string* error);
 
 // Every line of the open sector in screen form.

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "console/codepage.h"
-#include "specs/spec_store.h"
+#include "specs/criteria_store.h"
 
 namespace nivex::network {
 

@@ -2,7 +2,7 @@
 
 #include "network/reach_file.h"
 #include "network/record_file.h"
-#include "specs/spec_store.h"
+#include "specs/criteria_store.h"
 
 namespace nivex::network {
 namespace {
@@ -114,7 +114,7 @@ bool GenerateSimulatedProject(project::Project& p, const SimulationParams& param
     if (std::string rule = CheckSimulationParams(params); !rule.empty()) return fail(rule);
     if (!p.OpenControl()) return fail(p.error);
     std::string message;
-    if (!specs::LoadSpecifications(p.control, p.header, p.espec, &message)) return fail(message);
+    if (!specs::LoadDesignCriteria(p.control, p.header, p.espec, &message)) return fail(message);
     if (!SimulationAllowed(p)) return fail(kSimulationRefusal);
 
     const std::vector<TramoT> reaches = SimulatedReaches(params);

@@ -47,6 +47,6 @@ namespace nivex::shell {
 struct Session;
 }
 namespace nivex::network {
-// The screen of specifications choice P.
+// The screen of design criteria choice P.
 void RunSimulatedProject(shell::Session& s);
 }  // namespace nivex::network

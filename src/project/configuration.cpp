@@ -9,7 +9,7 @@
 #include "project/project_rename.h"
 #include "shell/menu_rules.h"
 #include "shell/startup.h"
-#include "specs/spec_store.h"
+#include "specs/criteria_store.h"
 
 namespace nivex::project {
 namespace {
@@ -151,7 +151,7 @@ Configuration::Configuration(shell::Session& session)
         return;
     }
     std::string error;
-    if (!specs::LoadSpecifications(p.control, p.header, p.espec, &error)) {
+    if (!specs::LoadDesignCriteria(p.control, p.header, p.espec, &error)) {
         Stop(error);
         return;
     }
@@ -459,7 +459,7 @@ bool Configuration::AcceptSteps() {
     };
     classOrManningChanged_ = changed(Group::Class) || changed(Group::Manning);
     dataChanged_ = classOrManningChanged_ || texts != opening_.texts;
-    if (classOrManningChanged_) h.SpecificationsValid = 0;
+    if (classOrManningChanged_) h.CriteriaValid = 0;
 
     h.SwmmClass = h.DesignClass >= kFirstSwmmClass ? 1 : 0;
     if (!Write({0})) return false;
@@ -478,7 +478,7 @@ bool Configuration::AcceptSteps() {
         if (!Write({0})) return false;
     }
     if (changed(Group::Peak) || changed(Group::Minimum)) {
-        h.SpecificationsValid = 0;
+        h.CriteriaValid = 0;
         if (!Write({0})) return false;
         h.StageDone[1] = 0;
         if (!Write({5})) return false;
@@ -512,7 +512,7 @@ bool Configuration::Close() {
             optionsChanged || group(g).item != opening_.groups[static_cast<size_t>(g)].item;
     if (optionsChanged) {
         ClearControls();
-        h.SpecificationsValid = 0;
+        h.CriteriaValid = 0;
         if (!Write({0})) return true;
     }
     bool anyCleansing = false;
@@ -535,11 +535,11 @@ void Configuration::ClearControls() {
     if (project_.espec.TopologyMode == kModeAutomaticOnly) h.ControlsDone[3] = 1;
 }
 
-// What the specification module does once the dialog has closed.
+// What the criteria module does once the dialog has closed.
 void Configuration::Finish() {
     shell::ProyectoT& h = project_.header;
     if (dataChanged_) {
-        h.SpecificationsValid = 0;
+        h.CriteriaValid = 0;
         if (classOrManningChanged_) {
             ClearControls();
             h.StageDone = {0, 0, 0, 0};

@@ -71,7 +71,7 @@ struct Project {
     FileNames files;
     shell::ControlFile control;
     shell::ProyectoT header;  // record 0 as last read or written
-    specs::EspecT espec;      // the specification set as last loaded
+    specs::EspecT espec;      // the design criteria as last loaded
     std::string consultant;   // kept from record 0 for the listings (at most 35)
     std::string baseCaption;  // name, code, sector and design mode
     std::string caption;      // what the main window shows

@@ -6,7 +6,7 @@
 
 #include "console/codepage.h"
 #include "project/project_list.h"
-#include "specs/spec_store.h"
+#include "specs/criteria_store.h"
 
 namespace nivex::project {
 namespace fs = std::filesystem;
@@ -32,7 +32,7 @@ bool loadExisting(Project& p) {
     // Reads what the file holds (never past its end), repairs the set and writes back
     // every record a repair touched or that was missing.
     std::string error;
-    if (!specs::LoadSpecifications(p.control, p.header, p.espec, &error)) {
+    if (!specs::LoadDesignCriteria(p.control, p.header, p.espec, &error)) {
         p.error = cp(error);
         return false;
     }
@@ -43,7 +43,7 @@ bool initialiseNew(Project& p) {
     p.header = shell::ProyectoT{};
     if (p.selection.sector == "0" || p.selection.sector == "1")
         p.header.ProjectName = kNewProjectName;
-    if (!specs::InitialiseSpecifications(p.control, p.header, p.espec)) return fail(p);
+    if (!specs::InitialiseDesignCriteria(p.control, p.header, p.espec)) return fail(p);
     return true;
 }
 

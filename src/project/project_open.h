@@ -11,7 +11,7 @@
 namespace nivex::project {
 
 // Opens the control file of p.files and loads it: an existing project reads its records
-// into the header and the specification set, repaired (missing and repaired records are
+// into the header and the design criteria, repaired (missing and repaired records are
 // written back); an empty file gets the six records of a new project with every
 // default. empty tells which. False with p.error set; the
 // file is then left open for the caller to close.

@@ -27,7 +27,7 @@ void Decode(const Bytes& r, ProyectoT& p) {
     p.ProjectDate = Text(r, 162, 25);
     p.Entity = Text(r, 188, 63);
     p.DiameterTableValid = Byte(r, 252);
-    p.SpecificationsValid = Byte(r, 253);
+    p.CriteriaValid = Byte(r, 253);
     p.AbandonedAlternatives = I16(r, 254);
     p.BackupExists = Byte(r, 256);
     p.Simulated = Byte(r, 257);
@@ -66,7 +66,7 @@ bool Encode(const ProyectoT& p, Bytes& record) {
     PutText(r, 162, 25, p.ProjectDate);
     PutText(r, 188, 63, p.Entity);
     PutByte(r, 252, p.DiameterTableValid);
-    PutByte(r, 253, p.SpecificationsValid);
+    PutByte(r, 253, p.CriteriaValid);
     PutByte(r, 256, p.BackupExists);
     PutByte(r, 257, p.Simulated);
     PutF32(r, 262, p.DesignAlternative);

@@ -26,7 +26,7 @@ struct ProyectoT {
     std::string ProjectDate;               // s25
     std::string Entity;                    // s63
     uint8_t DiameterTableValid = 0;        // offset 252
-    uint8_t SpecificationsValid = 0;       // offset 253
+    uint8_t CriteriaValid = 0;             // offset 253
     int AbandonedAlternatives = 0;         // offset 254
     uint8_t BackupExists = 0;
     uint8_t Simulated = 0;

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "specs/specifications_module.h"
+#include "specs/criteria_module.h"
 
 namespace nivex::shell {
 namespace {
@@ -12,7 +12,7 @@ using Module = void (*)(Session&);
 // Indexed by main choice; null where the module is not built yet.
 constexpr std::array<Module, 13> kModules = {
     nullptr,                   // 0: project opening, run by the main menu itself
-    specs::RunSpecifications,  // 1
+    specs::RunDesignCriteria,  // 1
 };
 
 }  // namespace

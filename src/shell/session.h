@@ -57,7 +57,7 @@ struct Session {
     listings::ListingState listing;  // the listing being written
     listings::ViewerState viewerState;
     // The junction diameter (record 0 offset 24) last entered on the general
-    // specification screen in this run; 0 while none was entered.
+    // criteria screen in this run; 0 while none was entered.
     int junctionDiameterEntered = 0;
 };
 

@@ -1,6 +1,6 @@
 // K: the construction data, on two pages.
 
-#include "specs/spec_screens.h"
+#include "specs/criteria_screens.h"
 #include "specs/value_page.h"
 #include "specs/value_rules.h"
 

@@ -1,5 +1,5 @@
 #pragma once
-// The specification set of the open sector (EspecT): every value the specification
+// The design criteria of the open sector (EspecT): every value the criteria
 // screens edit, kept in records 0 to 5 of the control file "XSDA.". Record 0 is shared
 // with the project header (shell::ProyectoT), which owns offsets 0-9, 12-17, 28-33,
 // 134-257, 262 and 338-511; EspecT owns the rest of record 0 and all of records 1 to 5.
@@ -77,7 +77,7 @@ struct RainEquation {
 };
 
 struct EspecT {
-    // ---- Record 0 (specification part) ----
+    // ---- Record 0 (criteria part) ----
     int PeakMethod = 0;           // 0/10 i: max hourly coefficient 0 Harmon .. 5 Gaines, 6 fixed
     int WaterTemperature = 25;    // 0/18 i: °C
     int Bod5 = 250;               // 0/20 i: BOD at 5 days, mg/l
@@ -184,7 +184,7 @@ struct EspecT {
 };
 
 // Record k (0..5) of the control file into the fields of e; record 0 only its
-// specification fields.
+// criteria fields.
 void Decode(int record, const codec::Bytes& bytes, EspecT& e);
 // Fields of e into record k's buffer. False, with the buffer untouched, when an integer
 // does not fit its 16-bit field.

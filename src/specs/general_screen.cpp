@@ -1,6 +1,6 @@
-// F: the general specifications.
+// F: the general design criteria.
 
-#include "specs/spec_screens.h"
+#include "specs/criteria_screens.h"
 #include "specs/value_page.h"
 #include "specs/value_rules.h"
 

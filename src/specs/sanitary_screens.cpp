@@ -1,9 +1,9 @@
-// G: the sanitary specifications; I: the sanitary unit values of each zone.
+// G: the sanitary design criteria; I: the sanitary unit values of each zone.
 
 #include <algorithm>
 #include <cmath>
 
-#include "specs/spec_screens.h"
+#include "specs/criteria_screens.h"
 #include "specs/value_page.h"
 
 namespace nivex::specs {

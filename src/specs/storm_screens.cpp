@@ -1,11 +1,11 @@
-// H: the storm specifications; J: the rainfall equations; S: the SWMM hyetographs;
+// H: the storm design criteria; J: the rainfall equations; S: the SWMM hyetographs;
 // L: the SWMM adjustment; O: the storm reduction factors.
 
 #include <algorithm>
 #include <cmath>
 
 #include "console/codepage.h"
-#include "specs/spec_screens.h"
+#include "specs/criteria_screens.h"
 #include "specs/value_page.h"
 
 namespace nivex::specs {

@@ -1,9 +1,9 @@
-// The values of the table screens in the catalogue of specification values, and their
+// The values of the table screens in the catalogue of criteria values, and their
 // cross-rules.
 
 #include "console/codepage.h"
 #include "console/field_text.h"
-#include "specs/spec_catalog.h"
+#include "specs/criteria_catalog.h"
 #include "specs/table_fields.h"
 #include "specs/table_rules.h"
 
@@ -21,13 +21,13 @@ std::string Description(char letter, const tables::TableField& f) {
     return toUtf8(console::fieldtext::trimRight(f.campo.prompt));
 }
 
-std::vector<SpecValueDef> BuildValues() {
+std::vector<CriteriaValueDef> BuildValues() {
     EspecT fullTable;
     fullTable.DiameterCount = kMaxDiameters;
-    std::vector<SpecValueDef> values;
+    std::vector<CriteriaValueDef> values;
     for (const char* letter = kTableLetters; *letter; ++letter) {
         for (const tables::TableField& f : tables::ScreenFields(*letter, fullTable)) {
-            SpecValueDef def;
+            CriteriaValueDef def;
             def.record = f.record;
             def.offset = f.offset;
             def.index = f.index;
@@ -47,8 +47,8 @@ std::vector<SpecValueDef> BuildValues() {
 
 }  // namespace
 
-const std::vector<SpecValueDef>& TableScreenValues() {
-    static const std::vector<SpecValueDef> values = BuildValues();
+const std::vector<CriteriaValueDef>& TableScreenValues() {
+    static const std::vector<CriteriaValueDef> values = BuildValues();
     return values;
 }
 

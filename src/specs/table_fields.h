@@ -1,7 +1,7 @@
 #pragma once
 // The fields of the table screens T, B, R, C, D, E and N: each descriptor with the value
 // of the set it edits and the rule a typed value goes through. The screens and the
-// catalogue of specification values are both built from these lists.
+// catalogue of criteria values are both built from these lists.
 
 #include <functional>
 #include <string>

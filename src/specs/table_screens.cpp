@@ -9,8 +9,8 @@
 #include "console/codepage.h"
 #include "console/keys.h"
 #include "console/screen.h"
-#include "specs/spec_catalog.h"
-#include "specs/spec_screens.h"
+#include "specs/criteria_catalog.h"
+#include "specs/criteria_screens.h"
 #include "specs/table_fields.h"
 
 namespace nivex::specs {

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "console/field_text.h"
-#include "specs/spec_catalog.h"
+#include "specs/criteria_catalog.h"
 #include "specs/value_fields.h"
 #include "specs/value_rules.h"
 
@@ -37,9 +37,9 @@ std::string Take(const ValueField& f, EspecT& e, const std::string& text) {
     return {};
 }
 
-SpecValueDef Entry(char screen, ValueField field) {
+CriteriaValueDef Entry(char screen, ValueField field) {
     auto f = std::make_shared<const ValueField>(std::move(field));
-    SpecValueDef d;
+    CriteriaValueDef d;
     d.record = f->record;
     d.offset = f->offset;
     d.index = f->index;
@@ -52,8 +52,8 @@ SpecValueDef Entry(char screen, ValueField field) {
     return d;
 }
 
-std::vector<SpecValueDef> Build() {
-    std::vector<SpecValueDef> out;
+std::vector<CriteriaValueDef> Build() {
+    std::vector<CriteriaValueDef> out;
     const auto add = [&out](char screen, std::vector<ValueField> fields) {
         for (ValueField& f : fields)
             if (f.catalogued) out.push_back(Entry(screen, std::move(f)));
@@ -92,8 +92,8 @@ std::vector<SpecValueDef> Build() {
 
 }  // namespace
 
-const std::vector<SpecValueDef>& ValueScreenValues() {
-    static const std::vector<SpecValueDef> values = Build();
+const std::vector<CriteriaValueDef>& ValueScreenValues() {
+    static const std::vector<CriteriaValueDef> values = Build();
     return values;
 }
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "console/keys.h"
-#include "specs/spec_catalog.h"
+#include "specs/criteria_catalog.h"
 
 namespace nivex::specs::detail {
 namespace {

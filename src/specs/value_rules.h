@@ -11,7 +11,7 @@
 
 namespace nivex::specs::rules {
 
-// ---- F: general specifications ----
+// ---- F: general design criteria ----
 bool ManningFromRoughness(const EspecT& e);  // the Manning option is n from the roughness
 bool CrownJoinAllowed(const EspecT& e);      // no energy junctions, no critical-flow avoidance
 std::string Roughness(bool active, double v);
@@ -32,7 +32,7 @@ std::string MinDesignSlope(double v);               // refused below 0.049
 std::string MinDesignSlopeWarning(double v);        // shown, but taken, from 0.049 to 0.05
 std::string JunctionSwitch(bool active, double v);  // fields 15 and 16
 
-// ---- G and H: sanitary and storm specifications ----
+// ---- G and H: sanitary and storm design criteria ----
 std::string PositiveValue(double v);  // "No puede ser cero"
 std::string FixedPeakCoefficient(bool active, double v);
 // The pair minimum-minimorum / minimum of the tractive forces and real velocities.

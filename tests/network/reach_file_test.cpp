@@ -10,7 +10,7 @@
 
 #include <unistd.h>
 
-#include "specs/spec_store.h"
+#include "specs/criteria_store.h"
 
 namespace nivex::network {
 namespace {
@@ -261,7 +261,7 @@ TEST_F(ReachFileTest, IndexRebuildResetsConstructionDataInTheControlFile) {
     project::Project p;
     p.files = files_;
     ASSERT_TRUE(p.OpenControl());
-    ASSERT_TRUE(specs::InitialiseSpecifications(p.control, p.header, p.espec));
+    ASSERT_TRUE(specs::InitialiseDesignCriteria(p.control, p.header, p.espec));
     p.espec.ConstructionData[specs::kCompactionFactor] = 1.3f;
     p.espec.ConstructionData[specs::kFillExcavated] = 50;
     p.espec.ConstructionData[specs::kFillBorrowed] = 50;
@@ -280,7 +280,7 @@ TEST_F(ReachFileTest, IndexRebuildResetsConstructionDataInTheControlFile) {
     shell::ProyectoT header;
     specs::EspecT e;
     std::string error;
-    ASSERT_TRUE(specs::LoadSpecifications(control, header, e, &error)) << error;
+    ASSERT_TRUE(specs::LoadDesignCriteria(control, header, e, &error)) << error;
     EXPECT_EQ(e.ConstructionData[specs::kCompactionFactor], 1.0f);
     EXPECT_EQ(e.ConstructionData[specs::kFillExcavated], 100.0f);
     EXPECT_EQ(e.ConstructionData[specs::kFillBorrowed], 0.0f);

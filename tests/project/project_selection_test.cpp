@@ -95,7 +95,7 @@ class ProjectSelectionTest : public ::testing::Test {
     fs::path Control(const std::string& folder, const std::string& ext, const shell::ProyectoT& p,
                      int records = shell::kControlRecords) {
         fs::create_directories(base_ / folder);
-        // The records a program run writes: the header and the default specifications.
+        // The records a program run writes: the header and the default design criteria.
         Bytes file(static_cast<size_t>(records) * shell::kControlRecordSize);
         shell::ProyectoT header = p;
         specs::EspecT defaults = specs::DefaultEspec();
@@ -283,7 +283,7 @@ TEST_F(ProjectSelectionTest, NewCodeAcceptedWritesSixDefaultRecordsAndOpens) {
     EXPECT_EQ(h.ProjectName, "Proyecto Nuevo");
     EXPECT_EQ(h.Reserved338, "0000000000");
     EXPECT_EQ(h.DesignAlternative, -1.0f);
-    // The specification defaults fill the other records: the commercial diameters, say.
+    // The criteria defaults fill the other records: the commercial diameters, say.
     EXPECT_EQ(codec::F32(Bytes(bytes.begin() + 3 * 512, bytes.begin() + 4 * 512), 120), 145.0f);
 
     // Record 5 holds no topology mode: "Solo Manual", which reads the alternative as 0.
@@ -426,7 +426,7 @@ TEST_F(ProjectSelectionTest, ARecordReadAndWrittenBackUnchangedIsByteIdentical) 
     h.SwmmClass = 1;  // as class 9 has it
     const fs::path control = Control("AB-Centro", "AB1", h);
     Bytes bytes = ReadBytes(control);
-    bytes[40] = 0x5A;                        // a specification value nothing repairs: kept
+    bytes[40] = 0x5A;                        // a criteria value nothing repairs: kept
     bytes[150] = 0x77;                       // foreign byte in the name's padding: kept
     bytes[138 + 512 * 3] = 0x33;             // records 1 to 5 are never rewritten
     codec::PutI16(bytes, 5 * 512 + 424, 2);  // topology: automatic only

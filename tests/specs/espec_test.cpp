@@ -8,7 +8,7 @@
 #include <iterator>
 #include <limits>
 
-#include "specs/spec_store.h"
+#include "specs/criteria_store.h"
 
 namespace nivex::specs {
 namespace {
@@ -29,7 +29,7 @@ class SpecStoreTest : public ::testing::Test {
         path_ = (dir_ / "XSDA.AB1").string();
         ASSERT_TRUE(file_.Open(path_));
         header_.ProjectName = "Proyecto Nuevo";
-        ASSERT_TRUE(InitialiseSpecifications(file_, header_, espec_));
+        ASSERT_TRUE(InitialiseDesignCriteria(file_, header_, espec_));
     }
     void TearDown() override {
         file_.Close();
@@ -54,7 +54,7 @@ class SpecStoreTest : public ::testing::Test {
         header_ = {};
         espec_ = {};
         std::string error;
-        ASSERT_TRUE(LoadSpecifications(file_, header_, espec_, &error)) << error;
+        ASSERT_TRUE(LoadDesignCriteria(file_, header_, espec_, &error)) << error;
     }
     float f32At(int k, size_t off) const {
         Bytes all = bytes();

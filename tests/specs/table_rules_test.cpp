@@ -9,7 +9,7 @@
 #include <set>
 #include <stdexcept>
 
-#include "specs/spec_catalog.h"
+#include "specs/criteria_catalog.h"
 
 namespace nivex::specs {
 namespace {
@@ -22,8 +22,8 @@ const std::string kSum = "La suma de numero y diametros y ductos no debe ser may
 const std::string kDiameterOrder =
     "ERROR...Los diametros no estan en estricto orden ascendente. Revise y Corrija";
 
-const SpecValueDef& ValueOf(char screen, int offset, int index = -1) {
-    for (const SpecValueDef& d : TableScreenValues())
+const CriteriaValueDef& ValueOf(char screen, int offset, int index = -1) {
+    for (const CriteriaValueDef& d : TableScreenValues())
         if (d.screen == screen && d.offset == offset && d.index == index) return d;
     throw std::runtime_error("no such value");
 }
@@ -68,7 +68,7 @@ TEST(TableRules, LimitsAndOrdersWithTheirMessages) {
 }
 
 // What a record holds at a catalogue value's place, as the value is shown.
-std::string StoredText(const SpecValueDef& d, const EspecT& e) {
+std::string StoredText(const CriteriaValueDef& d, const EspecT& e) {
     codec::Bytes bytes(shell::kControlRecordSize, 0);
     EXPECT_TRUE(Encode(d.record, e, bytes));
     const auto at = static_cast<size_t>(d.offset);
@@ -85,7 +85,7 @@ TEST(TableCatalogue, EveryValueLivesWhereItsRecordSays) {
     const EspecT e = DefaultEspec();
     const shell::ProyectoT h;
     std::set<std::pair<int, int>> places;
-    for (const SpecValueDef& d : TableScreenValues()) {
+    for (const CriteriaValueDef& d : TableScreenValues()) {
         EXPECT_FALSE(d.description.empty());
         EXPECT_TRUE(places.insert({d.record * 1000 + d.offset, d.index}).second) << d.description;
         if (d.record == 1 && d.offset == 374) {  // shown as the ducts beyond the table

@@ -1,4 +1,4 @@
-// The table screens T, B, R, C, D, E and N driven by keys through the specifications
+// The table screens T, B, R, C, D, E and N driven by keys through the design criteria
 // frame over a real control file: what they show, how they move, what they refuse and
 // what reaches the file.
 
@@ -10,8 +10,8 @@
 
 #include "console/keys.h"
 #include "shell/session.h"
-#include "specs/spec_store.h"
-#include "specs/specifications_module.h"
+#include "specs/criteria_module.h"
+#include "specs/criteria_store.h"
 #include "support/scripted.h"
 
 namespace nivex::specs {
@@ -44,12 +44,12 @@ class TableScreens : public ::testing::Test {
         p.files.Build(dir_.string(), "AB1");
         ASSERT_TRUE(p.OpenControl());
         p.header.ProjectName = "Proyecto Nuevo";
-        ASSERT_TRUE(InitialiseSpecifications(p.control, p.header, p.espec));
+        ASSERT_TRUE(InitialiseDesignCriteria(p.control, p.header, p.espec));
         // Every stage done, so that what a screen clears shows.
         p.header.ControlsDone = {1, 1, 1, 1};
         p.header.StageDone = {1, 1, 1, 1};
         p.header.DiameterTableValid = 1;
-        p.header.SpecificationsValid = 1;
+        p.header.CriteriaValid = 1;
         ASSERT_TRUE(SaveRecords(p.control, p.header, p.espec, {}));
         p.CloseControl();
         // The program's screen window, as start-up opens it.
@@ -85,7 +85,7 @@ class TableScreens : public ::testing::Test {
     bool marked(int k) const { return record(k)[kSpareByte] == 0x7f; }
 
     void run(uint8_t letter) {
-        ASSERT_TRUE(RunSpecificationScreen(session, letter));
+        ASSERT_TRUE(RunCriteriaScreen(session, letter));
         EXPECT_TRUE(rig.pump.done());
     }
     // A look at the screen when it next waits.

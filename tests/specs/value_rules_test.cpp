@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <string>
 
-#include "specs/spec_catalog.h"
+#include "specs/criteria_catalog.h"
 
 namespace nivex::specs {
 namespace {
@@ -173,8 +173,8 @@ TEST(ValueRules, ConstructionSumsBeddingAndReductionOrder) {
     EXPECT_EQ(CrossCheck('O', e), order);
 }
 
-const SpecValueDef* Find(char screen, int record, int offset, int index = -1) {
-    for (const SpecValueDef& d : ValueScreenValues())
+const CriteriaValueDef* Find(char screen, int record, int offset, int index = -1) {
+    for (const CriteriaValueDef& d : ValueScreenValues())
         if (d.screen == screen && d.record == record && d.offset == offset && d.index == index)
             return &d;
     return nullptr;
@@ -184,7 +184,7 @@ TEST(ValueCatalogue, HoldsEveryValueOfTheScreens) {
     const auto& values = ValueScreenValues();
     const auto count = [&](char letter) {
         return std::count_if(values.begin(), values.end(),
-                             [letter](const SpecValueDef& d) { return d.screen == letter; });
+                             [letter](const CriteriaValueDef& d) { return d.screen == letter; });
     };
     EXPECT_EQ(count('F'), 16);
     EXPECT_EQ(count('G'), 12);
@@ -195,10 +195,10 @@ TEST(ValueCatalogue, HoldsEveryValueOfTheScreens) {
     EXPECT_EQ(count('L'), 11);
     EXPECT_EQ(count('O'), 5);
     EXPECT_EQ(count('K'), 15 + 3);
-    const SpecValueDef* roughness = Find('F', 2, 494);
+    const CriteriaValueDef* roughness = Find('F', 2, 494);
     ASSERT_NE(roughness, nullptr);
     EXPECT_EQ(roughness->description, "Usar [n] variable con diam.- Rugosidad Absoluta de:");
-    const SpecValueDef* coefficient = Find('G', 0, 126);
+    const CriteriaValueDef* coefficient = Find('G', 0, 126);
     ASSERT_NE(coefficient, nullptr);
     EXPECT_EQ(coefficient->description, "Coef. Minimo Diseño - Relacion (Qinicial/Qfinal)  :");
     EXPECT_NE(Find('I', 2, 12, 14), nullptr);   // density of zone 15
@@ -208,7 +208,7 @@ TEST(ValueCatalogue, HoldsEveryValueOfTheScreens) {
 TEST(ValueCatalogue, SetsThroughTheFieldRules) {
     EspecT e = DefaultEspec();
     shell::ProyectoT h;
-    const SpecValueDef* peak = Find('G', 0, 114);
+    const CriteriaValueDef* peak = Find('G', 0, 114);
     ASSERT_NE(peak, nullptr);
     EXPECT_EQ(peak->set(e, h, "1.8"), kMustBeZero);  // not the fixed-value method
     e.PeakMethod = 6;
@@ -219,13 +219,13 @@ TEST(ValueCatalogue, SetsThroughTheFieldRules) {
     EXPECT_EQ(peak->get(e, h), "1.80");
 
     // An inactive field reads 0 and keeps what it holds.
-    const SpecValueDef* roughness = Find('F', 2, 494);
+    const CriteriaValueDef* roughness = Find('F', 2, 494);
     EXPECT_EQ(roughness->get(e, h), "0");
     EXPECT_EQ(roughness->set(e, h, "0"), "");
     EXPECT_FLOAT_EQ(e.AbsoluteRoughness, 0.03f);
 
     // The field's own limits and decimals come first.
-    const SpecValueDef* interval = Find('S', 2, 184);
+    const CriteriaValueDef* interval = Find('S', 2, 184);
     EXPECT_EQ(interval->set(e, h, "4"), "Error...El valor no puede ser menor de 5");
     EXPECT_EQ(interval->set(e, h, "15"), "");
     EXPECT_EQ(e.SeriesInterval, 15);

@@ -1,5 +1,5 @@
 // The value screens driven by keys and clicks as a user would: what they show, how they
-// move, what they refuse, how they page, and what the specification frame saves.
+// move, what they refuse, how they page, and what the criteria frame saves.
 
 #include <gtest/gtest.h>
 
@@ -12,9 +12,9 @@
 #include "console/codepage.h"
 #include "console/keys.h"
 #include "shell/session.h"
-#include "specs/spec_screens.h"
-#include "specs/spec_store.h"
-#include "specs/specifications_module.h"
+#include "specs/criteria_module.h"
+#include "specs/criteria_screens.h"
+#include "specs/criteria_store.h"
 #include "support/scripted.h"
 
 namespace nivex::specs {
@@ -347,11 +347,11 @@ class ValueScreenFiles : public ValueScreens {
         project::Project& p = session.project;
         p.files.Build(folder.string(), "AB1");
         ASSERT_TRUE(p.OpenControl()) << p.error;
-        ASSERT_TRUE(InitialiseSpecifications(p.control, p.header, p.espec));
+        ASSERT_TRUE(InitialiseDesignCriteria(p.control, p.header, p.espec));
         p.espec.ManningOption = 0;  // n from the roughness: field 1 active
         p.header.ControlsDone = {1, 1, 1, 1};
         p.header.StageDone = {1, 1, 1, 1};
-        p.header.SpecificationsValid = 1;
+        p.header.CriteriaValid = 1;
         ASSERT_TRUE(SaveRecords(p.control, p.header, p.espec, {1, 2, 3, 4, 5}));
         p.CloseControl();
         path = p.files.control();
@@ -374,7 +374,7 @@ TEST_F(ValueScreenFiles, GeneralSavesRecordsZeroAndTwoAndClearsItsFlags) {
     rig.pump.type("0.05\r");  // roughness, record 2
     enters(7);
     rig.pump.type("0.80").key(key::Esc);  // minimum drop height, record 0
-    ASSERT_TRUE(RunSpecificationScreen(session, 'F'));
+    ASSERT_TRUE(RunCriteriaScreen(session, 'F'));
 
     const codec::Bytes after = bytes();
     ASSERT_EQ(after.size(), before.size());
@@ -389,7 +389,7 @@ TEST_F(ValueScreenFiles, GeneralSavesRecordsZeroAndTwoAndClearsItsFlags) {
     shell::Decode(record(after, 0), h);
     EXPECT_EQ(h.ControlsDone, (std::array<uint8_t, 4>{0, 0, 1, 1}));
     EXPECT_EQ(h.StageDone, (std::array<uint8_t, 4>{1, 0, 0, 0}));
-    EXPECT_EQ(h.SpecificationsValid, 0);
+    EXPECT_EQ(h.CriteriaValid, 0);
 }
 
 TEST_F(ValueScreenFiles, ScreensLeftWithoutChangesWriteNothing) {
@@ -397,7 +397,7 @@ TEST_F(ValueScreenFiles, ScreensLeftWithoutChangesWriteNothing) {
     for (char letter : {'F', 'G', 'H', 'I', 'J', 'S', 'L', 'O', 'K'}) {
         enters(3);  // through some fields without typing
         rig.pump.key(key::Esc);
-        ASSERT_TRUE(RunSpecificationScreen(session, static_cast<uint8_t>(letter))) << letter;
+        ASSERT_TRUE(RunCriteriaScreen(session, static_cast<uint8_t>(letter))) << letter;
         EXPECT_EQ(bytes(), before) << letter;
     }
     EXPECT_TRUE(rig.pump.done());

@@ -1,5 +1,5 @@
 #pragma once
-// The specification screens of main choice 1, one per sub-option letter. Each edits
+// The criteria screens of main choice 1, one per sub-option letter. Each edits
 // session.project.espec (loaded by the caller, the control file open) and returns when
 // the user leaves it; the caller saves the records that changed and clears the stages
 // they invalidate.

@@ -1,26 +1,26 @@
-// The verbs about the specification set: printing every value, and changing values
+// The verbs about the design criteria: printing every value, and changing values
 // through the rules of the screens that edit them.
 
 #include <set>
 
 #include "cli/batch_context.h"
 #include "console/codepage.h"
-#include "specs/spec_catalog.h"
-#include "specs/spec_store.h"
-#include "specs/specifications_module.h"
+#include "specs/criteria_catalog.h"
+#include "specs/criteria_module.h"
+#include "specs/criteria_store.h"
 
 namespace nivex::cli {
 namespace {
 
-std::vector<const specs::SpecValueDef*> AllValues() {
-    std::vector<const specs::SpecValueDef*> all;
+std::vector<const specs::CriteriaValueDef*> AllValues() {
+    std::vector<const specs::CriteriaValueDef*> all;
     for (const auto* list : {&specs::TableScreenValues(), &specs::ValueScreenValues()})
-        for (const specs::SpecValueDef& d : *list)
+        for (const specs::CriteriaValueDef& d : *list)
             all.push_back(&d);
     return all;
 }
 
-std::string KeyOf(const specs::SpecValueDef& d) {
+std::string KeyOf(const specs::CriteriaValueDef& d) {
     std::string key = "r" + std::to_string(d.record) + "." + std::to_string(d.offset);
     if (d.index >= 0) key += "[" + std::to_string(d.index) + "]";
     return key;
@@ -41,14 +41,14 @@ std::string Described(std::string text) {
 
 int PrintValues(Batch& b) {
     const project::Project& p = b.session.project;
-    for (const specs::SpecValueDef* d : AllValues())
+    for (const specs::CriteriaValueDef* d : AllValues())
         b.out << KeyOf(*d) << ": " << toUtf8(d->get(p.espec, p.header)) << "  # "
               << Described(d->description) << '\n';
     return 0;
 }
 
 int SetValues(Batch& b) {
-    std::vector<std::pair<const specs::SpecValueDef*, std::string>> changes;
+    std::vector<std::pair<const specs::CriteriaValueDef*, std::string>> changes;
     const auto all = AllValues();
     for (size_t i = 1; i < b.options.operands.size(); ++i) {
         const std::string& assignment = b.options.operands[i];
@@ -56,8 +56,8 @@ int SetValues(Batch& b) {
         if (eq == std::string::npos)
             return b.Fail("Error: se esperaba rR.OFFSET=VALOR, no " + assignment);
         const std::string key = assignment.substr(0, eq);
-        const specs::SpecValueDef* def = nullptr;
-        for (const specs::SpecValueDef* d : all)
+        const specs::CriteriaValueDef* def = nullptr;
+        for (const specs::CriteriaValueDef* d : all)
             if (KeyOf(*d) == key) def = d;
         if (!def) return b.Fail("Error: no hay un valor de especificaciones " + key);
         changes.emplace_back(def, assignment.substr(eq + 1));
@@ -67,7 +67,7 @@ int SetValues(Batch& b) {
     project::Project& p = b.session.project;
     if (!p.OpenControl()) return b.Fail(toUtf8(p.error));
     std::string error;
-    if (!specs::LoadSpecifications(p.control, p.header, p.espec, &error)) {
+    if (!specs::LoadDesignCriteria(p.control, p.header, p.espec, &error)) {
         p.CloseControl();
         return b.Fail(error);
     }
@@ -100,7 +100,7 @@ int SetValues(Batch& b) {
 
 }  // namespace
 
-int VerbSpec(Batch& b) {
+int VerbCriteria(Batch& b) {
     b.ui.setYes(true);  // the sector opens without asking
     if (int rc = b.OpenSector(false)) return rc;
     if (b.options.operands.empty()) return PrintValues(b);

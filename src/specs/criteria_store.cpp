@@ -1,4 +1,4 @@
-#include "specs/spec_store.h"
+#include "specs/criteria_store.h"
 
 #include <algorithm>
 #include <array>
@@ -26,7 +26,7 @@ std::string NoFit(const shell::ControlFile& file, int k) {
 
 }  // namespace
 
-bool LoadSpecifications(shell::ControlFile& file, shell::ProyectoT& header, EspecT& e,
+bool LoadDesignCriteria(shell::ControlFile& file, shell::ProyectoT& header, EspecT& e,
                         std::string* error) {
     const int present = std::min(file.RecordCount(), shell::kControlRecords);
     for (int k = 0; k < shell::kControlRecords; ++k) {
@@ -61,7 +61,7 @@ bool LoadSpecifications(shell::ControlFile& file, shell::ProyectoT& header, Espe
     return true;
 }
 
-bool InitialiseSpecifications(shell::ControlFile& file, shell::ProyectoT& header, EspecT& e) {
+bool InitialiseDesignCriteria(shell::ControlFile& file, shell::ProyectoT& header, EspecT& e) {
     file.ClearBuffers();
     const std::string name = header.ProjectName;
     header = shell::ProyectoT{};

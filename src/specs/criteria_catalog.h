@@ -1,5 +1,5 @@
 #pragma once
-// Every specification value a screen edits, with the screen's own field rule, and the
+// Every criteria value a screen edits, with the screen's own field rule, and the
 // cross-rules each screen checks before it lets the user leave: one catalogue that the
 // screens, nivex-batch's spec verbs and the tests all use.
 
@@ -12,7 +12,7 @@
 
 namespace nivex::specs {
 
-struct SpecValueDef {
+struct CriteriaValueDef {
     int record = 0;           // 0..5
     int offset = 0;           // byte offset of the field (of the array's first element)
     int index = -1;           // array element, or -1 for a single value
@@ -26,8 +26,8 @@ struct SpecValueDef {
 };
 
 // The values of the screens T, B, R, C, D, E, N and of F, G, H, I, J, S, L, O, K.
-const std::vector<SpecValueDef>& TableScreenValues();
-const std::vector<SpecValueDef>& ValueScreenValues();
+const std::vector<CriteriaValueDef>& TableScreenValues();
+const std::vector<CriteriaValueDef>& ValueScreenValues();
 
 // The first cross-rule of screen `letter` that the set breaks (its message, code-page
 // bytes), or empty when the screen may be left.

@@ -1,5 +1,5 @@
 #pragma once
-// A sector's specification set in its control file: loading with the load-time repairs,
+// A sector's design criteria in its control file: loading with the load-time repairs,
 // the records of a new project, and saving the records a screen changed.
 
 #include <initializer_list>
@@ -15,13 +15,13 @@ namespace nivex::specs {
 // as zeros), decodes header and set, repairs them and writes back every record a repair
 // changed, and every missing one. False with *error (the file's message, not yet in the
 // code page) on a failed read or write, or when a repaired value does not fit its field.
-bool LoadSpecifications(shell::ControlFile& file, shell::ProyectoT& header, EspecT& e,
+bool LoadDesignCriteria(shell::ControlFile& file, shell::ProyectoT& header, EspecT& e,
                         std::string* error);
 
 // A new sector: buffers cleared, the defaults of the set and of the header in memory
 // (the header's ProjectName is kept); when the file is empty, records 0 to 5 written in
 // order. False on a failed write (file.error()).
-bool InitialiseSpecifications(shell::ControlFile& file, shell::ProyectoT& header, EspecT& e);
+bool InitialiseDesignCriteria(shell::ControlFile& file, shell::ProyectoT& header, EspecT& e);
 
 // Writes record 0 (header and set share it) and every record listed.
 bool SaveRecords(shell::ControlFile& file, const shell::ProyectoT& header, const EspecT& e,

@@ -1,4 +1,4 @@
-#include "specs/specifications_module.h"
+#include "specs/criteria_module.h"
 
 #include <array>
 #include <vector>
@@ -9,8 +9,8 @@
 #include "project/project_opening.h"
 #include "project/reach_backup.h"
 #include "shell/menu_rules.h"
-#include "specs/spec_screens.h"
-#include "specs/spec_store.h"
+#include "specs/criteria_screens.h"
+#include "specs/criteria_store.h"
 
 namespace nivex::specs {
 namespace {
@@ -83,7 +83,7 @@ void ApplyClears(shell::ProyectoT& h, unsigned clears) {
     if (clears & kStage3) h.StageDone[2] = 0;
     if (clears & kStage4) h.StageDone[3] = 0;
     if (clears & kDiameterState) h.DiameterTableValid = 0;
-    h.SpecificationsValid = 0;  // every saved change invalidates the alternatives
+    h.CriteriaValid = 0;  // every saved change invalidates the alternatives
 }
 
 bool Report(shell::Session& s, const std::string& error) {
@@ -107,13 +107,13 @@ bool SetChanged(const project::Project& p, const std::array<codec::Bytes, 6>& be
     return Snapshot(p) != before;
 }
 
-bool RunSpecificationScreen(shell::Session& s, uint8_t letter) {
+bool RunCriteriaScreen(shell::Session& s, uint8_t letter) {
     const ScreenDef* def = FindScreen(letter);
     if (!def) return true;
     project::Project& p = s.project;
     if (!p.OpenControl()) return Report(s, p.error);
     std::string error;
-    if (!LoadSpecifications(p.control, p.header, p.espec, &error)) {
+    if (!LoadDesignCriteria(p.control, p.header, p.espec, &error)) {
         p.CloseControl();
         return Report(s, error);
     }
@@ -130,7 +130,7 @@ bool RunSpecificationScreen(shell::Session& s, uint8_t letter) {
     return ok;
 }
 
-void RunSpecifications(shell::Session& s) {
+void RunDesignCriteria(shell::Session& s) {
     s.switches.atMainMenu = false;
     const auto sub = s.console.takeKey();
     if (!sub) return;
@@ -148,7 +148,7 @@ void RunSpecifications(shell::Session& s) {
             network::RunSimulatedProject(s);
             return;
         default:
-            RunSpecificationScreen(s, *sub);
+            RunCriteriaScreen(s, *sub);
             return;
     }
 }
