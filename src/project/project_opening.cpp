@@ -29,14 +29,10 @@ bool OpenProject(shell::Session& s) {
     ProjectSelection selection(s, s.project);
     if (!s.projectDialog->run(selection)) return false;
 
-    // The dialog read and repaired the records; take record 0 as it now stands.
-    Project& p = s.project;
-    if (p.OpenControl()) {
-        if (p.control.RecordCount() >= 1) p.ReadHeader();
-        p.CloseControl();
-    }
+    // Accepting loaded, repaired and wrote the records: the header and the criteria in
+    // memory are those on disk.
     FitMenuToOpenedProject(s);
-    s.console.setCaption(p.caption);
+    s.console.setCaption(s.project.caption);
     return true;
 }
 

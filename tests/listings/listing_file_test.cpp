@@ -16,12 +16,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct NoDesktop : ui::Desktop {
-    bool registerListingFont(const std::string&) override { return true; }
-    ui::OpenResult openDocument(const std::string&) override { return ui::OpenResult::Opened; }
-    void showAbout() override {}
-    bool moveToTrash(const std::string&) override { return false; }
-};
+using NoDesktop = nivex::testing::NullDesktop;
 
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -17,12 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct NoDesktop : ui::Desktop {
-    bool registerListingFont(const std::string&) override { return true; }
-    ui::OpenResult openDocument(const std::string&) override { return ui::OpenResult::Opened; }
-    void showAbout() override {}
-    bool moveToTrash(const std::string&) override { return false; }
-};
+using NoDesktop = nivex::testing::NullDesktop;
 
 // Loads the listing the moment it is shown, before the framing removes it.
 struct LoadingViewer : ui::ListingViewer {

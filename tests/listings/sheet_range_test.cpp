@@ -21,12 +21,7 @@ using testing::ConsoleRig;
 
 const std::string kRangeError = "ERROR ... la hoja final debe ser igual o mayor que la inicial";
 
-struct NoDesktop : ui::Desktop {
-    bool registerListingFont(const std::string&) override { return true; }
-    ui::OpenResult openDocument(const std::string&) override { return ui::OpenResult::Opened; }
-    void showAbout() override {}
-    bool moveToTrash(const std::string&) override { return false; }
-};
+using NoDesktop = nivex::testing::NullDesktop;
 
 class SheetRange : public ::testing::Test {
   protected:

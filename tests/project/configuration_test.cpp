@@ -21,12 +21,7 @@ namespace {
 namespace fs = std::filesystem;
 using codec::Bytes;
 
-struct NullDesktop : ui::Desktop {
-    bool registerListingFont(const std::string&) override { return true; }
-    ui::OpenResult openDocument(const std::string&) override { return ui::OpenResult::Opened; }
-    void showAbout() override {}
-    bool moveToTrash(const std::string&) override { return false; }
-};
+using NullDesktop = nivex::testing::NullDesktop;
 
 Bytes ReadBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);

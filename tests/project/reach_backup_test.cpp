@@ -16,12 +16,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct NullDesktop : ui::Desktop {
-    bool registerListingFont(const std::string&) override { return true; }
-    ui::OpenResult openDocument(const std::string&) override { return ui::OpenResult::Opened; }
-    void showAbout() override {}
-    bool moveToTrash(const std::string&) override { return false; }
-};
+using NullDesktop = nivex::testing::NullDesktop;
 
 void WriteFile(const fs::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;

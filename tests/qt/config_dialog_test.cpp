@@ -31,14 +31,6 @@ using project::Box;
 using project::Group;
 using project::Text;
 
-class NullDesktop : public ui::Desktop {
-  public:
-    bool registerListingFont(const std::string&) override { return true; }
-    ui::OpenResult openDocument(const std::string&) override { return ui::OpenResult::Opened; }
-    void showAbout() override {}
-    bool moveToTrash(const std::string&) override { return false; }
-};
-
 // A run's session with a new project "AB1" accepted in a temporary folder.
 struct ConfigRig {
     QTemporaryDir dir;

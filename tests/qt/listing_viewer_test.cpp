@@ -31,13 +31,7 @@
 namespace nivex::testing {
 namespace {
 
-class NoDesktop : public ui::Desktop {
-  public:
-    bool registerListingFont(const std::string&) override { return true; }
-    ui::OpenResult openDocument(const std::string&) override { return ui::OpenResult::Opened; }
-    void showAbout() override {}
-    bool moveToTrash(const std::string&) override { return false; }
-};
+using NoDesktop = nivex::testing::NullDesktop;
 
 const std::string kBar(1, char(179));
 

@@ -30,14 +30,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class NullDesktop : public ui::Desktop {
-  public:
-    bool registerListingFont(const std::string&) override { return true; }
-    ui::OpenResult openDocument(const std::string&) override { return ui::OpenResult::Opened; }
-    void showAbout() override {}
-    bool moveToTrash(const std::string&) override { return false; }
-};
-
 // A run's session over a temporary project folder.
 struct DialogRig {
     QTemporaryDir dir;

@@ -20,14 +20,6 @@
 namespace nivex::testing {
 namespace {
 
-class NullDesktop : public ui::Desktop {
-  public:
-    bool registerListingFont(const std::string&) override { return true; }
-    ui::OpenResult openDocument(const std::string&) override { return ui::OpenResult::Opened; }
-    void showAbout() override {}
-    bool moveToTrash(const std::string&) override { return false; }
-};
-
 struct FormRig {
     UiSwitches switches;
     ScriptedUi ui;

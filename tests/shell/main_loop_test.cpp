@@ -16,12 +16,7 @@ namespace {
 using testing::AcceptingDialog;
 using testing::TempFolder;
 
-struct NoDesktop : ui::Desktop {
-    bool registerListingFont(const std::string&) override { return true; }
-    ui::OpenResult openDocument(const std::string&) override { return ui::OpenResult::Opened; }
-    void showAbout() override {}
-    bool moveToTrash(const std::string&) override { return false; }
-};
+using NoDesktop = nivex::testing::NullDesktop;
 
 // The main menu over one sector whose record 0 the test sets.
 struct LoopRig {

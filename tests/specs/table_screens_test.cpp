@@ -25,12 +25,7 @@ const std::string kDiameterOrder =
     "ERROR...Los diametros no estan en estricto orden ascendente. Revise y Corrija";
 const std::string kSum = "La suma de numero y diametros y ductos no debe ser mayor que 60";
 
-struct NoDesktop : ui::Desktop {
-    bool registerListingFont(const std::string&) override { return true; }
-    ui::OpenResult openDocument(const std::string&) override { return ui::OpenResult::Opened; }
-    void showAbout() override {}
-    bool moveToTrash(const std::string&) override { return false; }
-};
+using NoDesktop = nivex::testing::NullDesktop;
 
 class TableScreens : public ::testing::Test {
   protected:

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "console/console.h"
+#include "ui/desktop.h"
 #include "ui/ui.h"
 
 namespace nivex::testing {
@@ -72,6 +73,14 @@ class ScriptedUi : public ui::Ui {
     void showInformation(const std::string& m, const std::string& c) override;
 
     const RecordedBox* last() const { return boxes.empty() ? nullptr : &boxes.back(); }
+};
+
+// Desktop services that do nothing: fonts register, documents open, nothing is trashed.
+struct NullDesktop : ui::Desktop {
+    bool registerListingFont(const std::string&) override { return true; }
+    ui::OpenResult openDocument(const std::string&) override { return ui::OpenResult::Opened; }
+    void showAbout() override {}
+    bool moveToTrash(const std::string&) override { return false; }
 };
 
 // A console with its switches, a recording user interface and a scripted pump.
