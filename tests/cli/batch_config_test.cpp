@@ -3,14 +3,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 
-#include "cli/batch.h"
+#include "cli/batch_rig.h"
 #include "shell/record_codec.h"
 
 namespace nivex::cli {
@@ -18,46 +17,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct ConfigRun {
-    int rc = 0;
-    std::string out, err;
-};
+using ConfigRun = BatchOutcome;
 
-class BatchConfig : public ::testing::Test {
+class BatchConfig : public BatchProjectTest {
   protected:
-    void SetUp() override {
-        static std::atomic<int> n{0};
-        base_ = fs::temp_directory_path() /
-                ("nivex-config-" + std::to_string(::getpid()) + "-" + std::to_string(++n));
-        fs::create_directories(base_ / "projects");
-        setenv("XDG_DATA_HOME", (base_ / "xdg").c_str(), 1);
-        start_ = fs::current_path();
-        ASSERT_EQ(batch({"--project", "AB1", "new", "--yes"}).rc, 0);
-    }
-    void TearDown() override {
-        fs::current_path(start_);
-        fs::remove_all(base_);
-    }
-
-    ConfigRun batch(std::vector<std::string> args) {
-        args.insert(args.begin(), {"--projects", (base_ / "projects").string()});
-        std::ostringstream out, err;
-        ConfigRun r;
-        r.rc = RunBatch(args, out, err);
-        r.out = out.str();
-        r.err = err.str();
-        return r;
-    }
     ConfigRun config(std::vector<std::string> options) {
         options.insert(options.begin(), {"--project", "AB1", "config"});
         return batch(options);
     }
     std::string info(const std::string& key) {
-        const ConfigRun r = batch({"--project", "AB1", "info"});
-        std::istringstream in(r.out);
-        for (std::string line; std::getline(in, line);)
-            if (line.rfind(key + ": ", 0) == 0) return line.substr(key.size() + 2);
-        return "<missing " + key + ">";
+        return valueOf(batch({"--project", "AB1", "info"}).out, key);
     }
     codec::Bytes record(int k) {
         fs::path control;
@@ -67,8 +36,6 @@ class BatchConfig : public ::testing::Test {
         codec::Bytes all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         return codec::Bytes(all.begin() + k * 512, all.begin() + (k + 1) * 512);
     }
-
-    fs::path base_, start_;
 };
 
 TEST_F(BatchConfig, OptionsAreClickedInOrderAndAccepted) {

@@ -4,63 +4,30 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 
-#include "cli/batch.h"
+#include "cli/batch_rig.h"
 
 namespace nivex::cli {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct SpecRun {
-    int rc = 0;
-    std::string out, err;
-};
+using SpecRun = BatchOutcome;
 
-class BatchSpec : public ::testing::Test {
+class BatchSpec : public BatchProjectTest {
   protected:
-    void SetUp() override {
-        static std::atomic<int> n{0};
-        base_ = fs::temp_directory_path() /
-                ("nivex-spec-" + std::to_string(::getpid()) + "-" + std::to_string(++n));
-        fs::create_directories(base_ / "projects");
-        setenv("XDG_DATA_HOME", (base_ / "xdg").c_str(), 1);
-        start_ = fs::current_path();
-        ASSERT_EQ(batch({"--project", "AB1", "new", "--yes"}).rc, 0);
-    }
-    void TearDown() override {
-        fs::current_path(start_);
-        fs::remove_all(base_);
-    }
-
-    SpecRun batch(std::vector<std::string> args) {
-        args.insert(args.begin(), {"--projects", (base_ / "projects").string()});
-        std::ostringstream out, err;
-        SpecRun r;
-        r.rc = RunBatch(args, out, err);
-        r.out = out.str();
-        r.err = err.str();
-        return r;
-    }
     std::string value(const std::string& key) {
-        const SpecRun r = batch({"--project", "AB1", "spec"});
-        std::istringstream in(r.out);
-        for (std::string line; std::getline(in, line);)
-            if (line.rfind(key + ": ", 0) == 0) return line.substr(key.size() + 2);
-        return "<missing " + key + ">";
+        return valueOf(batch({"--project", "AB1", "spec"}).out, key);
     }
     std::string control() const {
         std::ifstream in(base_ / "projects" / "AB-Proyecto Nuevo" / "XSDA.AB1", std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
-
-    fs::path base_, start_;
 };
 
 TEST_F(BatchSpec, ListsEveryValueWithItsPrompt) {

@@ -1,0 +1,60 @@
+#pragma once
+// nivex-batch run in-process over a temporary base folder holding the new project AB1.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/batch.h"
+
+namespace nivex::cli {
+
+struct BatchOutcome {
+    int rc = 0;
+    std::string out, err;
+};
+
+class BatchProjectTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        static std::atomic<int> n{0};
+        base_ = std::filesystem::temp_directory_path() /
+                ("nivex-batch-rig-" + std::to_string(::getpid()) + "-" + std::to_string(++n));
+        std::filesystem::create_directories(base_ / "projects");
+        setenv("XDG_DATA_HOME", (base_ / "xdg").c_str(), 1);  // keep the user's trash out
+        start_ = std::filesystem::current_path();
+        ASSERT_EQ(batch({"--project", "AB1", "new", "--yes"}).rc, 0);
+    }
+    void TearDown() override {
+        std::filesystem::current_path(start_);
+        std::filesystem::remove_all(base_);
+    }
+
+    // One command line after "--projects <base>/projects".
+    BatchOutcome batch(std::vector<std::string> args) {
+        args.insert(args.begin(), {"--projects", (base_ / "projects").string()});
+        std::ostringstream out, err;
+        BatchOutcome r;
+        r.rc = RunBatch(args, out, err);
+        r.out = out.str();
+        r.err = err.str();
+        return r;
+    }
+    // The value of "key: value" in a verb's output.
+    static std::string valueOf(const std::string& output, const std::string& key) {
+        std::istringstream in(output);
+        for (std::string line; std::getline(in, line);)
+            if (line.rfind(key + ": ", 0) == 0) return line.substr(key.size() + 2);
+        return "<missing " + key + ">";
+    }
+
+    std::filesystem::path base_, start_;
+};
+
+}  // namespace nivex::cli
