@@ -12,8 +12,6 @@ namespace {
 
 constexpr char kEsc = 27;
 constexpr char32_t kNoGlyph = 0xFFFD;
-constexpr unsigned char kDoubleTee = 224;  // stands for the DOS glyph at 209, which is Ñ here
-constexpr char32_t kDoubleTeeGlyph = 0x2564;
 constexpr unsigned char kColumnLine = 179;
 constexpr int kMinWidthColumns = 100;
 constexpr int kHeightReserve = 50;
@@ -84,7 +82,7 @@ class LineRenderer {
                 continue;
             }
             if (b < 32) continue;
-            const char32_t c = ShownChar(b);
+            const char32_t c = toUnicode(b);
             if (c == kNoGlyph) ++missing_;
             out.bytes += static_cast<char>(b);
             out.text += c;
@@ -108,10 +106,6 @@ void AppendUtf8(std::string& out, char32_t c) {
 }
 
 }  // namespace
-
-char32_t ShownChar(unsigned char byte) {
-    return byte == kDoubleTee ? kDoubleTeeGlyph : toUnicode(byte);
-}
 
 bool ViewerModel::Load(const std::string& file) {
     std::error_code ec;

@@ -62,9 +62,6 @@ class ViewerModel {
     int headWidth_ = 0;
 };
 
-// The character the viewer shows for a code-page byte.
-char32_t ShownChar(unsigned char byte);
-
 // The search box text as it is searched: '|' stands for the column line 179.
 std::string SearchText(std::string_view boxBytes);
 
