@@ -55,7 +55,7 @@ constexpr std::array<Named, 38> kKeyNames = {{
     {"ALTZ", AltZ},
 }};
 
-constexpr std::array<Named, 35> kEndKeyNames = {{
+constexpr std::array<Named, 36> kEndKeyNames = {{
     {"Enter", Enter}, {"Up", Up},      {"Dn", Down},    {"PgUp", PgUp},  {"PgDn", PgDn},
     {"Home", Home},   {"End1", End},   {"Esc", Esc},    {"F2", 134},     {"F3", 135},
     {"F4", 136},      {"F5", 137},     {"F6", 138},     {"F7", 139},     {"F8", 140},
@@ -63,6 +63,7 @@ constexpr std::array<Named, 35> kEndKeyNames = {{
     {"CtrQ", CtrlQ},  {"CtrY", CtrlY}, {"CtrV", CtrlV}, {"AF1", AltF1},  {"AF2", 190},
     {"AF3", 191},     {"AF4", 192},    {"AF5", 193},    {"AF6", 194},    {"AF7", 195},
     {"AF8", 196},     {"AF9", 197},    {"AF10", 198},   {"AltZ", AltZ},  {"AltM", AltM},
+    {"CtrZ", CtrlZ},
 }};
 
 uint8_t ctrlLetter(char letter) {

@@ -421,7 +421,6 @@ bool LoadReachContext(project::Project& p, ReachContext& context, std::string* e
     context.espec = p.espec;
     context.designClass = p.header.DesignClass;
     context.sector = p.selection.sectorNumber;
-    context.sectorCount = p.selection.sectorCount;
     context.fromSwmm = p.espec.FromSwmm != 0;
     context.simulated = p.header.Simulated != 0;
     context.lineCount = p.header.ReachCount;
@@ -473,13 +472,7 @@ bool ReplaceNetwork(project::Project& p, const std::vector<TramoT>& reaches, std
         p.CloseControl();
         return Fail(error, message);
     }
-    shell::ProyectoT& h = p.header;
-    h.ReachCount = static_cast<int>(reaches.size());
-    h.ControlsDone = {};
-    for (size_t k = 1; k < h.StageDone.size(); ++k)
-        h.StageDone[k] = 0;
-    h.DiameterTableValid = 0;
-    h.Simulated = 0;
+    RecordNetworkChange(p.header, static_cast<int>(reaches.size()));
     const bool saved = specs::SaveRecords(p.control, p.header, p.espec, {});
     if (!saved) message = p.control.error();
     p.CloseControl();

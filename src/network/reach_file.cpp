@@ -175,6 +175,15 @@ bool ReachFile::writeEntry(int line, const TramoT& t) {
 
 // ---- Opening of the sector's network ----
 
+void RecordNetworkChange(shell::ProyectoT& h, int reachCount) {
+    h.ReachCount = reachCount;
+    h.ControlsDone = {};
+    for (size_t k = 1; k < h.StageDone.size(); ++k)
+        h.StageDone[k] = 0;
+    h.DiameterTableValid = 0;
+    h.Simulated = 0;
+}
+
 void ResetConstructionAfterRebuild(specs::EspecT& e) {
     e.ConstructionData[specs::kCompactionFactor] = 1;
     e.ConstructionData[specs::kFillExcavated] = 100;

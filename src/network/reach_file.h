@@ -25,6 +25,8 @@ class TramoFile {
     bool Read(int line, TramoT& t);
     // Stored form; line count() + 1 appends.
     bool Write(int line, const TramoT& t);
+    // The bytes of line k as they are on disk.
+    bool ReadRecord(int line, codec::Bytes& bytes) { return file_.Read(line - 1, bytes); }
     bool Flush() { return file_.Flush(); }
     const std::string& path() const { return file_.path(); }
     const std::string& error() const { return error_.empty() ? file_.error() : error_; }
@@ -65,7 +67,12 @@ class ReachFile {
     // The same without the class and type conversion (records already stored form).
     bool Read(int line, TramoT& t) { return reaches_.Read(line, t) || fail(reaches_.error()); }
     bool Write(int line, const TramoT& t);
+    bool ReadRecord(int line, codec::Bytes& bytes) {
+        return reaches_.ReadRecord(line, bytes) || fail(reaches_.error());
+    }
     bool Flush();
+    const std::string& reachPath() const { return reaches_.path(); }
+    const std::string& indexPath() const { return index_.path(); }
 
     const std::string& error() const { return error_; }
 
@@ -81,6 +88,11 @@ class ReachFile {
     OpeningReport opening_;
     std::string error_;
 };
+
+// What a change of the network means for the header: the new reach count, the controls
+// and the later stages to be done again, the table of design alternatives no longer
+// valid and the project no longer simulated.
+void RecordNetworkChange(shell::ProyectoT& h, int reachCount);
 
 // The construction data after an index rebuild: compaction 1, fills 100, 0, 0, no gravel.
 void ResetConstructionAfterRebuild(specs::EspecT& e);

@@ -394,6 +394,30 @@ std::string InEquivalentAreaRule(double equivalent, double real) {
     return {};
 }
 
+// ---- Search ----
+
+bool NamesMatch(const IndiceTramoT& entry, const std::string& upstream,
+                const std::string& downstream) {
+    if (upstream.empty() && downstream.empty()) return false;
+    if (upstream.empty()) return entry.Downstream == downstream;
+    if (downstream.empty()) return entry.Upstream == upstream;
+    return entry.Upstream == upstream && entry.Downstream == downstream;
+}
+
+int FindReachLine(const std::vector<IndiceTramoT>& index, const std::string& upstream,
+                  const std::string& downstream, int current) {
+    const int last = static_cast<int>(index.size());
+    auto matches = [&](int line) {
+        return line >= 1 && line <= last &&
+               NamesMatch(index[static_cast<size_t>(line - 1)], upstream, downstream);
+    };
+    for (int line = current + 1; line <= last; ++line)
+        if (matches(line)) return line;
+    for (int line = std::min(current - 1, last); line >= 1; --line)
+        if (matches(line)) return line;
+    return matches(current) ? current : 0;
+}
+
 // ---- Whole reach ----
 
 std::vector<ReachProblem> WholeReachCheck(const TramoT& t, const ReachContext& c) {

@@ -61,15 +61,14 @@ enum ReachField : int {
 struct ReachContext {
     specs::EspecT espec;
     int designClass = 0;  // ProyectoT::DesignClass
-    int sector = 0;       // the open sector's digit
-    int sectorCount = 1;  // 1 for a project without sectors
+    int sector = 0;       // the open sector's digit; 0 for a project without sectors
     bool fromSwmm = false;
     bool simulated = false;
     int line = 1;       // current line
     int lineCount = 0;  // records of the reach file
 
     int kind() const { return espec.SystemKind; }
-    bool sectorised() const { return sectorCount > 1; }
+    bool sectorised() const { return sector >= 1; }
 };
 
 // What field 5 asks.
@@ -182,6 +181,16 @@ void SettleSector(TramoT& t);
 // ---- Class-4 data ----
 std::string InDiameterRule(double d, const ReachContext& c);
 std::string InEquivalentAreaRule(double equivalent, double real);
+
+// ---- Search ----
+// A reach matches when both names agree, or when one of the two names sought is empty and
+// the other agrees.
+bool NamesMatch(const IndiceTramoT& entry, const std::string& upstream,
+                const std::string& downstream);
+// The line the search finds: forward from the line after `current` to the last, then
+// backward from the line before it to line 1, then `current` itself; 0 when none.
+int FindReachLine(const std::vector<IndiceTramoT>& index, const std::string& upstream,
+                  const std::string& downstream, int current);
 
 // ---- Whole reach ----
 struct ReachProblem {

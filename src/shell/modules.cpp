@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "network/reach_screen.h"
 #include "specs/criteria_module.h"
 
 namespace nivex::shell {
@@ -13,6 +14,7 @@ using Module = void (*)(Session&);
 constexpr std::array<Module, 13> kModules = {
     nullptr,                   // 0: project opening, run by the main menu itself
     specs::RunDesignCriteria,  // 1
+    network::RunReachEntry,    // 2
 };
 
 }  // namespace

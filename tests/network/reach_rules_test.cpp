@@ -12,8 +12,7 @@ ReachContext Context(int kind = 2, int designClass = 2) {
     c.espec = specs::DefaultEspec();
     c.espec.SystemKind = kind;
     c.designClass = designClass;
-    c.sector = 1;
-    c.sectorCount = 1;
+    c.sector = 0;  // no sectors
     c.lineCount = 5;
     return c;
 }
@@ -172,7 +171,7 @@ TEST(ReachRules, ClassFourAndSectors) {
     ReachContext c = Context();
     EXPECT_TRUE(ClassRule(3, c).ok());
     EXPECT_EQ(ClassRule(4, c).message, "ERROR...Opcion Invalida. Este proyecto no maneja sectores");
-    c.sectorCount = 5;
+    c.sector = 1;
     EXPECT_EQ(ClassRule(4, c).message, "ERROR...El sector 1 no admite la opcion: 4=De otro sector");
     c.sector = 3;
     const FieldResult r = ClassRule(4, c);
@@ -187,7 +186,7 @@ TEST(ReachRules, ClassFourAndSectors) {
     c.sector = 9;
     EXPECT_EQ(TypeRule(4, c).message,
               "ERROR...El sector 9 es el ultimo y no admite ir a otro sector");
-    c.sectorCount = 1;
+    c.sector = 0;
     EXPECT_EQ(TypeRule(4, c).message, "ERROR...Opcion Invalida. Este proyecto no maneja sectores");
     EXPECT_TRUE(TypeRule(3, c).ok());
 
