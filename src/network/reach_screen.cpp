@@ -555,6 +555,9 @@ Taken ReachScreen::Take(int k, const TramoT& before, uint8_t key) {
                 break;
             }
             const std::string abnormal = ApplyClass(t_, before.Class, class_);
+            // The n the opening gives to existing reaches without one, offered at once.
+            if ((class_ == kClassExisting || class_ == kClassNotInvestigated) && t_.ManningN == 0)
+                t_.ManningN = c_.espec.ExistingReachManningN;
             if (r.ask == ReachAsk::SourceSector) {
                 Show();
                 if (!AskSector(kFieldSourceSector)) {

@@ -158,7 +158,7 @@ TEST_F(ReachScreen, ExistingReachSlopeFromCrownsAndCrownFromSlope) {
     rig.pump.type("2\r");
     std::string crownDown;
     probe([&] { crownDown = rig.row(16); });
-    rig.pump.type("\r\r0.013\r\r\r");  // Manning n, no special data, type 0: line 2
+    rig.pump.type("\r0.012\r\r\r");  // Manning n, no special data, type 0: line 2
     // A second reach of 300 mm in the same run is not asked again.
     rig.pump.type("P2\rP3\r100.5\r100\r100\r0.2\r1\r99\r300\r1\r");
     rig.pump.key(key::Esc);
@@ -173,7 +173,8 @@ TEST_F(ReachScreen, ExistingReachSlopeFromCrownsAndCrownFromSlope) {
     EXPECT_FLOAT_EQ(r[0].Slope, 2.0f);
     EXPECT_FLOAT_EQ(r[0].CrownDown, 98.0f);
     EXPECT_FLOAT_EQ(r[0].Diameter, 300);
-    EXPECT_FLOAT_EQ(r[0].ManningN, 0.013f);
+    EXPECT_FLOAT_EQ(r[0].ManningN, 0.012f);
+    EXPECT_FLOAT_EQ(r[1].ManningN, 0.013f);  // the existing-reach n of the criteria
     // Left with Esc in the middle of the second reach: what was typed is kept.
     EXPECT_FLOAT_EQ(r[1].Diameter, 300);
     EXPECT_FLOAT_EQ(r[1].CrownUp, 99);
