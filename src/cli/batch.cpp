@@ -52,7 +52,9 @@ void PrintHelp(std::ostream& out) {
            "                                    genera un proyecto simulado (cuadricula)\n"
            "  reaches export [--out ARCHIVO]    los tramos como tabla CSV (sin --out, en "
            "pantalla)\n"
-           "  reaches import ARCHIVO.csv [--yes] reemplaza los tramos por los de la tabla\n";
+           "  reaches import ARCHIVO.csv [--yes] reemplaza los tramos por los de la tabla\n"
+           "  controls [--yes]                  controles de calidad A, B, C y D (sin --yes las\n"
+           "                                    confirmaciones se responden No)\n";
 }
 
 struct Verb {
@@ -72,6 +74,7 @@ const Verb kVerbs[] = {
     {"config", VerbConfig},
     {"simulate", VerbSimulate},
     {"reaches", VerbReaches},
+    {"controls", VerbControls},
 };
 
 bool Parse(const std::vector<std::string>& args, Options& o, std::ostream& err) {

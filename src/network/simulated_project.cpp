@@ -7,6 +7,8 @@
 namespace nivex::network {
 namespace {
 
+constexpr int kTypeDischarge = 2;
+
 // Grid position: row r from 0 (bottom) to R (top), column c from 0 (left) to C.
 struct Grid {
     int rows, columns;
@@ -99,8 +101,17 @@ std::vector<TramoT> SimulatedReaches(const SimulationParams& s) {
     const Grid g{s.vertical, s.horizontal, s.length, s.length * s.slope / 100, s.ground};
     std::vector<TramoT> out;
     out.reserve(
-        static_cast<size_t>(s.horizontal * (s.vertical + 1) + (s.horizontal + 1) * s.vertical));
+        static_cast<size_t>(s.horizontal * (s.vertical + 1) + (s.horizontal + 1) * s.vertical + 1));
     Emit(g, 0, g.columns, out);
+    // The lowest corner discharges into a manhole of its own, so that the grid has its outlet.
+    const int corner = g.node(0, g.columns);
+    const double cornerGround = g.groundAt(0, g.columns);
+    TramoT discharge = Reach(g, std::to_string(corner), cornerGround, 0, g.columns);
+    discharge.Downstream = std::to_string(corner + 1);
+    discharge.GroundDown = static_cast<float>(cornerGround - g.drop);
+    discharge.Type = kTypeDischarge;
+    discharge.Area = 0;
+    out.push_back(discharge);
     return out;
 }
 

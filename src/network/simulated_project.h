@@ -32,7 +32,8 @@ bool SimulationAllowed(const project::Project& p);
 // The grid's reaches in file order. Rows run from the top (node 1, the initial ground) to
 // the bottom and flow to the right; the last column collects them downwards into the
 // lowest corner. Vertical reaches off the last column start at their own head manhole
-// (name + "A").
+// (name + "A"). A last reach of type 2 discharges the lowest corner into a manhole of
+// the next number, so that the network has its outlet.
 std::vector<TramoT> SimulatedReaches(const SimulationParams& params);
 
 // Replaces the reach file of the open sector by the grid, rebuilds the index and marks

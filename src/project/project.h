@@ -35,6 +35,7 @@ class FileNames {
     std::string problems() const { return path("MensPr."); }
     std::string deficiencies() const { return path("MensDe."); }
     std::string rasDeficiencies() const { return path("MensRas."); }
+    std::string messages() const { return path("Mens."); }
     std::string designState() const { return path(""); }
 
     // "Respaldo AB1" in the project subfolder, and the two copies it holds.

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "network/controls_screen.h"
 #include "network/reach_screen.h"
 #include "specs/criteria_module.h"
 
@@ -12,9 +13,10 @@ using Module = void (*)(Session&);
 
 // Indexed by main choice; null where the module is not built yet.
 constexpr std::array<Module, 13> kModules = {
-    nullptr,                   // 0: project opening, run by the main menu itself
-    specs::RunDesignCriteria,  // 1
-    network::RunReachEntry,    // 2
+    nullptr,                      // 0: project opening, run by the main menu itself
+    specs::RunDesignCriteria,     // 1
+    network::RunReachEntry,       // 2
+    network::RunNetworkControls,  // 3
 };
 
 }  // namespace

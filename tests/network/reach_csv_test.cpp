@@ -93,7 +93,7 @@ class ReachesVerb : public ::testing::Test {
 TEST_F(ReachesVerb, ExportThenImportGivesTheSameReachFile) {
     const std::string before = Slurp(reaches());
     const std::string indexBefore = Slurp(index());
-    ASSERT_EQ(before.size(), 24 * kTramoSize);  // 3 x 4 + 4 x 3 reaches
+    ASSERT_EQ(before.size(), 25 * kTramoSize);  // 3 x 4 + 4 x 3 reaches and the discharge
 
     ASSERT_EQ(run({"reaches", "export"}), 0) << last_;
     const std::string shown = out_;
@@ -102,10 +102,10 @@ TEST_F(ReachesVerb, ExportThenImportGivesTheSameReachFile) {
     const std::string table = Slurp(csv);
     EXPECT_EQ(table, shown);
     const std::vector<std::string> lines = Lines(table);
-    ASSERT_EQ(lines.size(), 25u);
+    ASSERT_EQ(lines.size(), 26u);
     EXPECT_EQ(Cells(lines[0]), ReachCsvColumns());
     EXPECT_EQ(Cells(lines[1])[0], "1");
-    EXPECT_EQ(Cells(lines[24])[0], "24");
+    EXPECT_EQ(Cells(lines[25])[0], "25");
 
     // Without --yes the question is answered No.
     const fs::path one = base_ / "uno.csv";
@@ -113,13 +113,13 @@ TEST_F(ReachesVerb, ExportThenImportGivesTheSameReachFile) {
     EXPECT_EQ(run({"reaches", "import", one.string()}), 1);
     EXPECT_NE(last_.find("Desea reemplazar los tramos del proyecto ? No"), std::string::npos);
     EXPECT_EQ(Slurp(reaches()), before);
-    EXPECT_NE(info().find("tramos: 24"), std::string::npos) << out_;
+    EXPECT_NE(info().find("tramos: 25"), std::string::npos) << out_;
 
     ASSERT_EQ(run({"reaches", "import", csv.string(), "--yes"}), 0) << last_;
     EXPECT_EQ(Slurp(reaches()), before);
     EXPECT_EQ(Slurp(index()), indexBefore);
     const std::string state = info();
-    EXPECT_NE(state.find("tramos: 24"), std::string::npos) << state;
+    EXPECT_NE(state.find("tramos: 25"), std::string::npos) << state;
     EXPECT_NE(state.find("controles: 0000"), std::string::npos) << state;
 
     // CRLF line ends and quoted cells read the same.
@@ -172,7 +172,7 @@ TEST_F(ReachesVerb, BadRowsAreAllReportedAndNothingIsWritten) {
     EXPECT_NE(last_.find("Linea 9: ERROR...Introduzca la longitud"), std::string::npos) << last_;
     EXPECT_EQ(last_.find("Linea 4:"), std::string::npos) << last_;
     EXPECT_EQ(Slurp(reaches()), before);
-    EXPECT_NE(info().find("tramos: 24"), std::string::npos) << out_;
+    EXPECT_NE(info().find("tramos: 25"), std::string::npos) << out_;
 
     // A header without one of the columns.
     std::vector<std::string> header = Cells(lines[0]);

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "cli/batch.h"
+#include "network/network_walk.h"
 #include "network/reach_file.h"
 #include "network/simulated_project.h"
 
@@ -16,41 +17,28 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The ordering walk of the hydraulic arrangement control as its rules read: the reaches
-// whose open line end reaches no later reach and no outlet (all reaches here are type 0).
+// The lines of the ordering walk whose open line end reaches no later reach and no outlet.
 std::vector<int> OpenEnds(const std::vector<TramoT>& reaches) {
-    struct Entry {
-        std::string up, down;
-        int line;
-    };
-    std::vector<Entry> stack;
-    for (size_t k = 0; k < reaches.size(); ++k) {
-        const TramoT& r = reaches[k];
-        while (stack.size() >= 2 && r.Upstream == stack.back().down)
-            stack.pop_back();
-        if (!stack.empty() && r.Upstream == stack.back().down)
-            stack.back() = {r.Upstream, r.Downstream, static_cast<int>(k) + 1};
-        else
-            stack.push_back({r.Upstream, r.Downstream, static_cast<int>(k) + 1});
-        EXPECT_LE(stack.size(), 200u);
-    }
+    const WalkResult w = WalkNetwork(reaches);
+    EXPECT_FALSE(w.stopped);
     std::vector<int> open;
-    for (size_t k = 0; k + 1 < stack.size(); ++k)
-        open.push_back(stack[k].line);
+    for (const WalkError& e : w.errors)
+        if (e.fault == WalkFault::NoContinuity) open.push_back(w.table[e.reach].line);
     return open;
 }
 
 TEST(SimulatedProject, GridOfTenByTen) {
     const SimulationParams params;
     const std::vector<TramoT> reaches = SimulatedReaches(params);
-    ASSERT_EQ(reaches.size(), 220u);
+    ASSERT_EQ(reaches.size(), 221u);  // 220 grid reaches and the discharge
     std::map<std::string, float> grounds;
     std::map<std::string, int> uses;
     for (const TramoT& t : reaches) {
+        const bool last = &t == &reaches.back();
         EXPECT_FLOAT_EQ(t.Length, 100);
-        EXPECT_FLOAT_EQ(t.Area, 0.5f);
+        EXPECT_FLOAT_EQ(t.Area, last ? 0 : 0.5f);
         EXPECT_EQ(t.Class, 0);
-        EXPECT_EQ(t.Type, 0);
+        EXPECT_EQ(t.Type, last ? 2 : 0);
         EXPECT_NEAR(t.GroundUp - t.GroundDown, 0.5, 1e-3);
         for (auto [name, ground] :
              {std::pair{t.Upstream, t.GroundUp}, {t.Downstream, t.GroundDown}}) {
@@ -62,6 +50,10 @@ TEST(SimulatedProject, GridOfTenByTen) {
     }
     EXPECT_FLOAT_EQ(grounds["1"], 1000);
     EXPECT_FLOAT_EQ(grounds["121"], 1000 - 20 * 0.5f);  // lowest corner
+    EXPECT_EQ(reaches.back().Upstream, "121");
+    EXPECT_EQ(reaches.back().Downstream, "122");
+    EXPECT_FLOAT_EQ(grounds["122"], 1000 - 21 * 0.5f);
+    EXPECT_EQ(uses["121"], 3);
     const int heads = static_cast<int>(std::count_if(
         reaches.begin(), reaches.end(), [](const TramoT& t) { return t.Upstream.back() == 'A'; }));
     EXPECT_EQ(heads, 100);  // the vertical reaches off the collector column
@@ -69,21 +61,22 @@ TEST(SimulatedProject, GridOfTenByTen) {
         EXPECT_LE(n, 5) << name;
 }
 
-TEST(SimulatedProject, OrderFollowsTheLinesUpToTheLastManhole) {
+TEST(SimulatedProject, OrderFollowsTheLinesUpToTheDischarge) {
     SimulationParams params;
     params.horizontal = 3;
     params.vertical = 2;
     std::vector<TramoT> reaches = SimulatedReaches(params);
-    ASSERT_EQ(reaches.size(), 3u * 3 + 4 * 2);
-    // The lowest manhole takes the row and the collector: without an outlet reach one of
-    // the two stays open; every other junction is found on top of the stack.
-    const std::vector<int> open = OpenEnds(reaches);
-    ASSERT_EQ(open.size(), 1u);
-    EXPECT_EQ(reaches[open[0] - 1].Downstream, "12");
+    ASSERT_EQ(reaches.size(), 3u * 3 + 4 * 2 + 1);
+    // Every junction is found on top of the stack, the lowest one by the discharge.
+    const WalkResult w = WalkNetwork(reaches);
+    EXPECT_TRUE(w.errors.empty());
+    EXPECT_TRUE(w.openEnds.empty());
+    EXPECT_EQ(w.top, static_cast<int>(reaches.size()) - 1);
+    EXPECT_EQ(w.outlets, std::vector<int>{static_cast<int>(reaches.size()) - 1});
 
     std::mt19937 random(7);
     std::shuffle(reaches.begin(), reaches.end(), random);
-    EXPECT_GT(OpenEnds(reaches).size(), 1u);
+    EXPECT_FALSE(OpenEnds(reaches).empty());
 }
 
 TEST(SimulatedProject, FieldRules) {
@@ -168,10 +161,29 @@ TEST_F(SimulateVerb, AnsweredQuestionValuesAndRefusal) {
     yes.push_back("--yes");
     ASSERT_EQ(run(yes), 0) << last_;
     const std::string state = info();
-    EXPECT_NE(state.find("tramos: 7"), std::string::npos) << state;
+    EXPECT_NE(state.find("tramos: 8"), std::string::npos) << state;  // with the discharge
     EXPECT_NE(state.find("controles: 0000"), std::string::npos);
     // A simulated project may be generated again.
     EXPECT_EQ(run(yes), 0) << last_;
+}
+
+TEST_F(SimulateVerb, SimulatedProjectPassesTheFourControls) {
+    ASSERT_EQ(run({"--yes", "new"}), 0) << last_;
+    ASSERT_EQ(run({"config", "--topologia", "manual", "--texto", "correo=a@b.co", "--texto",
+                   "pais=Colombia", "--texto", "entidad=Empresa", "--texto", "proyecto=Grilla",
+                   "--texto", "fecha=2026", "--texto", "consultor=Ingeniero", "--yes"}),
+              0)
+        << last_;
+    ASSERT_EQ(run({"simulate", "--horizontal", "6", "--vertical", "4", "--yes"}), 0) << last_;
+    ASSERT_EQ(run({"controls", "--yes"}), 0) << last_;
+    EXPECT_NE(last_.find("A: OK\nB: OK\nC: OK\nD: OK\n"), std::string::npos) << last_;
+    EXPECT_NE(info().find("controles: 1111"), std::string::npos) << info();
+    const fs::path folder = *fs::directory_iterator(base_ / "projects");
+    std::vector<std::string> names;
+    std::string error;
+    ASSERT_TRUE(ReadManholeNames((folder / "XSDD.SM1").string(), names, error)) << error;
+    EXPECT_EQ(names.size(), 7u * 5 + 6 * 4 + 1);  // grid, heads off the collector, outlet
+    EXPECT_TRUE(std::is_sorted(names.begin(), names.end()));
 }
 
 TEST_F(SimulateVerb, ProjectWithReachesIsRefused) {
