@@ -53,6 +53,17 @@ void PrintHelp(std::ostream& out) {
            "  reaches export [--out ARCHIVO]    los tramos como tabla CSV (sin --out, en "
            "pantalla)\n"
            "  reaches import ARCHIVO.csv [--yes] reemplaza los tramos por los de la tabla\n"
+           "  calc --diameter D --slope S [--n N] [--flow Q] [--modo uno|variable]\n"
+           "                                    hidraulica de un tubo o ducto: Q0, V0 y, con\n"
+           "                                    caudal, q, y/D, V, tau, Froude y Z\n"
+           "  calc --diameter D --flow Q --llenado QMAX [--n N] [--modo uno|variable]\n"
+           "                                    pendiente con la que Q llena el tubo a QMAX\n"
+           "  calc --slope S --flow Q --llenado QMAX [--n N] [--modo uno|variable]\n"
+           "                                    diametro y diametro comercial para QMAX\n"
+           "                                    (D en mm, S en %, Q en l/s, V en m/s, tau en\n"
+           "                                    kg/m2; QMAX = Q/Q0 permitido; sin --n, la\n"
+           "                                    regla de Manning del proyecto en el diametro;\n"
+           "                                    sin --project, los criterios de uno nuevo)\n"
            "  controls [--yes]                  controles de calidad A, B, C y D (sin --yes las\n"
            "                                    confirmaciones se responden No)\n";
 }
@@ -75,6 +86,7 @@ const Verb kVerbs[] = {
     {"simulate", VerbSimulate},
     {"reaches", VerbReaches},
     {"controls", VerbControls},
+    {"calc", VerbCalc},
 };
 
 bool Parse(const std::vector<std::string>& args, Options& o, std::ostream& err) {
@@ -166,7 +178,8 @@ bool TakesValue(const std::string& option) {
           "--manning",  "--pico",       "--minimo",     "--topologia",    "--energia",
           "--critico",  "--swmm",       "--relaciones", "--infiltracion", "--autolimpieza",
           "--texto",    "--horizontal", "--vertical",   "--length",       "--slope",
-          "--ground"})
+          "--ground",   "--diameter",   "--n",          "--flow",         "--modo",
+          "--llenado"})
         if (option == o) return true;
     return false;
 }
