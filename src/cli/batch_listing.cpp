@@ -81,9 +81,16 @@ int VerbList(Batch& b) {
     b.ui.setYes(b.options.yes);
     BatchListingOutput output(b);
     b.session.viewer = &output;
+    b.session.screen.clearLastMessage();
     def->run(b.session);
     b.session.viewer = nullptr;
-    if (!output.shown()) return 1;  // refused, or nothing in the range: already said
+    if (!output.shown()) {
+        // Refused, or nothing in the range: a box has said so; a text-screen one is
+        // repeated here, as nobody sees the screen.
+        const std::string& said = b.session.screen.lastMessage();
+        if (!said.empty()) b.err << toUtf8(said) << '\n';
+        return 1;
+    }
     return output.ok() ? 0 : 1;
 }
 

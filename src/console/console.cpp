@@ -271,7 +271,9 @@ uint8_t Console::readKey() {
             listener_->caretChanged();
         }
         while (queue_.empty()) {
-            if (!pump_) return key::NoKey;  // no way to wait: nothing will ever arrive
+            // No way to wait (a batch run): nothing will ever arrive, and Esc takes
+            // whatever screen asks back out instead of leaving it reading for ever.
+            if (!pump_) return key::Esc;
             pump_->waitForInput();
         }
         auto code = queue_.take();

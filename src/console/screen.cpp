@@ -287,6 +287,7 @@ void Screen::ShowLegend(std::string_view legend) {
 // ---- boxes ----
 
 void Screen::ShowMessageBoxQuiet(std::string_view message) {
+    lastMessage_ = std::string(message);
     const bool opened = OpenWindow('W', 10, 9, 1, "", 3, 15, 70);
     WriteCentred(2, message);
     WriteCentred(4, kContinueEnterEsc);

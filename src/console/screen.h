@@ -89,6 +89,9 @@ class Screen {
     void ShowMessageBox(std::string_view message);
     // The same box without touching ContinueWaiting.
     void ShowMessageBoxQuiet(std::string_view message);
+    // The text of the last message box, for a batch run that has no screen to show it.
+    const std::string& lastMessage() const { return lastMessage_; }
+    void clearLastMessage() { lastMessage_.clear(); }
     char AskSiNo(int firstRow, std::string_view message, std::string_view title);
     void WaitAnyKey(int row, std::string_view message);
 
@@ -132,6 +135,7 @@ class Screen {
     void drawTitleBar(std::string_view title);
 
     Console& console_;
+    std::string lastMessage_;
     std::vector<Level> levels_;
     // Interior width and scheme of the current window (81 and 0 with no window open).
     int width_ = 81;

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "network/controls_screen.h"
+#include "network/general_listings.h"
 #include "network/reach_screen.h"
 #include "specs/criteria_module.h"
 
@@ -17,6 +18,7 @@ constexpr std::array<Module, 13> kModules = {
     specs::RunDesignCriteria,     // 1
     network::RunReachEntry,       // 2
     network::RunNetworkControls,  // 3
+    network::RunGeneralListings,  // 4
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "batch_rig.h"
 #include "cli/batch.h"
 
 namespace nivex::cli {
@@ -81,6 +82,18 @@ TEST_F(BatchListingFiles, MissingFilesAndTargetsAreReported) {
     EXPECT_NE(r.err.find("out.pdf"), std::string::npos) << r.err;
     EXPECT_EQ(RunLine({"print", path("LPT")}).rc, 1);  // no --pdf
     EXPECT_EQ(RunLine({"--projects", dir_.string(), "--project", "AB1", "list", "QQ"}).rc, 1);
+}
+
+// A listing refused on a text screen says why on standard error, since no screen shows it.
+class BatchListingRefusals : public BatchProjectTest {};
+
+TEST_F(BatchListingRefusals, TextBoxMessagesReachStandardError) {
+    const BatchOutcome r = batch({"--project", "AB1", "list", "5B", "--yes"});
+    EXPECT_EQ(r.rc, 1);
+    EXPECT_NE(r.err.find("... Falta hacer o repetir el dise\xc3\xb1o del proyecto ..."),
+              std::string::npos)
+        << r.err;
+    EXPECT_TRUE(r.out.empty());
 }
 
 }  // namespace

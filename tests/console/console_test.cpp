@@ -258,6 +258,16 @@ TEST(ConsoleReadKey, WaitsThroughThePumpAndShowsTheCaret) {
     EXPECT_THROW(rig.console.readKey(), testing::ScriptExhausted);
 }
 
+TEST(ConsoleReadKey, WithoutAPumpQueuedKeysComeFirstThenEsc) {
+    UiSwitches switches;
+    testing::ScriptedUi ui;
+    Console console(switches, ui);  // as in a batch run: nothing can be waited for
+    console.pushKey('x');
+    EXPECT_EQ(console.readKey(), 'x');
+    EXPECT_EQ(console.readKey(), key::Esc);
+    EXPECT_EQ(console.readKey(), key::Esc);
+}
+
 // A zone table with one field-like zone and one zone with a second click.
 void fillZones(Console& console) {
     console.clearZones();

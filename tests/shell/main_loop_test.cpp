@@ -211,7 +211,9 @@ TEST(MainLoop, TypedDigitsChooseNothingWhileTheMenuBarDoes) {
         EXPECT_TRUE(s.rig.switches.continueWaiting);  // refused: controls not all passed
         s.rig.console.pushKey(key::Esc);
     });
-    s.choose("Especificaciones");  // general listings: not gated
+    s.choose("Especificaciones");     // general listings: not gated
+    s.rig.ui.answers.push_back('N');  // not listed after all
+    s.rig.pump.key(key::Esc);         // out of the listings' menu
     s.leave();
     s.run();
     EXPECT_TRUE(s.rig.pump.done());
@@ -260,6 +262,8 @@ TEST(MainLoop, StaleDesignMessagesGoWhileControlsAreMissing) {
         std::ofstream(problems) << "x";
         MenuItemChosen(s.session, *s.menu.item("Especificaciones"));
     });
+    s.rig.ui.answers.push_back('N');
+    s.rig.pump.key(key::Esc);
     s.leave();
     s.run();
     EXPECT_FALSE(std::filesystem::exists(evolution));
