@@ -65,7 +65,10 @@ void PrintHelp(std::ostream& out) {
            "                                    regla de Manning del proyecto en el diametro;\n"
            "                                    sin --project, los criterios de uno nuevo)\n"
            "  controls [--yes]                  controles de calidad A, B, C y D (sin --yes las\n"
-           "                                    confirmaciones se responden No)\n";
+           "                                    confirmaciones se responden No)\n"
+           "  design [--opciones SSNS] [--yes]  diseño de la red entrada con las cuatro\n"
+           "                                    respuestas de opciones (por omision NNSS)\n"
+           "  dump design [--csv]               los registros del diseño (ZSDB), uno por fila\n";
 }
 
 struct Verb {
@@ -87,6 +90,8 @@ const Verb kVerbs[] = {
     {"reaches", VerbReaches},
     {"controls", VerbControls},
     {"calc", VerbCalc},
+    {"design", VerbDesign},
+    {"dump", VerbDump},
 };
 
 bool Parse(const std::vector<std::string>& args, Options& o, std::ostream& err) {
@@ -107,6 +112,8 @@ bool Parse(const std::vector<std::string>& args, Options& o, std::ostream& err) 
             o.ordered.emplace_back(a, v);
         } else if (a == "--yes") {
             o.yes = true;
+        } else if (a == "--csv") {
+            o.values[a] = "1";
         } else if (!a.empty() && a[0] == '-') {
             err << "Error: opcion desconocida: " << a << '\n';
             return false;
@@ -179,7 +186,7 @@ bool TakesValue(const std::string& option) {
           "--critico",  "--swmm",       "--relaciones", "--infiltracion", "--autolimpieza",
           "--texto",    "--horizontal", "--vertical",   "--length",       "--slope",
           "--ground",   "--diameter",   "--n",          "--flow",         "--modo",
-          "--llenado"})
+          "--llenado",  "--opciones"})
         if (option == o) return true;
     return false;
 }

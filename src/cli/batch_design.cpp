@@ -1,0 +1,70 @@
+// The design of the sector's network from the command line: the entered network
+// (alternative 0) with the four answers of the design options screen.
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include "cli/batch_context.h"
+#include "console/codepage.h"
+#include "design/design_driver.h"
+#include "network/network_controls.h"
+
+namespace nivex::cli {
+namespace {
+
+// Messages go to standard error as the batch shows every message box.
+class BatchDesignSink : public design::DesignSink {
+  public:
+    explicit BatchDesignSink(std::ostream& err) : err_(err) {}
+    void Message(const std::string& title, const std::string& text) override {
+        std::string shown = toUtf8(text);
+        std::replace(shown.begin(), shown.end(), '\r', '\n');
+        err_ << toUtf8(title) << ": " << shown << '\n';
+    }
+
+  private:
+    std::ostream& err_;
+};
+
+std::string Depth(float v) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.2f", static_cast<double>(v));
+    return buf;
+}
+
+}  // namespace
+
+int VerbDesign(Batch& b) {
+    design::DesignOptions options;
+    if (b.options.has("--opciones") && !options.Parse(b.options.value("--opciones")))
+        return b.Fail("Error: --opciones debe ser cuatro letras S o N (p. ej. NNSS)");
+    b.ui.setYes(true);  // the sector itself opens without asking
+    if (int rc = b.OpenSector(false)) return rc;
+    b.ui.setYes(b.options.yes);
+    project::Project& p = b.session.project;
+    std::string error;
+    if (!network::LoadControlState(p, &error)) return b.Fail(error);
+    if (p.header.ReachCount <= 0) return b.Fail("... Falta entrar los datos de los tramos ...");
+    const auto& done = p.header.ControlsDone;
+    if (!std::all_of(done.begin(), done.end(), [](uint8_t f) { return f != 0; }))
+        return b.Fail("... Falta hacer los controles de calidad ...");
+    BatchDesignSink sink(b.err);
+    design::DesignResult result;
+    if (!design::RunDesign(p, options, sink, result)) {
+        if (result.end == design::DesignEnd::Cancelled)
+            return b.Fail("Proceso terminado por el usuario");
+        return 1;
+    }
+    b.out << "inundacion: " << result.floodedNodes << '\n';
+    b.out << "capacidad: " << result.insufficientCapacity << '\n';
+    b.out << "empalmes: " << result.junctionMismatches << '\n';
+    b.out << "status: " << (result.doubtful() ? "??" : "OK") << '\n';
+    b.out << "linea,de,a,diametro,profundidad\n";
+    for (const design::FinalReach& f : result.finalReaches)
+        b.out << f.record << ',' << toUtf8(f.upstream) << ',' << toUtf8(f.downstream) << ','
+              << f.diameter << ',' << Depth(f.depth) << '\n';
+    return 0;
+}
+
+}  // namespace nivex::cli

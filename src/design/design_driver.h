@@ -1,0 +1,71 @@
+#pragma once
+// The design of a sector's network (main-menu choice 5): the design copy "ZSDB." made
+// from the reach file with the links of every reach, then two passes of two sweeps each
+// that settle, reach by reach from the heads down, the flows, the junction at the
+// upstream manhole, the diameter, the slope and the crowns, and evaluate the result.
+// Every result stays in the records of the design copy.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "design/design_state.h"
+#include "network/tramo.h"
+#include "project/project.h"
+#include "specs/espec.h"
+
+namespace nivex::design {
+
+// How a design ended.
+enum class DesignEnd {
+    Designed = 0,
+    Failed = 1,     // a file could not be opened, read or written (error says which)
+    Cancelled = 2,  // the user stopped it
+};
+
+struct DesignResult {
+    DesignEnd end = DesignEnd::Designed;
+    std::string title, error;  // the message shown on a failure (code page)
+    int reaches = 0;           // records of the network
+    int floodedNodes = 0;      // "nodos que causan inundacion" (hydraulic model)
+    int insufficientCapacity = 0;
+    int junctionMismatches = 0;
+    std::vector<FinalReach> finalReaches;
+    DesignCounters counters;
+    bool doubtful() const { return counters.energyDoubtful; }
+};
+
+// What kind of design runs and what it leaves to others.
+struct DesignRun {
+    bool finalDesign = true;  // the end-of-pass work of the last pass runs only then
+    // The hydraulic-model verification of classes 6 to 9 after the last pass of a final
+    // design; it sets the design flag itself. Null: the model loop is not run here.
+    std::function<bool(project::Project&, DesignResult&)> modelLoop;
+};
+
+// One complete design of alternative 0 (the network as entered): the options replace
+// the stored answers for its duration. False when it did not end designed.
+bool DesignNetwork(project::Project& p, const DesignOptions& options, DesignSink& sink,
+                   DesignResult& result, const DesignRun& run = {});
+
+// Main-menu choice 5 'A' until the design alternatives exist: the check of the hydraulic
+// model method, the final-design file of an earlier run deleted, then the final design
+// of the entered network with the options of the screen. False as DesignNetwork.
+bool RunDesign(project::Project& p, const DesignOptions& options, DesignSink& sink,
+               DesignResult& result, const DesignRun& run = {});
+
+// Classes 6 to 9 need the dynamic wave of the hydraulic model; false with the message.
+bool DesignMethodAllowed(const specs::EspecT& e, int designClass, std::string* title,
+                         std::string* message);
+
+// The links of every record (offsets 16 … 34) from the walk of the network in file
+// order: lines end at discharges, pumping stations and reaches to other sectors, and
+// every line end the walk joins to a reach is one of its tributaries.
+void LinkReaches(std::vector<network::TramoT>& reaches);
+
+// The status line of the results screen when the energy junctions are doubtful.
+std::string DoubtfulStatusText();
+// The ignored relief chambers warning.
+std::string IgnoredReliefText(int count);
+
+}  // namespace nivex::design

@@ -1,0 +1,140 @@
+#pragma once
+// The inside of the design driver: the records of the design copy kept decoded while a
+// design runs, and the per-reach steps over them. Only the driver's files include it.
+
+#include <string>
+#include <vector>
+
+#include "design/design_driver.h"
+#include "design/design_flows.h"
+#include "design/hydraulics.h"
+#include "design/junctions.h"
+#include "network/reach_file.h"
+
+namespace nivex::design::detail {
+
+using network::TramoT;
+
+// The failure of a design file, which the program cannot get over (UTF-8).
+constexpr const char* kSystemFailure =
+    "Hubo una falla imprevista en el Sistema Operativo. Vuelva a cargar el programa";
+constexpr const char* kSystemFailureTitle = "Falla Sistema Operativo";
+
+// State of a reach as the design sees it: 0 new, 1 existing, 2 restricted, 3 not
+// investigated, 4 from another sector.
+int StateOf(const TramoT& t);
+bool IsNew(const TramoT& t);
+// Minimum crown depth of a reach (the stored value may be negative: a default).
+inline float MinDepth(const TramoT& t) {
+    return t.MinimumDepth < 0 ? -t.MinimumDepth : t.MinimumDepth;
+}
+float Finite(double v);
+// Intermediate drop chambers for a start hu deep (m) between the depth limits.
+int IntermediateDropChambers(double hu, double hmax, double hmin);
+// The tributaries loaded in the slots.
+class Designer;
+std::vector<TramoT*> TributarySlots(Designer& d);
+std::vector<const TramoT*> ConstTributaries(Designer& d);
+
+// Everything the steps of one reach compute for the next ones.
+struct ReachWork {
+    int tributaries = 0;
+    bool storm = false;   // carries storm flow (or class 3)
+    bool relief = false;  // an active relief chamber: relief factor with tributaries
+    float qmax = 1;
+    float minFullVelocity = 0;
+    float minRealVelocity = 0;
+    float minTractive = 0;  // kg/m²
+    float selfCleansingFlow = 0;
+    float eref = 0;  // reference level at the downstream end
+    float availableSlope = 0;
+    float outletDrop = 0;
+    float allowance = 0;  // m the ground was lowered for an initial reach
+    float classMinimum = 0;
+    float dc = 0;  // commercial size of the flow
+    bool lookAheadFailed = false;
+};
+
+class Designer {
+  public:
+    Designer(project::Project& p, DesignState& state, DesignSink& sink, DesignResult& result,
+             const DesignRun& run);
+
+    // Runs both passes over the records; false on a failure or a cancel.
+    bool Run(std::vector<TramoT>&& records, int networkRecords);
+    std::vector<TramoT>& records() { return recs_; }
+
+    // ---- per-reach steps (design_reach.cpp) ----
+    void DesignReach(int n);
+    void LoadReach(int n);
+    void NormaliseClass(TramoT& t);
+    void MinimumDepthAndAllowance(TramoT& t, ReachWork& w);
+    void PrepareUpstreamManhole(TramoT& t, ReachWork& w);
+    void Junction(TramoT& t, ReachWork& w);
+    void Flows(TramoT& t, ReachWork& w);
+    void SelfCleansing(TramoT& t, ReachWork& w);
+    void SelectDiameter(TramoT& t, ReachWork& w);
+    void SelectSlope(TramoT& t, ReachWork& w);
+    void SetCrowns(TramoT& t, ReachWork& w);
+    bool ReadjustReach(TramoT& t, ReachWork& w);
+    void RoundCrowns(TramoT& t);
+    void EvaluateReach(TramoT& t, const ReachWork& w);
+    void StoreReach(int n);
+    float MaxVelocitySlope(const TramoT& t, const ReachWork& w) const;
+    float SelfCleansingSlope(const TramoT& t, const ReachWork& w) const;
+    float ReferenceLevel(const TramoT& t, const ReachWork& w) const;
+    float AvailableSlope(const TramoT& t, float eref) const;
+    void Depths(TramoT& t) const;
+    float ManningOf(const TramoT& t) const;
+    // The criteria of a reach that are not the current one (look-ahead, re-sloping).
+    ReachWork WorkFor(TramoT& t);
+    bool LookAhead(const TramoT& t, const ReachWork& w, float d);
+    void Reslope(TramoT& t, float endCrown);
+
+    // ---- raise to a fixed reach and energy junctions (design_raise.cpp) ----
+    int RaiseToFixedReach(int n);
+    void EnergyJunction(int n, bool last);
+
+    // ---- records ----
+    TramoT& Rec(int n) { return recs_[static_cast<size_t>(n - 1)]; }
+    bool Valid(int n) const { return n >= 1 && n <= static_cast<int>(recs_.size()); }
+    void Put(const TramoT& t, int n) {
+        Rec(n) = t;
+        dirty_[static_cast<size_t>(n - 1)] = 1;
+    }
+    int Append(const TramoT& t);
+    TramoT& Slot(int k) { return state_.slots[static_cast<size_t>(k)].reach; }
+    int& SlotRecord(int k) { return state_.slots[static_cast<size_t>(k)].record; }
+    void WriteSlot(int k) {
+        if (SlotRecord(k) > 0) Put(Slot(k), SlotRecord(k));
+    }
+    bool readjusting() const { return state_.pass == 3 && state_.readjustingSweep; }
+
+    project::Project& p_;
+    DesignState& state_;
+    DesignSink& sink_;
+    DesignResult& result_;
+    const DesignRun& run_;
+    const specs::EspecT& e_;
+    HydraulicCriteria hc_;
+    FlowCriteria fc_;
+    JunctionCriteria jc_;
+    FlowCounts flowCounts_;
+    int designClass_ = 2;
+    int systemKind_ = 2;
+    float qfull_ = 1;
+    bool ras2016_ = false;
+    bool slopePerDiameter_ = false;
+    EvolutionLog log_;
+    std::vector<TramoT> recs_;
+    std::vector<char> dirty_;
+    std::vector<char> ignoredRelief_;
+    int networkRecords_ = 0;
+
+    bool DesignPass(int pass);
+    bool Sweep();
+    bool WriteRecords(network::TramoFile& file);
+    void EndOfPass();
+};
+
+}  // namespace nivex::design::detail

@@ -1,0 +1,154 @@
+// The passes of a design over the records of the design copy.
+
+#include <algorithm>
+#include <cmath>
+
+#include "console/codepage.h"
+#include "design/design_internal.h"
+#include "design/reach_values.h"
+
+namespace nivex::design::detail {
+
+int StateOf(const TramoT& t) {
+    if (t.Class == network::kClassNotInvestigated && t.Type == network::kTypeFromSector) return 4;
+    return t.Class;
+}
+
+bool IsNew(const TramoT& t) {
+    return t.Class == network::kClassNew;
+}
+
+float Finite(double v) {
+    return std::isfinite(v) ? static_cast<float>(v) : 0.0f;
+}
+
+Designer::Designer(project::Project& p, DesignState& state, DesignSink& sink, DesignResult& result,
+                   const DesignRun& run)
+    : p_(p),
+      state_(state),
+      sink_(sink),
+      result_(result),
+      run_(run),
+      e_(p.espec),
+      hc_(CriteriaOf(p.espec, p.header)),
+      fc_(FlowCriteriaOf(p.espec, hc_.designClass)),
+      jc_(JunctionCriteriaOf(p.espec)),
+      log_(sink) {
+    designClass_ = hc_.designClass;
+    systemKind_ = specs::SystemKindOfClass(designClass_);
+    if (systemKind_ == 0) systemKind_ = e_.SystemKind;
+    qfull_ = FlowRatioFromDepth(hc_, 1.0f);
+    ras2016_ = p.header.Ras2016Model == 1;
+    slopePerDiameter_ = p.header.SlopePerDiameter == 1;
+    ReadData1();
+    ReadData2();
+}
+
+int Designer::Append(const TramoT& t) {
+    recs_.push_back(t);
+    dirty_.push_back(1);
+    state_.counters.addedRecords = static_cast<int>(recs_.size());
+    return static_cast<int>(recs_.size());
+}
+
+bool Designer::WriteRecords(network::TramoFile& file) {
+    for (size_t k = 0; k < recs_.size(); ++k) {
+        if (!dirty_[k]) continue;
+        if (!file.Write(static_cast<int>(k) + 1, recs_[k])) return false;
+        dirty_[k] = 0;
+    }
+    return file.Flush();
+}
+
+bool Designer::Run(std::vector<TramoT>&& records, int networkRecords) {
+    recs_ = std::move(records);
+    dirty_.assign(recs_.size(), 0);
+    networkRecords_ = networkRecords;
+    state_.raiseStack.clear();
+    state_.finalReaches.clear();
+    state_.counters = DesignCounters{};
+    state_.counters.addedRecords = static_cast<int>(recs_.size());
+    for (int pass : {2, 3})
+        if (!DesignPass(pass)) return false;
+    return true;
+}
+
+bool Designer::DesignPass(int pass) {
+    state_.pass = pass;
+    state_.readjustingSweep = false;
+    if (!log_.Create(p_.files.evolution())) {
+        result_.end = DesignEnd::Failed;
+        result_.title = cp(kSystemFailureTitle);
+        result_.error = cp(kSystemFailure) + "\r" + log_.error();
+        sink_.Message(result_.title, result_.error);
+        return false;
+    }
+    log_.Line(cp("  ...........voy a iniciar el diseno del proyecto............observe !"));
+    state_.counters.addedRecords = static_cast<int>(recs_.size());
+    if (pass == 2) {
+        const DesignOptions& o = state_.options;
+        state_.counters.replacements = o.replaceExisting || o.replaceRestricted ? 1 : -1;
+    }
+    ignoredRelief_.assign(static_cast<size_t>(networkRecords_), 0);
+    bool ok = Sweep();
+    if (ok) {
+        log_.Line(cp("..........voy a reajustar el diseño del proyecto..........observe !"));
+        state_.readjustingSweep = true;
+        ok = Sweep();
+    }
+    if (ok) EndOfPass();
+
+    network::TramoFile file;
+    bool written = file.Open(p_.files.designCopy()) && WriteRecords(file);
+    std::string fileError = written ? std::string() : file.error();
+    if (!file.Close() && written) {
+        written = false;
+        fileError = file.error();
+    }
+    const bool logged = log_.Close();
+    if (!written || !logged) {
+        result_.end = DesignEnd::Failed;
+        result_.title = cp(kSystemFailureTitle);
+        result_.error = cp(kSystemFailure) + "\r" + (written ? log_.error() : cp(fileError));
+        sink_.Message(result_.title, result_.error);
+        return false;
+    }
+    if (!ok) {
+        result_.end = DesignEnd::Cancelled;
+        return false;
+    }
+    return true;
+}
+
+bool Designer::Sweep() {
+    // A raise sends the design back; the bound keeps a faulty network from looping.
+    long steps = 0;
+    const long limit = 50L * (networkRecords_ + 10);
+    int n = 1;
+    while (n <= networkRecords_ && n >= 1) {
+        if (sink_.cancelled) return false;
+        DesignReach(n);
+        const int next = RaiseToFixedReach(n);
+        log_.EndLine();
+        n = ++steps > limit ? n + 1 : next;
+    }
+    return !sink_.cancelled;
+}
+
+void Designer::EndOfPass() {
+    const bool last = state_.pass == 3;
+    if (last && run_.finalDesign && jc_.energyDiameter > 0 && networkRecords_ > 0) {
+        LoadReach(networkRecords_);
+        EnergyJunction(networkRecords_, true);
+    }
+    const MarkCounts counts = MarkInitialManholesAndMismatches(recs_, networkRecords_, last);
+    std::fill(dirty_.begin(), dirty_.begin() + networkRecords_, 1);
+    result_.insufficientCapacity = counts.insufficientCapacity;
+    result_.junctionMismatches = counts.mismatches;
+    state_.counters.ignoredReliefChambers =
+        static_cast<int>(std::count(ignoredRelief_.begin(), ignoredRelief_.end(), 1));
+    if (last && run_.finalDesign && state_.counters.ignoredReliefChambers > 0)
+        sink_.Message(cp("Advertencia"), IgnoredReliefText(state_.counters.ignoredReliefChambers));
+}
+
+}  // namespace nivex::design::detail
