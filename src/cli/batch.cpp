@@ -67,7 +67,7 @@ void PrintHelp(std::ostream& out) {
            "  controls [--yes]                  controles de calidad A, B, C y D (sin --yes las\n"
            "                                    confirmaciones se responden No)\n"
            "  design [--opciones SSNS] [--yes]  diseño de la red entrada con las cuatro\n"
-           "                                    respuestas de opciones (por omision NNSS)\n"
+           "                                    respuestas de opciones (sin ellas, las guardadas)\n"
            "  dump design [--csv]               los registros del diseño (ZSDB), uno por fila\n";
 }
 
@@ -113,7 +113,7 @@ bool Parse(const std::vector<std::string>& args, Options& o, std::ostream& err) 
         } else if (a == "--yes") {
             o.yes = true;
         } else if (a == "--csv") {
-            o.values[a] = "1";
+            o.values[a].assign(1, '1');  // a flag: present or not
         } else if (!a.empty() && a[0] == '-') {
             err << "Error: opcion desconocida: " << a << '\n';
             return false;

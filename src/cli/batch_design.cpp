@@ -8,6 +8,7 @@
 #include "cli/batch_context.h"
 #include "console/codepage.h"
 #include "design/design_driver.h"
+#include "design/design_options.h"
 #include "network/network_controls.h"
 
 namespace nivex::cli {
@@ -36,8 +37,8 @@ std::string Depth(float v) {
 }  // namespace
 
 int VerbDesign(Batch& b) {
-    design::DesignOptions options;
-    if (b.options.has("--opciones") && !options.Parse(b.options.value("--opciones")))
+    design::DesignOptions given;
+    if (b.options.has("--opciones") && !given.Parse(b.options.value("--opciones")))
         return b.Fail("Error: --opciones debe ser cuatro letras S o N (p. ej. NNSS)");
     b.ui.setYes(true);  // the sector itself opens without asking
     if (int rc = b.OpenSector(false)) return rc;
@@ -45,10 +46,14 @@ int VerbDesign(Batch& b) {
     project::Project& p = b.session.project;
     std::string error;
     if (!network::LoadControlState(p, &error)) return b.Fail(error);
+    // The answers given become the stored ones, as on the options screen.
+    const design::DesignOptions options =
+        b.options.has("--opciones") ? given : design::StoredDesignOptions(p.header);
     if (p.header.ReachCount <= 0) return b.Fail("... Falta entrar los datos de los tramos ...");
     const auto& done = p.header.ControlsDone;
     if (!std::all_of(done.begin(), done.end(), [](uint8_t f) { return f != 0; }))
         return b.Fail("... Falta hacer los controles de calidad ...");
+    if (!design::SaveDesignOptions(p, options)) return b.Fail(toUtf8(p.error));
     BatchDesignSink sink(b.err);
     design::DesignResult result;
     if (!design::RunDesign(p, options, sink, result)) {

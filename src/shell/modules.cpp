@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "design/design_screen.h"
 #include "network/controls_screen.h"
 #include "network/general_listings.h"
 #include "network/reach_screen.h"
@@ -19,6 +20,7 @@ constexpr std::array<Module, 13> kModules = {
     network::RunReachEntry,       // 2
     network::RunNetworkControls,  // 3
     network::RunGeneralListings,  // 4
+    design::RunDesignModule,      // 5
 };
 
 }  // namespace

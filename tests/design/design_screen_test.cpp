@@ -1,0 +1,140 @@
+// Main choice 5 driven by keys over a project prepared through the batch verbs: the
+// options screen and what it keeps, the progress lines, the results screen.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <filesystem>
+#include <sstream>
+
+#include "cli/batch.h"
+#include "console/codepage.h"
+#include "console/keys.h"
+#include "design/design_options.h"
+#include "design/design_screen.h"
+#include "project/project_selection.h"
+#include "shell/modules.h"
+#include "shell/session.h"
+#include "support/scripted.h"
+
+namespace nivex::design {
+namespace {
+
+namespace fs = std::filesystem;
+
+class DesignScreen : public ::testing::Test {
+  protected:
+    testing::ConsoleRig rig;
+    console::Screen screen{rig.console};
+    testing::NullDesktop desktop;
+    ui::MemorySettings settings;
+    shell::MenuBarModel menu;
+    shell::Session session{rig.switches, rig.console, screen, rig.ui, desktop, settings, menu};
+    project::Project& p = session.project;
+    fs::path base_, start_ = fs::current_path();
+
+    void SetUp() override {
+        static std::atomic<int> n{0};
+        base_ = fs::temp_directory_path() /
+                ("nivex-design-screen-" + std::to_string(::getpid()) + "-" + std::to_string(++n));
+        fs::create_directories(base_ / "projects");
+        setenv("XDG_DATA_HOME", (base_ / "xdg").c_str(), 1);
+        for (std::vector<std::string> args :
+             {std::vector<std::string>{"new", "--yes"},
+              {"simulate", "--horizontal", "2", "--vertical", "2", "--yes"},
+              {"config", "--texto", "correo=a@b.co", "--texto", "pais=Colombia", "--texto",
+               "entidad=E", "--texto", "fecha=09/12/26", "--texto", "consultor=C", "--yes"},
+              {"controls", "--yes"}}) {
+            args.insert(args.begin(),
+                        {"--projects", (base_ / "projects").string(), "--project", "DS1"});
+            std::ostringstream out, err;
+            cli::RunBatch(args, out, err);
+        }
+        fs::current_path(start_);
+        project::ProjectSelection selection(session, p);
+        ASSERT_EQ(selection.List((base_ / "projects").string()), project::ListOutcome::Listed);
+        rig.ui.answers.push_back('S');
+        ASSERT_EQ(selection.Accept({"DS", "1", "1"}), 'S');
+        rig.ui.boxes.clear();
+        ASSERT_EQ(p.header.ControlsDone, (std::array<uint8_t, 4>{1, 1, 1, 1}));
+    }
+    void TearDown() override {
+        fs::current_path(start_);
+        fs::remove_all(base_);
+    }
+    shell::ProyectoT Header() {
+        EXPECT_TRUE(p.OpenControl());
+        EXPECT_TRUE(p.ReadHeader());
+        p.CloseControl();
+        return p.header;
+    }
+};
+
+TEST_F(DesignScreen, OptionsAreKeptAndTheResultsScreenEndsTheDesign) {
+    std::vector<std::string> options, results;
+    rig.pump.call([&] {
+        for (int r = 1; r <= 25; ++r)
+            options.push_back(rig.row(r));
+    });
+    rig.pump.type("S\r");  // replace existing reaches with problems
+    rig.pump.key(key::AltZ);
+    rig.pump.call([&] {
+        for (int r = 1; r <= 26; ++r)
+            results.push_back(rig.row(r));
+    });
+    rig.pump.key(key::Enter);
+    rig.console.pushKey('A');  // the sub key the menu bar gives
+    shell::RunModule(session, 5);
+    EXPECT_TRUE(rig.pump.done());
+
+    auto shows = [](const std::vector<std::string>& rows, const std::string& text) {
+        for (const std::string& r : rows)
+            if (r.find(text) != std::string::npos) return true;
+        return false;
+    };
+    EXPECT_TRUE(shows(options, "Desea eliminar tramos existentes ......................"));
+    EXPECT_TRUE(shows(options, "Desea ignorar las restricciones de los tramos     (S/N) : S"));
+    EXPECT_TRUE(shows(options, "......... con problemas de capacidad o de empalme (S/N) : N"));
+    EXPECT_TRUE(shows(results, cp("CLASE DISEÑO SELECCIONADO : Manual")));
+    EXPECT_TRUE(shows(results, "[B] .... las claves de entrada y salida no empalman :    0"));
+    EXPECT_TRUE(shows(results, "Linea   < DE  > <  A  >  Diametro Profundidad"));
+    EXPECT_TRUE(shows(results, cp("Para finalizar el diseño oprima [ Enter ]")));
+    // The discharge of the simulated grid is the one final reach: 2 × 3 + 3 × 2 + 1 = 13.
+    EXPECT_TRUE(shows(results, "   13   <9>     <10>"));
+
+    const shell::ProyectoT h = Header();
+    EXPECT_EQ(h.StageDone[0], 1);
+    EXPECT_EQ(h.StageDone[1], 1);
+    EXPECT_EQ(StoredDesignOptions(h).Letters(), "SNSS");
+    EXPECT_TRUE(fs::exists(p.files.designCopy()));
+    EXPECT_TRUE(fs::exists(p.files.evolution()));
+}
+
+TEST_F(DesignScreen, EscDuringTheDesignStopsItAndKeepsTheStages) {
+    const shell::ProyectoT before = Header();
+    rig.console.pushKey('A');
+    rig.pump.call([&] {
+        rig.console.pushKey(key::Esc);  // the options as shown
+        rig.console.pushKey(key::Esc);  // typed ahead: read between two progress lines
+    });
+    shell::RunModule(session, 5);
+    ASSERT_NE(rig.ui.last(), nullptr);
+    EXPECT_EQ(rig.ui.last()->message, "Proceso terminado por el usuario");
+    EXPECT_EQ(Header().StageDone, before.StageDone);
+}
+
+TEST_F(DesignScreen, StoredAnswersReadBackAndZerosAreTheDefaults) {
+    shell::ProyectoT h;
+    EXPECT_EQ(StoredDesignOptions(h).Letters(), "NNSS");  // a new project's "0000000000"
+    DesignOptions o;
+    ASSERT_TRUE(o.Parse("SSNN"));
+    StoreDesignOptions(h, o);
+    EXPECT_EQ(h.Reserved338, "SSNN000000");
+    EXPECT_EQ(StoredDesignOptions(h).Letters(), "SSNN");
+    h.Reserved338 = "S";
+    EXPECT_EQ(StoredDesignOptions(h).Letters(), "SNSS");
+}
+
+}  // namespace
+}  // namespace nivex::design
