@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdio>
 
 #include "console/codepage.h"
@@ -61,7 +62,11 @@ class ScreenSink : public DesignSink {
         s_.console.clrEol();
         s_.console.writeText(line.substr(0, 80));
         ++row_;
-        // The user may stop the design between two lines.
+        // The window repaints and the user may stop the design at most every 50 ms:
+        // a large network writes tens of thousands of lines.
+        const auto now = std::chrono::steady_clock::now();
+        if (now - lastLook_ < std::chrono::milliseconds(50)) return;
+        lastLook_ = now;
         if (s_.console.keyPressed()) {
             const auto code = s_.console.takeKey();
             if (code && *code == key::Esc) cancelled = true;
@@ -87,6 +92,7 @@ class ScreenSink : public DesignSink {
 
     shell::Session& s_;
     int row_ = kFirstProgressRow;
+    std::chrono::steady_clock::time_point lastLook_{};
 };
 
 std::string Count(int n) {
@@ -133,7 +139,7 @@ bool AskDesignOptions(shell::Session& s, DesignOptions& options) {
         screen.ShowField(fields[k], &values[k], 2);
         screen.AddFieldZone(fields[k], static_cast<int>(k) + 1);
     }
-    s.console.addButton(27, 15, 0, "  ACEPTAR  ", key::AltZ, 11);
+    s.console.addButton(35, 19, 0, "  ACEPTAR  ", key::AltZ, 11);
 
     size_t current = 0;
     for (;;) {
@@ -197,13 +203,13 @@ void ShowDesignResults(shell::Session& s, const DesignResult& result, bool autom
             c.gotoXY(12, 9 + r);
             c.writeText(ResultRow(result.finalReaches[at]));
         }
-        if (pages > 1) {
-            c.gotoXY(1, 25);
-            c.writeText(
-                "K .... Oprima [PgUp] y [PgDn] para ver ultimos tramos o [Esc] para Menu ....");
-        }
+        // Row 25 tells how to page, or how to finish when there is one page only.
         screen.SetColours(ColourMode::NormalEmphasis);
-        screen.WriteCentred(26, cp("Para finalizar el diseño oprima [ Enter ]"));
+        if (pages > 1)
+            screen.WriteCentred(
+                25, "K .... Oprima [PgUp] y [PgDn] para ver ultimos tramos o [Esc] para Menu ....");
+        else
+            screen.WriteCentred(25, cp("Para finalizar el diseño oprima [ Enter ]"));
         screen.SetColours(ColourMode::Normal);
         const uint8_t k = static_cast<uint8_t>(screen.ReadChoice()[0]);
         if (k == key::Enter || k == key::Esc) return;
