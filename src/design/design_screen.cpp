@@ -171,17 +171,18 @@ void ShowDesignResults(shell::Session& s, const DesignResult& result, bool autom
     const int pages =
         std::max(1, (static_cast<int>(result.finalReaches.size()) + kResultRows - 1) / kResultRows);
     int page = 0;
+    bool recommended = false;
     for (;;) {
         Frame(s);
         screen.SetColours(ColourMode::NormalEmphasis);
         c.gotoXY(3, 2);
         c.writeText(cp("CLASE DISEÑO SELECCIONADO : ") + (automatic ? "Automatico " : "Manual"));
-        if (result.doubtful()) {
-            c.gotoXY(46, 2);
+        c.gotoXY(1, 3);
+        c.writeText(" PROBLEMAS DE CAPACIDAD O EMPALME");
+        if (result.doubtful()) {  // fills the row up to its last column
+            c.gotoXY(35, 3);
             c.writeText(DoubtfulStatusText());
         }
-        c.gotoXY(3, 3);
-        c.writeText(" PROBLEMAS DE CAPACIDAD O EMPALME");
         screen.SetColours(ColourMode::Normal);
         c.gotoXY(5, 4);
         c.writeText("[A] .... nodos  que causan inundacion ............. : " +
@@ -211,6 +212,20 @@ void ShowDesignResults(shell::Session& s, const DesignResult& result, bool autom
         else
             screen.WriteCentred(25, cp("Para finalizar el diseño oprima [ Enter ]"));
         screen.SetColours(ColourMode::Normal);
+        if (!recommended && result.floodedNodes > 0) {
+            // Sizes beyond the list mean the collectors cannot grow: only smaller
+            // sectors help; otherwise a larger design factor of the model does.
+            s.ui.showInformation(
+                cp(result.counters.largerSizesNeeded
+                       ? "              RECOMENDACION\r\rPara eliminar los nodos inundados "
+                         "subdivida\rel proyecto en sectores mas pequeños con "
+                         "emisarios\rindependientes hasta los vertimientos."
+                       : "              RECOMENDACION\r\rPara eliminar los nodos inundados "
+                         "incremente en Especificaciones/Ajuste Swmm\rel valor del Factor de "
+                         "Diseño. Incrementelo de 0.10 en 0.10"),
+                "Informacion");
+            recommended = true;
+        }
         const uint8_t k = static_cast<uint8_t>(screen.ReadChoice()[0]);
         if (k == key::Enter || k == key::Esc) return;
         if (k == key::PgDn && page + 1 < pages) ++page;

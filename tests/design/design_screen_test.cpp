@@ -124,6 +124,43 @@ TEST_F(DesignScreen, EscDuringTheDesignStopsItAndKeepsTheStages) {
     EXPECT_EQ(Header().StageDone, before.StageDone);
 }
 
+TEST(DesignResults, PagesOfSixteenAndTheRecommendationForFloodedNodes) {
+    testing::ConsoleRig rig;
+    console::Screen screen{rig.console};
+    testing::NullDesktop desktop;
+    ui::MemorySettings settings;
+    shell::MenuBarModel menu;
+    shell::Session session{rig.switches, rig.console, screen, rig.ui, desktop, settings, menu};
+    DesignResult result;
+    result.floodedNodes = 3;
+    result.counters.energyDoubtful = true;
+    for (int k = 1; k <= 20; ++k)
+        result.finalReaches.push_back({k, "A" + std::to_string(k), "B", 300, 1.5f});
+    std::vector<std::string> first, second;
+    rig.pump.call(
+        [&] { first = {rig.row(2) + "|" + rig.row(3), rig.row(9), rig.row(24), rig.row(25)}; });
+    rig.pump.key(key::PgDn);
+    rig.pump.call([&] { second = {rig.row(9), rig.row(12), rig.row(13)}; });
+    rig.pump.key(key::PgDn);  // no third page: stays
+    rig.pump.key(key::Enter);
+    ShowDesignResults(session, result, true);
+    EXPECT_TRUE(rig.pump.done());
+    EXPECT_NE(first[0].find("Automatico"), std::string::npos);
+    EXPECT_NE(first[0].find("Status = ?? (Posible fallas en Empalme Energia)"), std::string::npos);
+    EXPECT_NE(first[1].find("    1   <A1>"), std::string::npos) << first[1];
+    EXPECT_NE(first[2].find("   16   <A16>"), std::string::npos) << first[2];
+    EXPECT_NE(first[3].find("K .... Oprima [PgUp] y [PgDn]"), std::string::npos);
+    EXPECT_NE(second[0].find("   17   <A17>"), std::string::npos);
+    EXPECT_NE(second[1].find("   20   <A20>"), std::string::npos);
+    EXPECT_EQ(second[2].find("<"), std::string::npos);  // past the last reach
+    // The recommendation comes once, not on every page.
+    int recommendations = 0;
+    for (const auto& b : rig.ui.boxes)
+        if (b.message.find("RECOMENDACION") != std::string::npos) ++recommendations;
+    EXPECT_EQ(recommendations, 1);
+    EXPECT_NE(rig.ui.last()->message.find("Factor de Dise"), std::string::npos);
+}
+
 TEST_F(DesignScreen, StoredAnswersReadBackAndZerosAreTheDefaults) {
     shell::ProyectoT h;
     EXPECT_EQ(StoredDesignOptions(h).Letters(), "NNSS");  // a new project's "0000000000"
