@@ -68,7 +68,10 @@ void PrintHelp(std::ostream& out) {
            "                                    confirmaciones se responden No)\n"
            "  design [--opciones SSNS] [--yes]  diseño de la red entrada con las cuatro\n"
            "                                    respuestas de opciones (sin ellas, las guardadas)\n"
-           "  dump design [--csv]               los registros del diseño (ZSDB), uno por fila\n";
+           "  dump design [--csv]               los registros del diseño (ZSDB), uno por fila\n"
+           "  swmm [--yes]                      escribe el modelo SWMM del diseño, lo corre con\n"
+           "                                    el motor SWMM y lee sus resultados (sin --yes la\n"
+           "                                    pregunta se responde No y nada se escribe)\n";
 }
 
 struct Verb {
@@ -92,6 +95,7 @@ const Verb kVerbs[] = {
     {"calc", VerbCalc},
     {"design", VerbDesign},
     {"dump", VerbDump},
+    {"swmm", VerbSwmm},
 };
 
 bool Parse(const std::vector<std::string>& args, Options& o, std::ostream& err) {

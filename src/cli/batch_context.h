@@ -79,6 +79,7 @@ int VerbControls(Batch& b);
 int VerbCalc(Batch& b);
 int VerbDesign(Batch& b);
 int VerbDump(Batch& b);
+int VerbSwmm(Batch& b);
 
 // A listing file into a PDF, or onto standard output as the viewer shows it; false when
 // it failed (the message has been printed).

@@ -37,6 +37,20 @@ class FileNames {
     std::string rasDeficiencies() const { return path("MensRas."); }
     std::string messages() const { return path("Mens."); }
     std::string designState() const { return path(""); }
+    // The map file of a project imported from SWMM.
+    std::string swmmMap() const { return path("MAPA."); }
+    // The SWMM result files and the listing copy of the report: in the project folder,
+    // named without extension.
+    std::string folderFile(std::string_view name) const { return folder_ + std::string(name); }
+    std::string swmmReportCopy() const { return folderFile("Swm"); }
+    std::string swmmMaxFlows() const { return folderFile("RepSwm"); }
+    std::string swmmVelocities() const { return folderFile("VelSwmm"); }
+    std::string swmmDepths() const { return folderFile("DepthSwmm"); }
+    std::string swmmFullFlows() const { return folderFile("MaxFullFlow"); }
+    std::string swmmFroude() const { return folderFile("FroudeInSwmm"); }
+    std::string swmmFloodedNodes() const { return folderFile("NodeFSwmm"); }
+    std::string swmmSurchargedNodes() const { return folderFile("NodeSSwmm"); }
+    std::string swmmSurchargedLinks() const { return folderFile("LinkSwmm"); }
 
     // "Respaldo AB1" in the project subfolder, and the two copies it holds.
     std::string backupFolder() const;

@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "batch_rig.h"
+
+namespace nivex::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+class BatchSwmm : public BatchProjectTest {
+  protected:
+    void Designed() {
+        ASSERT_EQ(
+            batch({"--project", "AB1", "config", "--class", "1", "--autolimpieza", "tractiva",
+                   "--texto", "correo=a@b.co", "--texto", "pais=Colombia", "--texto",
+                   "entidad=Empresa", "--texto", "fecha=2026", "--texto", "consultor=Yo", "--yes"})
+                .rc,
+            0);
+        ASSERT_EQ(batch({"--project", "AB1", "simulate", "--horizontal", "3", "--vertical", "3",
+                         "--length", "60", "--slope", "1", "--ground", "1000", "--yes"})
+                      .rc,
+                  0);
+        ASSERT_EQ(batch({"--project", "AB1", "controls", "--yes"}).rc, 0);
+        const BatchOutcome d = batch({"--project", "AB1", "design", "--yes"});
+        ASSERT_EQ(d.rc, 0) << d.err;
+    }
+    fs::path swmmFolder() const { return base_ / "projects" / "00 Archivos Swmm"; }
+    fs::path project() const { return base_ / "projects" / "AB-Proyecto Nuevo"; }
+};
+
+TEST_F(BatchSwmm, RunsTheEngineOnTheDesignAndReadsItsReport) {
+    ASSERT_NO_FATAL_FAILURE(Designed());
+    const BatchOutcome r = batch({"--project", "AB1", "swmm", "--yes"});
+    ASSERT_EQ(r.rc, 0) << r.out << r.err;
+    EXPECT_EQ(valueOf(r.out, "codigo"), "0");
+    EXPECT_EQ(valueOf(r.out, "nodos_inundados"), "0");
+    EXPECT_EQ(valueOf(r.out, "nodos_sobrecargados"), "0");
+    EXPECT_EQ(valueOf(r.out, "tramos"), "25");
+    const fs::path report = swmmFolder() / "SWMM - AB1-Proyecto Nuevo - Sector#1.rpt";
+    EXPECT_EQ(valueOf(r.out, "reporte"), report.string());
+    EXPECT_TRUE(fs::exists(report));
+    EXPECT_TRUE(fs::exists(swmmFolder() / "SWMM - AB1-Proyecto Nuevo - Sector#1.inp"));
+    EXPECT_NE(r.err.find("Desea correr SWMM? -> S"), std::string::npos) << r.err;
+    std::ifstream flows(project() / "RepSwm");
+    int lines = 0;
+    for (std::string line; std::getline(flows, line);)
+        lines += line.empty() ? 0 : 1;
+    EXPECT_EQ(lines, 25);
+    // The result files stay for the listings.
+    EXPECT_TRUE(fs::exists(project() / "VelSwmm"));
+}
+
+TEST_F(BatchSwmm, WithoutYesNothingIsWritten) {
+    ASSERT_NO_FATAL_FAILURE(Designed());
+    const BatchOutcome r = batch({"--project", "AB1", "swmm"});
+    EXPECT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(valueOf(r.out, "swmm"), "N");
+    EXPECT_FALSE(fs::exists(swmmFolder()));
+}
+
+TEST_F(BatchSwmm, RefusesASectorNotDesigned) {
+    const BatchOutcome r = batch({"--project", "AB1", "swmm", "--yes"});
+    EXPECT_NE(r.rc, 0);
+    EXPECT_NE(r.err.find("Falta hacer o repetir el dise"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(swmmFolder()));
+}
+
+}  // namespace
+}  // namespace nivex::cli
