@@ -1,5 +1,6 @@
 #include "listings/listing_catalog.h"
 
+#include "design/design_listings.h"
 #include "design/evolution_listing.h"
 #include "network/general_listings.h"
 
@@ -15,6 +16,16 @@ const std::vector<ListingDef>& Listings() {
         {"4E", "Relacion Ordenada Tramos", network::ListReachRelation},
         {"4F", "Relacion Ordenada Pozos", network::ListManholeRelation},
         {"5B", "Listado Evolucion Diseño", design::ListEvolution},
+        {"7C", "Diseño Hidraulico", design::ListHydraulicDesign},
+        {"7D", "Diseño Fisico", design::ListPhysicalDesign},
+        {"7E", "Caudales Sanitarios", design::ListSanitaryFlows},
+        {"7F", "Caudales Pluviales", design::ListStormFlows},
+        {"7G", "Empalmes Energia", design::ListEnergyJunctions},
+        {"7H", "Pozos Iniciales Nuevos Adicionados", design::ListAddedManholes},
+        {"7J", "Diseño Hidraulico para Swmm  (inundados)", design::ListSwmmHydraulicFlooded},
+        {"7K", "Diseño Fisico para Swmm  (inundados)", design::ListSwmmPhysicalFlooded},
+        {"7M", "Diseño hidraulico para Swmm", design::ListSwmmHydraulic},
+        {"7N", "Diseño fisico para Swmm", design::ListSwmmPhysical},
     };
     return listings;
 }

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "design/design_listings.h"
 #include "design/design_screen.h"
 #include "network/controls_screen.h"
 #include "network/general_listings.h"
@@ -21,6 +22,8 @@ constexpr std::array<Module, 13> kModules = {
     network::RunNetworkControls,  // 3
     network::RunGeneralListings,  // 4
     design::RunDesignModule,      // 5
+    nullptr,                      // 6
+    design::RunDesignListings,    // 7
 };
 
 }  // namespace
