@@ -44,4 +44,40 @@ void BatchProgress::OpenProgressTimer(const std::string& line1, const std::strin
     err_.flush();
 }
 
+void BatchProgress::printCaption() {
+    err_ << toUtf8(caption_) << "   " << toUtf8(label_) << '\n';
+    err_.flush();
+}
+
+void BatchProgress::OpenProgressStatus(const std::string& caption, const std::string& label, int) {
+    statusOpen_ = true;
+    caption_ = caption;
+    label_ = label;
+    counts_[0].clear();
+    counts_[1].clear();
+    printCaption();
+}
+
+void BatchProgress::SetProgressStatusCaption(const std::string& caption) {
+    if (!statusOpen_ || caption == caption_) return;
+    caption_ = caption;
+    printCaption();
+}
+
+void BatchProgress::SetProgressStatusCounts(const std::string& line1, const std::string& line2) {
+    if (!statusOpen_ || (line1 == counts_[0] && line2 == counts_[1])) return;
+    counts_[0] = line1;
+    counts_[1] = line2;
+    std::string line = line1;
+    if (!line1.empty() && !line2.empty()) line += "   ";
+    line += line2;
+    if (line.empty()) return;
+    err_ << toUtf8(line) << '\n';
+    err_.flush();
+}
+
+void BatchProgress::CloseProgressStatus() {
+    statusOpen_ = false;
+}
+
 }  // namespace nivex::cli

@@ -98,11 +98,79 @@ void TfrmPrg::tick() {
     lines_[2]->setText(ElapsedText((started_.elapsed() + 500) / 1000));
 }
 
+// ---- the status window ----
+
+TPrBr::TPrBr(const QString& caption, const QString& label, int maximum, bool& cancel,
+             QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint) {
+    setFixedSize(kWidth, kHeight);
+    setWindowTitle(caption);
+    auto* layout = new QVBoxLayout(this);
+
+    label_ = new QLabel(label, this);
+    elapsed_ = new QLabel(ElapsedText(0), this);
+    auto* top = new QHBoxLayout;
+    for (QLabel* text : {label_, elapsed_}) {
+        text->setTextFormat(Qt::PlainText);
+        top->addWidget(text);
+    }
+    elapsed_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    layout->addLayout(top);
+
+    bar_ = new QProgressBar(this);
+    bar_->setTextVisible(false);
+    setBar(0, maximum);
+    layout->addWidget(bar_);
+
+    auto* counts = new QHBoxLayout;
+    for (QLabel*& text : counts_) {
+        text = new QLabel(this);
+        text->setTextFormat(Qt::PlainText);
+        text->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+        // Blank lines keep their height: the window does not jump when counts appear.
+        text->setMinimumHeight(text->fontMetrics().height());
+        counts->addWidget(text);
+    }
+    layout->addLayout(counts);
+
+    cancel_ = new QPushButton(QStringLiteral("Cancelar"), this);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cancel_);
+    buttons->addStretch();
+    layout->addLayout(buttons);
+    connect(cancel_, &QPushButton::clicked, this, [&cancel] { cancel = true; });
+
+    clock_ = new QTimer(this);
+    clock_->setInterval(kClockMs);
+    connect(clock_, &QTimer::timeout, this, &TPrBr::tick);
+    started_.start();
+    clock_->start();
+    centreOn(*this, screenArea(parent));
+}
+
+void TPrBr::setBar(int position, int maximum) {
+    maximum = std::max(0, maximum);
+    if (bar_->maximum() != maximum) bar_->setRange(0, maximum);
+    bar_->setValue(std::clamp(position, 0, maximum));
+}
+
+void TPrBr::setCounts(const QString& line1, const QString& line2) {
+    counts_[0]->setText(line1);
+    counts_[1]->setText(line2);
+}
+
+void TPrBr::tick() {
+    elapsed_->setText(ElapsedText((started_.elapsed() + 500) / 1000));
+}
+
 // ---- the program's windows ----
 
 QtProgress::~QtProgress() {
     delete barWindow_.data();
     delete timerWindow_.data();
+    delete statusWindow_.data();
 }
 
 void QtProgress::OpenProgressBar(int maximum) {
@@ -138,6 +206,30 @@ void QtProgress::ProgressTick() {
 
 void QtProgress::CloseProgressTimer() {
     delete timerWindow_.data();
+}
+
+void QtProgress::OpenProgressStatus(const std::string& caption, const std::string& label,
+                                    int maximum) {
+    delete statusWindow_.data();
+    cancel_ = false;
+    statusWindow_ = new TPrBr(qtext(caption), qtext(label), maximum, cancel_, mainWindow_.data());
+    statusWindow_->show();
+}
+
+void QtProgress::SetProgressStatusCaption(const std::string& caption) {
+    if (statusWindow_) statusWindow_->setWindowTitle(qtext(caption));
+}
+
+void QtProgress::SetProgressStatusBar(int position, int maximum) {
+    if (statusWindow_) statusWindow_->setBar(position, maximum);
+}
+
+void QtProgress::SetProgressStatusCounts(const std::string& line1, const std::string& line2) {
+    if (statusWindow_) statusWindow_->setCounts(qtext(line1), qtext(line2));
+}
+
+void QtProgress::CloseProgressStatus() {
+    delete statusWindow_.data();
 }
 
 }  // namespace nivex::qt

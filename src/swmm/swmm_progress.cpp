@@ -36,13 +36,17 @@ void SwmmProgress::Show(int maximum) {
     if (!open_) {
         open_ = true;
         openedAt_ = clock_();
-        showWindow();
-        return;
+        if (!window_) return;
+        window_->OpenProgressStatus(caption_, kLabel, maximum_);
+        shownCaption_ = caption_;
+        shownFlooded_.clear();
+        shownSurcharged_.clear();
+        shownBar_ = 0;
+        shownMaximum_ = maximum_;
+    } else if (window_) {
+        window_->ClearProgressCancel();
     }
-    // The window's cancel flag clears only when it opens again; so do new texts.
-    if (window_ &&
-        (window_->ProgressCancel() || firstLine() != shownFirst_ || secondLine() != shownSecond_))
-        showWindow();
+    pushChanges();
 }
 
 void SwmmProgress::Update() {
@@ -56,9 +60,7 @@ void SwmmProgress::Update() {
         steps_ = 0;
     }
     refreshTexts();
-    if (open_ && window_ && !cancelled() &&
-        (firstLine() != shownFirst_ || secondLine() != shownSecond_))
-        showWindow();
+    pushChanges();
 }
 
 void SwmmProgress::Tick() {
@@ -68,9 +70,7 @@ void SwmmProgress::Tick() {
 void SwmmProgress::Close() {
     if (!open_) return;
     open_ = false;
-    if (window_) window_->CloseProgressTimer();
-    shownFirst_.clear();
-    shownSecond_.clear();
+    if (window_) window_->CloseProgressStatus();
 }
 
 bool SwmmProgress::cancelled() const {
@@ -104,10 +104,22 @@ void SwmmProgress::refreshTexts() {
     }
 }
 
-void SwmmProgress::showWindow() {
-    shownFirst_ = firstLine();
-    shownSecond_ = secondLine();
-    if (window_) window_->OpenProgressTimer(shownFirst_, shownSecond_);
+void SwmmProgress::pushChanges() {
+    if (!open_ || !window_) return;
+    if (caption_ != shownCaption_) {
+        shownCaption_ = caption_;
+        window_->SetProgressStatusCaption(caption_);
+    }
+    if (bar_ != shownBar_ || maximum_ != shownMaximum_) {
+        shownBar_ = bar_;
+        shownMaximum_ = maximum_;
+        window_->SetProgressStatusBar(bar_, maximum_);
+    }
+    if (flooded_ != shownFlooded_ || surcharged_ != shownSurcharged_) {
+        shownFlooded_ = flooded_;
+        shownSurcharged_ = surcharged_;
+        window_->SetProgressStatusCounts(flooded_, surcharged_);
+    }
 }
 
 }  // namespace nivex::swmm

@@ -2,9 +2,9 @@
 // The "Status" window of a SWMM run: the label "Calculando  con SWMM   -->", a bar that
 // cycles while the engine works (it does not measure progress), the flooded and
 // surcharged counts of the previous pass, the elapsed time and "Cancelar". The state is
-// kept here; the window itself is the timer window of ui::Progress, whose two lines carry
-// the label (with the pass caption in front during a design pass) and the counts. A
-// batch run's ui::Progress prints those lines on standard error.
+// kept here; the window itself is the status window of ui::Progress, opened once and then
+// only told what changed, so that its clock runs from the first opening through all the
+// passes. A batch run's ui::Progress prints the caption and the counts on standard error.
 
 #include <functional>
 #include <string>
@@ -42,8 +42,8 @@ class SwmmProgress {
     void setPass(const SwmmPassInfo& pass) { pass_ = pass; }
     const SwmmPassInfo& pass() const { return pass_; }
 
-    // Opens the window when none is open, sets the bar to 0 of maximum and clears the
-    // cancel flag.
+    // Opens the window when none is open (an open one stays, with its clock), sets the bar
+    // to 0 of maximum and clears the cancel flag.
     void Show(int maximum);
     // Sets the step counter to 0 (a run begins).
     void ResetSteps() { steps_ = 0; }
@@ -67,13 +67,15 @@ class SwmmProgress {
     const std::string& floodedLabel() const { return flooded_; }
     const std::string& surchargedLabel() const { return surcharged_; }
     std::string elapsedLabel() const;
-    // The two lines of the timer window.
+    // The label (after the pass caption during a design pass), and the two count labels,
+    // as one line each.
     std::string firstLine() const;
     std::string secondLine() const;
 
   private:
     void refreshTexts();
-    void showWindow();
+    // Tells the open window what changed since it was last told.
+    void pushChanges();
 
     ui::Progress* window_;
     Clock clock_;
@@ -85,7 +87,9 @@ class SwmmProgress {
     int steps_ = 0;
     std::string caption_ = kCaption;
     std::string flooded_, surcharged_;
-    std::string shownFirst_, shownSecond_;
+    // What the window was last told.
+    std::string shownCaption_, shownFlooded_, shownSurcharged_;
+    int shownBar_ = 0, shownMaximum_ = 0;
 };
 
 }  // namespace nivex::swmm

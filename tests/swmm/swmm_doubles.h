@@ -80,11 +80,21 @@ class FakeEngine : public SwmmEngine {
     bool failed_ = false;
 };
 
+// The timer window records "open <line1>|<line2>" and "close". The status window records
+// "open <label>|" and "close" in the same list, then "caption <text>" and
+// "counts <line1>|<line2>" as they change; its caption, bar and count lines stand in the
+// members below, and every bar change in barMoves.
 class RecordingProgress : public ui::Progress {
   public:
-    std::vector<std::string> events;  // "open <line1>|<line2>", "close"
+    std::vector<std::string> events;
     int ticks = 0;
     int cancelAtTick = -1;  // "Cancelar" is pressed during this tick (1-based)
+    int cancelsCleared = 0;
+
+    bool statusOpen = false;
+    std::string caption, label, counts[2];
+    int position = 0, maximum = 0;
+    int barMoves = 0;
 
     void OpenProgressBar(int) override { events.push_back("bar"); }
     void StepProgressBar() override {}
@@ -99,6 +109,44 @@ class RecordingProgress : public ui::Progress {
     }
     bool ProgressCancel() const override { return cancel_; }
     void CloseProgressTimer() override { events.push_back("close"); }
+
+    void OpenProgressStatus(const std::string& title, const std::string& text,
+                            int barMaximum) override {
+        events.push_back("open " + text + "|");
+        statusOpen = true;
+        caption = title;
+        label = text;
+        counts[0].clear();
+        counts[1].clear();
+        position = 0;
+        maximum = barMaximum;
+        cancel_ = false;
+    }
+    void SetProgressStatusCaption(const std::string& title) override {
+        if (!statusOpen) return;
+        events.push_back("caption " + title);
+        caption = title;
+    }
+    void SetProgressStatusBar(int at, int barMaximum) override {
+        if (!statusOpen) return;
+        ++barMoves;
+        position = at;
+        maximum = barMaximum;
+    }
+    void SetProgressStatusCounts(const std::string& line1, const std::string& line2) override {
+        if (!statusOpen) return;
+        events.push_back("counts " + line1 + "|" + line2);
+        counts[0] = line1;
+        counts[1] = line2;
+    }
+    void CloseProgressStatus() override {
+        events.push_back("close");
+        statusOpen = false;
+    }
+    void ClearProgressCancel() override {
+        ++cancelsCleared;
+        cancel_ = false;
+    }
 
     void pressCancel() { cancel_ = true; }
 

@@ -1,7 +1,9 @@
 // The "Status" window of a SWMM run: its cycling bar, caption, counts, elapsed time and
-// the timer window it is shown in.
+// the status window it is shown in.
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "swmm/swmm_progress.h"
 #include "swmm_doubles.h"
@@ -112,11 +114,13 @@ TEST(SwmmProgress, WindowOpensOnceAndClosesOnce) {
     {
         SwmmProgress p(&w);
         p.Show(20);
-        p.Show(20);  // already open with the same texts
+        p.Show(20);  // already open
         steps(p, 300);
         p.Tick();
         EXPECT_EQ(w.ticks, 1);
         EXPECT_EQ(w.events, (Events{"open Calculando  con SWMM   -->|"}));
+        EXPECT_EQ(w.caption, "Status");
+        EXPECT_EQ(w.label, "Calculando  con SWMM   -->");
         p.Close();
         p.Close();
         EXPECT_EQ(w.events, (Events{"open Calculando  con SWMM   -->|", "close"}));
@@ -129,21 +133,99 @@ TEST(SwmmProgress, WindowOpensOnceAndClosesOnce) {
     EXPECT_EQ(w.events.size(), 4u);
 }
 
-TEST(SwmmProgress, NewPassTextsAndAnEarlierCancelOpenTheWindowAgain) {
+TEST(SwmmProgress, WindowBarFollowsTheMarksAndIsOnlyToldOfChanges) {
+    RecordingProgress w;
+    SwmmProgress p(&w);
+    p.Show(20);
+    EXPECT_EQ(w.position, 0);
+    EXPECT_EQ(w.maximum, 20);
+    EXPECT_EQ(w.barMoves, 0);
+    steps(p, 99);
+    EXPECT_EQ(w.barMoves, 0);
+    steps(p, 1);
+    EXPECT_EQ(w.position, 1);
+    EXPECT_EQ(w.barMoves, 1);
+    steps(p, 1900);
+    EXPECT_EQ(w.position, 20);
+    EXPECT_EQ(w.barMoves, 20);
+    steps(p, 1);  // back to 1
+    EXPECT_EQ(w.position, 1);
+    EXPECT_EQ(w.barMoves, 21);
+    steps(p, 250);
+    EXPECT_EQ(w.position, p.bar());
+    EXPECT_EQ(w.position, 3);
+    // The next run starts the bar at 0 in the same window.
+    p.ResetSteps();
+    p.Show(20);
+    EXPECT_EQ(w.position, 0);
+    EXPECT_EQ(w.maximum, 20);
+    EXPECT_EQ(w.events.size(), 1u);
+    // A new maximum reaches the window too.
+    p.Show(10);
+    EXPECT_EQ(w.maximum, 10);
+    EXPECT_EQ(w.position, 0);
+}
+
+TEST(SwmmProgress, NewPassKeepsTheWindowAndTellsItTheCaptionAndCounts) {
     RecordingProgress w;
     SwmmProgress p(&w);
     p.setPass({true, 1, 0, 0});
     p.Show(20);
+    EXPECT_EQ(w.caption, "Pasada #1");
+    EXPECT_EQ(w.counts[0], "");
     p.setPass({true, 2, 4, 1});
     p.Show(20);
-    EXPECT_EQ(w.events, (Events{"open Pasada #1   Calculando  con SWMM   -->|",
-                                "open Pasada #2   Calculando  con SWMM   -->|"
-                                "Nodos Inundados: 4   Nodos Sobrecargados: 1"}));
+    EXPECT_EQ(w.events, (Events{"open Calculando  con SWMM   -->|", "caption Pasada #2",
+                                "counts Nodos Inundados: 4|Nodos Sobrecargados: 1"}));
+    EXPECT_EQ(w.caption, "Pasada #2");
+    EXPECT_EQ(w.counts[0], "Nodos Inundados: 4");
+    EXPECT_EQ(w.counts[1], "Nodos Sobrecargados: 1");
+    // Steps with the same texts tell the window nothing new.
+    steps(p, 500);
+    EXPECT_EQ(w.events.size(), 3u);
+    // A pass without flooded nodes blanks both lines.
+    p.setPass({true, 3, 0, 6});
+    p.Update();
+    EXPECT_EQ(w.events.back(), "counts |");
+    EXPECT_EQ(w.counts[0], "");
+    EXPECT_EQ(w.counts[1], "");
+    EXPECT_EQ(w.caption, "Pasada #3");
+    EXPECT_EQ(w.events.size(), 5u);
+}
+
+TEST(SwmmProgress, ShowOnTheOpenWindowClearsAnEarlierCancelWithoutReopening) {
+    RecordingProgress w;
+    SwmmProgress p(&w);
+    p.Show(20);
     w.pressCancel();
     EXPECT_TRUE(p.cancelled());
     p.Show(20);
     EXPECT_FALSE(p.cancelled());
-    EXPECT_EQ(w.events.size(), 3u);
+    EXPECT_EQ(w.cancelsCleared, 1);
+    EXPECT_EQ(w.events, (Events{"open Calculando  con SWMM   -->|"}));
+    // A cancel pressed during the run is not undone by a change of caption or counts.
+    w.pressCancel();
+    p.setPass({true, 5, 2, 2});
+    p.Update();
+    EXPECT_TRUE(p.cancelled());
+    EXPECT_EQ(w.caption, "Pasada #5");
+}
+
+TEST(SwmmProgress, ClockRunsFromTheFirstOpeningThroughThePasses) {
+    double now = 50;
+    RecordingProgress w;
+    SwmmProgress p(&w, [&now] { return now; });
+    for (int pass = 1; pass <= 3; ++pass) {
+        p.setPass({true, pass, pass - 1, 1});
+        p.ResetSteps();
+        p.Show(20);
+        steps(p, 150);
+        now += 30;
+    }
+    EXPECT_EQ(p.elapsedLabel(), "Tiempo Transcurrido: 01:30");
+    EXPECT_EQ(std::count(w.events.begin(), w.events.end(), "open Calculando  con SWMM   -->|"), 1);
+    EXPECT_EQ(w.caption, "Pasada #3");
+    EXPECT_EQ(w.counts[0], "Nodos Inundados: 2");
 }
 
 TEST(SwmmProgress, CancelIsOnlySeenWhileTheWindowIsOpen) {
@@ -159,6 +241,21 @@ TEST(SwmmProgress, CancelIsOnlySeenWhileTheWindowIsOpen) {
     p.Update();
     EXPECT_TRUE(p.cancelled());
     EXPECT_EQ(w.events.size(), 1u);
+    p.Close();
+    EXPECT_FALSE(p.cancelled());
+}
+
+TEST(SwmmProgress, WithoutAWindowNothingIsTold) {
+    SwmmProgress p(nullptr);
+    p.setPass({true, 2, 3, 4});
+    p.Show(20);
+    steps(p, 300);
+    p.Tick();
+    EXPECT_TRUE(p.isOpen());
+    EXPECT_FALSE(p.cancelled());
+    EXPECT_EQ(p.bar(), 3);
+    p.Close();
+    EXPECT_FALSE(p.isOpen());
 }
 
 }  // namespace
