@@ -166,34 +166,34 @@ bool Listed(const TramoT& t, int minimumSize) {
     return minimumSize <= 0 || t.Diameter >= minimumSize;
 }
 
-void ListReaches(shell::Session& s, const ReachListing& spec) {
+void ListReaches(shell::Session& s, const ReachListing& listing) {
     if (!network::general::LoadSector(s)) return;  // the report is named after the project
-    if (spec.swmm && !CheckSwmmListingsReady(s)) return;
+    if (listing.swmm && !CheckSwmmListingsReady(s)) return;
     DesignCopy copy;
     if (!LoadDesignCopy(s, copy)) return;
     SwmmResults swmm;
-    if (spec.swmm) {
+    if (listing.swmm) {
         network::general::ShowWait(s);
         swmm = ReadSwmmResults(s);
-        if (spec.floodedOnly && swmm.flooded.empty()) {
+        if (listing.floodedOnly && swmm.flooded.empty()) {
             s.ui.showWarning(cp("No hay nada para revisar en los perfiles\rTodo esta correcto"),
                              "Informacion");
             return;
         }
     }
     int size = StartingCollectorSize(s.project.espec);
-    if (!AskRange(s, spec.rangeTitle, spec.askSize ? &size : nullptr)) return;
-    if (!spec.askSize) size = 0;
+    if (!AskRange(s, listing.rangeTitle, listing.askSize ? &size : nullptr)) return;
+    if (!listing.askSize) size = 0;
 
     std::vector<std::pair<std::string, std::string>> nodes;
-    if (spec.swmm) {
+    if (listing.swmm) {
         const swmm::SwmmModel model =
             swmm::BuildSwmmModel(copy.records, s.project.espec, s.project.header.DesignClass);
         for (const swmm::SwmmLinkT& link : model.links)
             nodes.emplace_back(link.inlet, link.outlet);
     }
-    const tables::Context context{s, copy, spec.swmm ? &swmm : nullptr,
-                                  spec.swmm ? &nodes : nullptr};
+    const tables::Context context{s, copy, listing.swmm ? &swmm : nullptr,
+                                  listing.swmm ? &nodes : nullptr};
 
     std::vector<int> network, removed;
     for (int k = 0; k < static_cast<int>(copy.records.size()); ++k) {
@@ -201,21 +201,21 @@ void ListReaches(shell::Session& s, const ReachListing& spec) {
         if (!Listed(t, size)) continue;
         if (k < copy.networkCount) {
             const auto at = static_cast<size_t>(k);
-            if (spec.floodedOnly && !swmm.isFlooded(tables::InletName(context, at, t)) &&
+            if (listing.floodedOnly && !swmm.isFlooded(tables::InletName(context, at, t)) &&
                 !swmm.isFlooded(tables::OutletName(context, at, t)))
                 continue;
             network.push_back(k);
-        } else if (!spec.floodedOnly) {
+        } else if (!listing.floodedOnly) {
             removed.push_back(k);
         }
     }
     if (network.empty() && removed.empty()) return NothingToList(s);
 
-    const tables::Table table = spec.table(context);
+    const tables::Table table = listing.table(context);
     bool inRemoved = network.empty();
-    DesignPages pages(s, spec.header, cp(inRemoved ? kRemovedTitle : spec.pageTitle),
+    DesignPages pages(s, listing.header, cp(inRemoved ? kRemovedTitle : listing.pageTitle),
                       cells::TableWidth(table.columns));
-    pages.viewerTitle = cp(spec.caption);
+    pages.viewerTitle = cp(listing.caption);
     pages.heading = [&] {
         if (inRemoved)
             for (const std::string& line : cells::FramedLine(table.columns, cp(kRemovedSection)))
@@ -242,7 +242,7 @@ void ListReaches(shell::Session& s, const ReachListing& spec) {
     }
     pages.Finish([&] {
         pages.Line(cells::Bottom(table.columns));
-        WriteNotes(pages, spec.notes);
+        WriteNotes(pages, listing.notes);
     });
 }
 
