@@ -11,6 +11,7 @@
 #include "console/ui_switches.h"
 #include "qt/config_dialog.h"
 #include "qt/event_pump.h"
+#include "qt/file_chooser.h"
 #include "qt/listing_viewer.h"
 #include "qt/nivex_form.h"
 #include "qt/progress_windows.h"
@@ -62,6 +63,8 @@ int main(int argc, char** argv) {
     session.viewer = &viewer;
     nivex::qt::QtProgress progress(&form);
     session.progress = &progress;
+    nivex::qt::QtFileChooser fileChooser(&form);
+    session.fileChooser = &fileChooser;
     form.onMenuItem = [&session](const nivex::shell::MenuItem& item) {
         nivex::shell::MenuItemChosen(session, item);
     };

@@ -53,6 +53,9 @@ void PrintHelp(std::ostream& out) {
            "  reaches export [--out ARCHIVO]    los tramos como tabla CSV (sin --out, en "
            "pantalla)\n"
            "  reaches import ARCHIVO.csv [--yes] reemplaza los tramos por los de la tabla\n"
+           "  import-swmm MODELO.inp [--yes]    entra un modelo SWMM 5 como red del proyecto\n"
+           "                                    (un tramo por conducto; sin --yes la pregunta\n"
+           "                                    se responde No y nada se escribe)\n"
            "  calc --diameter D --slope S [--n N] [--flow Q] [--modo uno|variable]\n"
            "                                    hidraulica de un tubo o ducto: Q0, V0 y, con\n"
            "                                    caudal, q, y/D, V, tau, Froude y Z\n"
@@ -71,7 +74,10 @@ void PrintHelp(std::ostream& out) {
            "  dump design [--csv]               los registros del diseño (ZSDB), uno por fila\n"
            "  swmm [--yes]                      escribe el modelo SWMM del diseño, lo corre con\n"
            "                                    el motor SWMM y lee sus resultados (sin --yes la\n"
-           "                                    pregunta se responde No y nada se escribe)\n";
+           "                                    pregunta se responde No y nada se escribe)\n"
+           "  review                            revision del diseño: escribe las listas de\n"
+           "                                    problemas y deficiencias (list 6B, 6C, 6D) y\n"
+           "                                    muestra los conteos del resumen (clave: valor)\n";
 }
 
 struct Verb {
@@ -91,11 +97,13 @@ const Verb kVerbs[] = {
     {"config", VerbConfig},
     {"simulate", VerbSimulate},
     {"reaches", VerbReaches},
+    {"import-swmm", VerbImportSwmm},
     {"controls", VerbControls},
     {"calc", VerbCalc},
     {"design", VerbDesign},
     {"dump", VerbDump},
     {"swmm", VerbSwmm},
+    {"review", VerbReview},
 };
 
 bool Parse(const std::vector<std::string>& args, Options& o, std::ostream& err) {

@@ -75,11 +75,13 @@ int VerbConfig(Batch& b);
 int VerbCriteria(Batch& b);
 int VerbSimulate(Batch& b);
 int VerbReaches(Batch& b);
+int VerbImportSwmm(Batch& b);
 int VerbControls(Batch& b);
 int VerbCalc(Batch& b);
 int VerbDesign(Batch& b);
 int VerbDump(Batch& b);
 int VerbSwmm(Batch& b);
+int VerbReview(Batch& b);
 
 // A listing file into a PDF, or onto standard output as the viewer shows it; false when
 // it failed (the message has been printed).

@@ -2,6 +2,7 @@
 
 #include "design/design_listings.h"
 #include "design/evolution_listing.h"
+#include "design/revision.h"
 #include "network/general_listings.h"
 
 namespace nivex::listings {
@@ -16,6 +17,9 @@ const std::vector<ListingDef>& Listings() {
         {"4E", "Relacion Ordenada Tramos", network::ListReachRelation},
         {"4F", "Relacion Ordenada Pozos", network::ListManholeRelation},
         {"5B", "Listado Evolucion Diseño", design::ListEvolution},
+        {"6B", "Listado Problemas Encontrados", design::ListProblems},
+        {"6C", "Listados Deficiencias Encontradas", design::ListDeficiencies},
+        {"6D", "Listado Deficiencias RAS", design::ListRasDeficiencies},
         {"7C", "Diseño Hidraulico", design::ListHydraulicDesign},
         {"7D", "Diseño Fisico", design::ListPhysicalDesign},
         {"7E", "Caudales Sanitarios", design::ListSanitaryFlows},

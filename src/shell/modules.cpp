@@ -4,6 +4,7 @@
 
 #include "design/design_listings.h"
 #include "design/design_screen.h"
+#include "design/revision.h"
 #include "network/controls_screen.h"
 #include "network/general_listings.h"
 #include "network/reach_screen.h"
@@ -22,7 +23,7 @@ constexpr std::array<Module, 13> kModules = {
     network::RunNetworkControls,  // 3
     network::RunGeneralListings,  // 4
     design::RunDesignModule,      // 5
-    nullptr,                      // 6
+    design::ReviewMenu,           // 6
     design::RunDesignListings,    // 7
 };
 

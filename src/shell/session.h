@@ -11,6 +11,7 @@
 #include "shell/menu_bar.h"
 #include "ui/configuration_dialog.h"
 #include "ui/desktop.h"
+#include "ui/file_chooser.h"
 #include "ui/listing_viewer.h"
 #include "ui/progress.h"
 #include "ui/project_dialog.h"
@@ -52,6 +53,7 @@ struct Session {
     ui::ConfigurationDialog* configDialog = nullptr;
     ui::ListingViewer* viewer = nullptr;
     ui::Progress* progress = nullptr;
+    ui::FileChooser* fileChooser = nullptr;
 
     project::Project project;        // the open sector
     listings::ListingState listing;  // the listing being written

@@ -11,6 +11,7 @@
 #include "shell/menu_rules.h"
 #include "specs/criteria_screens.h"
 #include "specs/criteria_store.h"
+#include "swmm/model_import.h"
 
 namespace nivex::specs {
 namespace {
@@ -146,6 +147,9 @@ void RunDesignCriteria(shell::Session& s) {
             return;
         case 'P':
             network::RunSimulatedProject(s);
+            return;
+        case 'Q':
+            swmm::RunSwmmImport(s);
             return;
         default:
             RunCriteriaScreen(s, *sub);

@@ -1,0 +1,447 @@
+#include "swmm/model_import.h"
+
+#include <charconv>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <set>
+#include <system_error>
+
+#include "console/codepage.h"
+#include "network/reach_csv.h"
+#include "network/reach_file.h"
+#include "network/reach_rules.h"
+#include "project/project_opening.h"
+#include "project/reach_backup.h"
+#include "shell/menu_rules.h"
+#include "shell/session.h"
+#include "shell/startup.h"
+#include "specs/criteria_store.h"
+
+namespace nivex::swmm {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr double kFeet = 0.3048;
+constexpr int kTypeDischarge = 2;
+constexpr const char* kStructures[] = {"[STORAGE]",  "[PUMPS]", "[DIVIDERS]",
+                                       "[ORIFICES]", "[WEIRS]", "[OUTLETS]"};
+constexpr const char* kReviewHint = "\rRevise en SWMM el proyecto que intenta pasar a NivexPlus";
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string_view Trimmed(std::string_view s) {
+    while (!s.empty() && IsBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && (IsBlank(s.back()) || s.back() == '\r'))
+        s.remove_suffix(1);
+    return s;
+}
+
+std::string Upper(std::string_view s) {
+    std::string u(s);
+    for (char& c : u)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return u;
+}
+
+struct Row {
+    int number;             // line of the file, from 1
+    std::string_view text;  // without the line end
+};
+
+// The fields of a row: separated by blanks or tabs; a field in double quotes may hold
+// blanks; a ';' outside quotes starts a comment.
+std::vector<std::string> Fields(std::string_view row) {
+    std::vector<std::string> fields;
+    size_t i = 0;
+    while (i < row.size()) {
+        while (i < row.size() && IsBlank(row[i]))
+            ++i;
+        if (i >= row.size() || row[i] == ';') break;
+        if (row[i] == '"') {
+            const size_t close = row.find('"', i + 1);
+            const size_t end = close == std::string_view::npos ? row.size() : close;
+            fields.emplace_back(row.substr(i + 1, end - i - 1));
+            i = end == row.size() ? end : end + 1;
+        } else {
+            const size_t start = i;
+            while (i < row.size() && !IsBlank(row[i]) && row[i] != ';')
+                ++i;
+            fields.emplace_back(row.substr(start, i - start));
+        }
+    }
+    return fields;
+}
+
+// A whole field as a finite number that fits the single float of a reach.
+std::optional<double> Number(std::string_view text) {
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    if (text.empty()) return std::nullopt;
+    double v = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    if (!std::isfinite(v) || !std::isfinite(static_cast<float>(v))) return std::nullopt;
+    return v;
+}
+
+// The input file cut into sections. A section runs from its header (a line that is the
+// bracketed name; letter case and blanks around it do not matter) to the next header;
+// empty lines and lines that begin with ';' are no rows.
+class Sections {
+  public:
+    explicit Sections(std::string_view text) : text_(text) {
+        int number = 0;
+        size_t pos = 0;
+        std::string current;
+        while (pos < text.size()) {
+            size_t end = text.find('\n', pos);
+            const size_t next = end == std::string_view::npos ? text.size() : end + 1;
+            if (end == std::string_view::npos) end = text.size();
+            std::string_view line = text.substr(pos, end - pos);
+            if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+            ++number;
+            const std::string_view trimmed = Trimmed(line);
+            if (!trimmed.empty() && trimmed.front() == '[') {
+                current = Upper(trimmed);
+                headers_.insert(current);
+                if (current == "[COORDINATES]" && !mapStart_) mapStart_ = next;
+            } else if (!current.empty() && !trimmed.empty() && trimmed.front() != ';') {
+                rows_[current].push_back({number, line});
+            }
+            pos = next;
+        }
+    }
+
+    bool has(const std::string& header) const { return headers_.count(header) != 0; }
+    const std::vector<Row>& rows(const std::string& header) const {
+        static const std::vector<Row> none;
+        auto it = rows_.find(header);
+        return it == rows_.end() ? none : it->second;
+    }
+    std::string map() const {
+        return mapStart_ ? std::string(text_.substr(*mapStart_)) : std::string();
+    }
+
+  private:
+    std::string_view text_;
+    std::set<std::string> headers_;
+    std::map<std::string, std::vector<Row>> rows_;
+    std::optional<size_t> mapStart_;
+};
+
+bool Refuse(ImportRefusal& r, std::string message, std::string caption) {
+    r.message = std::move(message);
+    r.caption = std::move(caption);
+    return false;
+}
+
+std::string LineText(const Row& row) {
+    return "la linea " + std::to_string(row.number);
+}
+
+bool RefuseRow(ImportRefusal& r, const Row& row, const std::string& what) {
+    return Refuse(r, "Error en " + LineText(row) + " del archivo Swmm:\r" + what + kReviewHint,
+                  kModelCaption);
+}
+
+// Rows longer than a line of the program may be.
+bool CheckLength(const Row& row, ImportRefusal& r) {
+    if (row.text.size() <= kMaxLineLength) return true;
+    return RefuseRow(r, row,
+                     "la linea tiene mas de " + std::to_string(kMaxLineLength) + " caracteres");
+}
+
+// "FLOW_UNITS" of [OPTIONS]; without it SWMM takes CFS.
+bool ReadFlowUnit(const Sections& sections, SwmmModel& m, ImportRefusal& r) {
+    m.flowUnit = "CFS";
+    for (const Row& row : sections.rows("[OPTIONS]")) {
+        if (!CheckLength(row, r)) return false;
+        const std::vector<std::string> f = Fields(row.text);
+        if (f.empty() || Upper(f[0]) != "FLOW_UNITS") continue;
+        if (f.size() < 2) return RefuseRow(r, row, "falta la unidad de caudal (FLOW_UNITS)");
+        const std::string unit = Upper(f[1]);
+        for (const char* known : {"CFS", "GPM", "MGD", "CMS", "LPS", "MLD"})
+            if (unit == known) {
+                m.flowUnit = unit;
+                m.inFeet = IsUsFlowUnit(unit);
+                return true;
+            }
+        return RefuseRow(r, row, "unidad de caudal desconocida: " + f[1]);
+    }
+    m.inFeet = true;
+    return true;
+}
+
+struct Node {
+    std::string given;  // as the model writes it
+    float elevation = 0;
+    bool outfall = false;
+};
+
+bool ReadNodes(const Sections& sections, const char* header, bool outfall, double scale,
+               std::map<std::string, Node>& nodes, ImportRefusal& r) {
+    for (const Row& row : sections.rows(header)) {
+        if (!CheckLength(row, r)) return false;
+        const std::vector<std::string> f = Fields(row.text);
+        if (f.empty()) continue;  // a row of blanks before a comment
+        if (f[0].size() > network::kNameLength) return Refuse(r, kNamingMessage, kNamingCaption);
+        const std::optional<std::string> name = network::ManholeName(f[0]);
+        if (!name)
+            return Refuse(r,
+                          "El nombre de nodo \"" + f[0] + "\" de " + LineText(row) +
+                              " no sirve como nombre de pozo - Revise",
+                          kNamingCaption);
+        if (f.size() < 2) return RefuseRow(r, row, "falta la elevacion del nodo " + f[0]);
+        const std::optional<double> elevation = Number(f[1]);
+        if (!elevation)
+            return RefuseRow(r, row, "la elevacion del nodo " + f[0] + " no es un numero: " + f[1]);
+        auto [it, added] =
+            nodes.emplace(*name, Node{f[0], static_cast<float>(*elevation * scale), outfall});
+        if (!added) {
+            if (it->second.given == f[0])
+                return RefuseRow(r, row, "el nodo " + f[0] + " esta repetido");
+            return RefuseRow(r, row,
+                             "los nodos " + it->second.given + " y " + f[0] +
+                                 " solo se distinguen por mayusculas y minusculas; en NivexPlus "
+                                 "serian el mismo pozo");
+        }
+    }
+    return true;
+}
+
+bool ReadConduits(const Sections& sections, double scale, const std::map<std::string, Node>& nodes,
+                  SwmmModel& m, ImportRefusal& r) {
+    const std::vector<Row>& rows = sections.rows("[CONDUITS]");
+    if (rows.empty())
+        return Refuse(r,
+                      "El archivo Swmm no tiene conductos: falta la seccion [CONDUITS] o esta "
+                      "vacia." +
+                          std::string(kReviewHint),
+                      kModelCaption);
+    if (rows.size() > static_cast<size_t>(network::kMaxLines))
+        return Refuse(r,
+                      "El archivo Swmm tiene " + std::to_string(rows.size()) +
+                          " conductos.\rEl mayor numero de tramos (lineas) es de " +
+                          std::to_string(network::kMaxLines),
+                      kModelCaption);
+    m.reaches.reserve(rows.size());
+    for (const Row& row : rows) {
+        if (!CheckLength(row, r)) return false;
+        const std::vector<std::string> f = Fields(row.text);
+        if (f.size() < 4)
+            return RefuseRow(r, row,
+                             "el conducto debe tener nombre, nodo de entrada, nodo de salida y "
+                             "longitud");
+        const Node* ends[2] = {nullptr, nullptr};
+        for (int k = 0; k < 2; ++k) {
+            const std::optional<std::string> name = network::ManholeName(f[1 + k]);
+            auto it = name ? nodes.find(*name) : nodes.end();
+            if (it == nodes.end() || it->second.given != f[1 + k])
+                return Refuse(r, kUnknownNodeMessage, kModelCaption);
+            ends[k] = &it->second;
+        }
+        if (ends[0] == ends[1])
+            return RefuseRow(r, row,
+                             "el conducto " + f[0] + " une el nodo " + f[1] + " consigo mismo");
+        const std::optional<double> length = Number(f[3]);
+        if (!length)
+            return RefuseRow(r, row,
+                             "la longitud del conducto " + f[0] + " no es un numero: " + f[3]);
+        if (!(*length > 0))
+            return RefuseRow(r, row,
+                             "la longitud del conducto " + f[0] + " debe ser mayor que cero");
+        network::TramoT t;
+        t.Upstream = *network::ManholeName(f[1]);
+        t.Downstream = *network::ManholeName(f[2]);
+        t.GroundUp = ends[0]->elevation;
+        t.GroundDown = ends[1]->elevation;
+        t.Type = ends[1]->outfall ? kTypeDischarge : network::kTypeNetwork;
+        t.Class = network::kClassNew;
+        t.Length = static_cast<float>(*length * scale);
+        t.Area = 0;
+        m.reaches.push_back(std::move(t));
+    }
+    return true;
+}
+
+// The rows of [COORDINATES] become map points of the program's SWMM models.
+bool CheckCoordinates(const Sections& sections, ImportRefusal& r) {
+    for (const Row& row : sections.rows("[COORDINATES]"))
+        if (!CheckLength(row, r)) return false;
+    return true;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& text, ImportRefusal& r) {
+    std::error_code ec;
+    const auto size = fs::file_size(path, ec);
+    if (ec || !fs::is_regular_file(path, ec))
+        return Refuse(r, "No se pudo leer el archivo " + path, "Error");
+    if (size > kMaxInputBytes)
+        return Refuse(r,
+                      "El archivo Swmm " + path + " es demasiado grande (mas de " +
+                          std::to_string(kMaxInputBytes >> 20) + " MB)." + kReviewHint,
+                      kModelCaption);
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return Refuse(r, "No se pudo leer el archivo " + path, "Error");
+    text.resize(static_cast<size_t>(size));
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    if (static_cast<size_t>(in.gcount()) != text.size() || in.bad())
+        return Refuse(r, "No se pudo leer el archivo " + path, "Error");
+    return true;
+}
+
+bool WriteTemp(const std::string& path, const std::string& bytes, ImportRefusal& r) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+    out.flush();
+    if (out) return true;
+    std::error_code ec;
+    fs::remove(path, ec);
+    return Refuse(r, "No se pudo escribir el archivo " + path, "Error");
+}
+
+// After the network: the sector marked as imported, the construction data as after an
+// index rebuild, record 1 written.
+bool MarkImported(project::Project& p, ImportRefusal& r) {
+    std::string error;
+    if (!p.OpenControl()) return Refuse(r, toUtf8(p.error), "Error");
+    bool ok = specs::LoadDesignCriteria(p.control, p.header, p.espec, &error);
+    if (ok) {
+        p.espec.FromSwmm = 1;
+        network::ResetConstructionAfterRebuild(p.espec);
+        ok = specs::SaveRecords(p.control, p.header, p.espec, {1});
+        if (!ok) error = p.control.error();
+    }
+    p.CloseControl();
+    return ok || Refuse(r, error, "Error");
+}
+
+}  // namespace
+
+bool IsUsFlowUnit(std::string_view unit) {
+    const std::string u = Upper(unit);
+    return u == "CFS" || u == "GPM" || u == "MGD";
+}
+
+bool ParseSwmmModel(std::string_view text, SwmmModel& model, ImportRefusal& refusal) {
+    model = {};
+    const Sections sections(text);
+    for (const char* structure : kStructures)
+        if (sections.has(structure)) return Refuse(refusal, kStructuresMessage, "Error");
+    if (!ReadFlowUnit(sections, model, refusal)) return false;
+    const double scale = model.inFeet ? kFeet : 1.0;
+    std::map<std::string, Node> nodes;
+    if (!ReadNodes(sections, "[JUNCTIONS]", false, scale, nodes, refusal) ||
+        !ReadNodes(sections, "[OUTFALLS]", true, scale, nodes, refusal))
+        return false;
+    for (const auto& [name, node] : nodes)
+        (node.outfall ? model.outfalls : model.junctions) += 1;
+    if (!ReadConduits(sections, scale, nodes, model, refusal)) return false;
+    if (!CheckCoordinates(sections, refusal)) return false;
+    model.map = sections.map();
+    return true;
+}
+
+bool HasReservedPrefix(const std::string& path) {
+    const size_t cut = path.find_last_of("/\\");
+    const std::string_view name =
+        cut == std::string::npos ? std::string_view(path) : std::string_view(path).substr(cut + 1);
+    return name.starts_with(kReservedPrefix);
+}
+
+bool ImportAllowed(const project::Project& p) {
+    if (p.espec.FromSwmm) return true;
+    return p.header.ReachCount == 0 && !p.header.Simulated;
+}
+
+bool ImportSwmmFile(shell::Session& s, const std::string& path, ImportRefusal& refusal,
+                    SwmmModel* out) {
+    if (HasReservedPrefix(path))
+        return Refuse(refusal, kReservedPrefixMessage, kReservedPrefixCaption);
+    s.settings.write(shell::kSettingsKey, kImportedFileSetting, path);
+
+    std::string text;
+    if (!ReadWholeFile(path, text, refusal)) return false;
+    SwmmModel model;
+    if (!ParseSwmmModel(text, model, refusal)) return false;
+    text.clear();
+
+    project::Project& p = s.project;
+    // The map goes in beside the old one first, so that a failure below leaves it alone.
+    const std::string map = p.files.swmmMap();
+    const std::string mapTemp = map + ".tmp";
+    if (!WriteTemp(mapTemp, model.map, refusal)) return false;
+    std::error_code ec;
+    auto dropTemp = [&] { fs::remove(mapTemp, ec); };
+
+    // A backup belongs to the network being replaced: it is put back, which removes it.
+    if (!project::RestoreReachBackupSilently(s)) {
+        dropTemp();
+        return Refuse(refusal, toUtf8(p.error), "Error");
+    }
+    std::string error;
+    if (!network::ReplaceNetwork(p, model.reaches, &error)) {
+        dropTemp();
+        return Refuse(refusal, error, "Error");
+    }
+    if (!MarkImported(p, refusal)) {
+        dropTemp();
+        return false;
+    }
+    fs::rename(mapTemp, map, ec);
+    if (ec) {
+        dropTemp();
+        return Refuse(refusal, "No se pudo reemplazar el archivo " + map, "Error");
+    }
+    shell::ApplyListingItems(s.menu, project::MenuFactsOf(p));
+    if (out) *out = std::move(model);
+    return true;
+}
+
+bool ImportSwmmModel(shell::Session& s, ui::FileChooser* chooser) {
+    if (!chooser) {
+        s.ui.showError(cp("No hay un dialogo para elegir el archivo Swmm en esta version."),
+                       "Error");
+        return false;
+    }
+    std::string folder = s.settings.read(shell::kSettingsKey, kSwmmFolderSetting);
+    if (folder.empty()) folder = s.folders.swmm;
+    const std::string path = chooser->chooseFile(cp(kDialogTitle), kDialogFilter, folder);
+    if (path.empty()) {
+        s.ui.showWarning(cp(kCancelled), cp(kCancelledCaption));
+        return false;
+    }
+    ImportRefusal refusal;
+    if (ImportSwmmFile(s, path, refusal)) return true;
+    s.ui.showError(cp(refusal.message), cp(refusal.caption));
+    return false;
+}
+
+void RunSwmmImport(shell::Session& s) {
+    if (s.ui.askYesNo(cp(kImportQuestion), "Confirmacion") != 'S') return;
+    project::Project& p = s.project;
+    std::string error;
+    bool loaded = p.OpenControl();
+    if (loaded)
+        loaded = specs::LoadDesignCriteria(p.control, p.header, p.espec, &error);
+    else
+        error = toUtf8(p.error);
+    p.CloseControl();
+    if (!loaded) {
+        s.ui.showError(cp(error), "Error");
+        return;
+    }
+    if (!ImportAllowed(p)) {
+        s.ui.showWarning(cp(kImportRefusal), "Advertencia");
+        return;
+    }
+    if (ImportSwmmModel(s, s.fileChooser)) s.ui.showInformation(cp(kImportDone), "Informacion");
+}
+
+}  // namespace nivex::swmm
