@@ -9,7 +9,11 @@
 #include "console/codepage.h"
 #include "design/design_driver.h"
 #include "design/design_options.h"
+#include "design/model_loop.h"
 #include "network/network_controls.h"
+#include "swmm/engine.h"
+#include "swmm/model_writer.h"
+#include "swmm/swmm_progress.h"
 
 namespace nivex::cli {
 namespace {
@@ -34,6 +38,13 @@ std::string Depth(float v) {
     return buf;
 }
 
+// The SWMM folder of the run; a batch run without one keeps the files beside the
+// projects.
+std::string DesignSwmmFolder(const Batch& b) {
+    if (!b.session.folders.swmm.empty()) return b.session.folders.swmm;
+    return b.options.projects + "/00 Archivos Swmm";
+}
+
 }  // namespace
 
 int VerbDesign(Batch& b) {
@@ -56,11 +67,23 @@ int VerbDesign(Batch& b) {
     if (!design::SaveDesignOptions(p, options)) return b.Fail(toUtf8(p.error));
     BatchDesignSink sink(b.err);
     design::DesignResult result;
-    if (!design::RunDesign(p, options, sink, result)) {
+    // Classes 6 to 9 verify the design with the hydraulic model, its progress on standard
+    // error.
+    swmm::SwmmProgress progress(&b.progress);
+    design::ModelLoopLog loop;
+    design::DesignRun run;
+    const bool modelLoop = swmm::IsSwmmStormDesign(p.header.DesignClass);
+    if (modelLoop)
+        run.modelLoop = design::ModelLoopHook({b.ui, sink, swmm::ProgramEngine(), &progress,
+                                               DesignSwmmFolder(b), options, nullptr, "", &loop});
+    const bool designed = design::RunDesign(p, options, sink, result, run);
+    progress.Close();
+    if (!designed) {
         if (result.end == design::DesignEnd::Cancelled)
             return b.Fail("Proceso terminado por el usuario");
         return 1;
     }
+    if (modelLoop) b.out << "pasadas_swmm: " << loop.runs.size() << '\n';
     b.out << "inundacion: " << result.floodedNodes << '\n';
     b.out << "capacidad: " << result.insufficientCapacity << '\n';
     b.out << "empalmes: " << result.junctionMismatches << '\n';

@@ -41,12 +41,22 @@ struct DesignRun {
     // The hydraulic-model verification of classes 6 to 9 after the last pass of a final
     // design; it sets the design flag itself. Null: the model loop is not run here.
     std::function<bool(project::Project&, DesignResult&)> modelLoop;
+    // The maximum flow of every conduit in the last run of the hydraulic model (l/s,
+    // entry n - 1 for reach n) while the model loop redesigns: the storm flows of the
+    // reaches whose entry is not 0 come from it. Empty: the rational method.
+    std::vector<float> modelFlows;
 };
 
 // One complete design of alternative 0 (the network as entered): the options replace
 // the stored answers for its duration. False when it did not end designed.
 bool DesignNetwork(project::Project& p, const DesignOptions& options, DesignSink& sink,
                    DesignResult& result, const DesignRun& run = {});
+
+// The last pass of a final design run once more over the design copy as the model loop
+// left it, with run.modelFlows; networkRecords: the records of the entered network (the
+// design copy may hold replaced reaches after them). False as DesignNetwork.
+bool RedesignLastPass(project::Project& p, const DesignOptions& options, DesignSink& sink,
+                      DesignResult& result, const DesignRun& run, int networkRecords);
 
 // Main-menu choice 5 'A' until the design alternatives exist: the check of the hydraulic
 // model method, the final-design file of an earlier run deleted, then the final design

@@ -62,6 +62,8 @@ class Designer {
 
     // Runs both passes over the records; false on a failure or a cancel.
     bool Run(std::vector<TramoT>&& records, int networkRecords);
+    // Runs one pass only (the model loop's redesign of the last pass).
+    bool RunPass(std::vector<TramoT>&& records, int networkRecords, int pass);
     std::vector<TramoT>& records() { return recs_; }
 
     // ---- per-reach steps (design_reach.cpp) ----
@@ -72,6 +74,10 @@ class Designer {
     void PrepareUpstreamManhole(TramoT& t, ReachWork& w);
     void Junction(TramoT& t, ReachWork& w);
     void Flows(TramoT& t, ReachWork& w);
+    // The storm flows of the current reach, from the model when it has its flow.
+    void StormFlows(TramoT& t);
+    // The model flow of record n while the model loop redesigns, else null.
+    const float* ModelFlow(int n) const;
     void SelfCleansing(TramoT& t, ReachWork& w);
     void SelectDiameter(TramoT& t, ReachWork& w);
     void SelectSlope(TramoT& t, ReachWork& w);

@@ -6,6 +6,7 @@
 #include "console/codepage.h"
 #include "design/design_internal.h"
 #include "design/reach_values.h"
+#include "specs/criteria_store.h"
 
 namespace nivex::design::detail {
 
@@ -71,6 +72,24 @@ bool Designer::Run(std::vector<TramoT>&& records, int networkRecords) {
     for (int pass : {2, 3})
         if (!DesignPass(pass)) return false;
     return true;
+}
+
+bool Designer::RunPass(std::vector<TramoT>&& records, int networkRecords, int pass) {
+    recs_ = std::move(records);
+    dirty_.assign(recs_.size(), 0);
+    networkRecords_ = std::min(networkRecords, static_cast<int>(recs_.size()));
+    state_.raiseStack.clear();
+    state_.finalReaches.clear();
+    state_.counters = DesignCounters{};
+    state_.counters.addedRecords = static_cast<int>(recs_.size());
+    const DesignOptions& o = state_.options;
+    state_.counters.replacements = o.replaceExisting || o.replaceRestricted ? 1 : -1;
+    return DesignPass(pass);
+}
+
+const float* Designer::ModelFlow(int n) const {
+    if (n < 1 || n > static_cast<int>(run_.modelFlows.size())) return nullptr;
+    return &run_.modelFlows[static_cast<size_t>(n - 1)];
 }
 
 bool Designer::DesignPass(int pass) {
@@ -147,8 +166,56 @@ void Designer::EndOfPass() {
     result_.junctionMismatches = counts.mismatches;
     state_.counters.ignoredReliefChambers =
         static_cast<int>(std::count(ignoredRelief_.begin(), ignoredRelief_.end(), 1));
-    if (last && run_.finalDesign && state_.counters.ignoredReliefChambers > 0)
+    // The model loop's passes do not repeat the warning of the design they redo.
+    if (last && run_.finalDesign && run_.modelFlows.empty() &&
+        state_.counters.ignoredReliefChambers > 0)
         sink_.Message(cp("Advertencia"), IgnoredReliefText(state_.counters.ignoredReliefChambers));
 }
 
 }  // namespace nivex::design::detail
+
+namespace nivex::design {
+
+bool RedesignLastPass(project::Project& p, const DesignOptions& options, DesignSink& sink,
+                      DesignResult& result, const DesignRun& run, int networkRecords) {
+    using detail::kSystemFailure;
+    using detail::kSystemFailureTitle;
+    using network::TramoT;
+    auto fail = [&](const std::string& detail) {
+        p.CloseControl();
+        result.end = DesignEnd::Failed;
+        result.title = cp(kSystemFailureTitle);
+        result.error = cp(kSystemFailure);
+        if (!detail.empty()) result.error += "\r" + cp(detail);
+        sink.Message(result.title, result.error);
+        return false;
+    };
+    if (!p.OpenControl()) return fail(p.error);
+    std::string message;
+    if (!specs::LoadDesignCriteria(p.control, p.header, p.espec, &message)) return fail(message);
+    p.CloseControl();
+
+    std::vector<TramoT> records;
+    network::TramoFile file;
+    if (!file.Open(p.files.designCopy())) return fail(file.error());
+    for (int k = 1; k <= file.count(); ++k) {
+        TramoT t;
+        if (!file.Read(k, t)) {
+            const std::string e = file.error();
+            file.Close();
+            return fail(e);
+        }
+        records.push_back(std::move(t));
+    }
+    file.Close();
+
+    DesignState state;
+    state.options = options;
+    detail::Designer designer(p, state, sink, result, run);
+    const bool designed = designer.RunPass(std::move(records), networkRecords, 3);
+    result.finalReaches = state.finalReaches;
+    result.counters = state.counters;
+    return designed;
+}
+
+}  // namespace nivex::design

@@ -244,13 +244,24 @@ void Designer::Junction(TramoT& t, ReachWork& w) {
         WriteSlot(k);
 }
 
+void Designer::StormFlows(TramoT& t) {
+    const std::vector<const TramoT*> in = ConstTributaries(*this);
+    const int before = flowCounts_.ignoredReliefChambers;
+    ComputeStormFlows(t, in, fc_, flowCounts_, ModelFlow(SlotRecord(kSlotCurrent)));
+    flowCounts_.ignoredReliefChambers = before;
+}
+
 void Designer::Flows(TramoT& t, ReachWork& w) {
     const std::vector<const TramoT*> in = ConstTributaries(*this);
     const int before = flowCounts_.ignoredReliefChambers;
-    if (designClass_ >= 3) ComputeStormFlows(t, in, fc_, flowCounts_, nullptr);
-    if (designClass_ != 4) ComputeSanitaryFlows(t, in, NextRecord(t) == 0, fc_, flowCounts_);
-    ComputeDesignFlow(t, fc_);
     const int n = SlotRecord(kSlotCurrent);
+    const float* model = ModelFlow(n);
+    if (designClass_ >= 3) ComputeStormFlows(t, in, fc_, flowCounts_, model);
+    if (designClass_ != 4) ComputeSanitaryFlows(t, in, NextRecord(t) == 0, fc_, flowCounts_);
+    // The model's flow carries the sanitary flow as well: the storm flow is what is left
+    // of it once the sanitary maximum of the reach is known.
+    if (designClass_ >= 3 && model && *model != 0 && SanitaryMax(t) != 0) StormFlows(t);
+    ComputeDesignFlow(t, fc_);
     if (flowCounts_.ignoredReliefChambers != before && n >= 1 && n <= networkRecords_)
         ignoredRelief_[static_cast<size_t>(n - 1)] = 1;
     SelfCleansing(t, w);
@@ -596,10 +607,7 @@ void Designer::DesignReach(int n) {
             w.outletDrop = OutletCrownDrop(jc_, c.Diameter, ImposedDiameter(c));
             Junction(c, w);
             if (designClass_ >= 3) {
-                const std::vector<const TramoT*> in = ConstTributaries(*this);
-                const int before = flowCounts_.ignoredReliefChambers;
-                ComputeStormFlows(c, in, fc_, flowCounts_, nullptr);
-                flowCounts_.ignoredReliefChambers = before;
+                StormFlows(c);
                 ComputeDesignFlow(c, fc_);
                 SelfCleansing(c, w);
             }

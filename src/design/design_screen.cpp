@@ -13,8 +13,12 @@
 #include "console/screen.h"
 #include "design/design_options.h"
 #include "design/evolution_listing.h"
+#include "design/model_loop.h"
 #include "shell/session.h"
 #include "specs/criteria_store.h"
+#include "swmm/engine.h"
+#include "swmm/model_writer.h"
+#include "swmm/swmm_progress.h"
 
 namespace nivex::design {
 namespace {
@@ -107,6 +111,13 @@ std::string ResultRow(const FinalReach& f) {
                   ("<" + f.upstream + ">").c_str(), ("<" + f.downstream + ">").c_str(), f.diameter,
                   static_cast<double>(f.depth));
     return buf;
+}
+
+// Where the model files of the design go: the configured SWMM folder, else one beside
+// the projects.
+std::string DesignSwmmFolder(const shell::Session& s) {
+    if (!s.folders.swmm.empty()) return s.folders.swmm;
+    return s.folders.project + "/00 Archivos Swmm";
 }
 
 }  // namespace
@@ -274,7 +285,15 @@ void RunDesignModule(shell::Session& s) {
     Frame(s);
     ScreenSink sink(s);
     DesignResult result;
-    const bool designed = RunDesign(p, options, sink, result);
+    // Classes 6 to 9 verify the design with the hydraulic model, the "Status" window open
+    // through all its passes.
+    swmm::SwmmProgress progress(s.progress);
+    DesignRun run;
+    if (swmm::IsSwmmStormDesign(p.header.DesignClass))
+        run.modelLoop = ModelLoopHook({s.ui, sink, swmm::ProgramEngine(), &progress,
+                                       DesignSwmmFolder(s), options, nullptr, "", nullptr});
+    const bool designed = RunDesign(p, options, sink, result, run);
+    progress.Close();
     for (const ScreenSink::Box& box : sink.messages) {
         if (box.title == "Advertencia")
             s.ui.showWarning(box.text, box.title);
