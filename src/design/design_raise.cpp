@@ -152,7 +152,8 @@ int Designer::RaiseToFixedReach(int n) {
                 if (t.Type != network::kTypeFromSector)
                     OriginTime(t) = Finite(ConcentrationTimeAtOrigin(t, in, fc_));
                 const int before = flowCounts_.ignoredReliefChambers;
-                ComputeStormFlows(t, in, fc_, flowCounts_, nullptr);
+                // In the model loop the model's flows stand, as in the other passes.
+                ComputeStormFlows(t, in, fc_, flowCounts_, ModelFlow(SlotRecord(kSlotCurrent)));
                 flowCounts_.ignoredReliefChambers = before;
                 ComputeDesignFlow(t, fc_);
                 ReachWork w = WorkFor(t);
