@@ -21,8 +21,7 @@ namespace {
 // The SWMM folder of the run; a batch run without one keeps the files beside the
 // projects.
 std::string SwmmFolderOf(const Batch& b) {
-    if (!b.session.folders.swmm.empty()) return b.session.folders.swmm;
-    return b.options.projects + "/00 Archivos Swmm";
+    return swmm::SessionSwmmFolder(b.session);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "design/reach_values.h"
 #include "network/general_listing_parts.h"
 #include "network/reach_file.h"
+#include "swmm/model_writer.h"
 
 namespace nivex::design {
 namespace {
@@ -88,8 +89,7 @@ int StartingCollectorSize(const specs::EspecT& e) {
 }
 
 std::string SwmmFolder(const shell::Session& s) {
-    if (!s.folders.swmm.empty()) return s.folders.swmm;
-    return s.folders.project + "/00 Archivos Swmm";
+    return swmm::SessionSwmmFolder(s);
 }
 
 std::string SwmmReportPath(const shell::Session& s) {

@@ -113,13 +113,6 @@ std::string ResultRow(const FinalReach& f) {
     return buf;
 }
 
-// Where the model files of the design go: the configured SWMM folder, else one beside
-// the projects.
-std::string DesignSwmmFolder(const shell::Session& s) {
-    if (!s.folders.swmm.empty()) return s.folders.swmm;
-    return s.folders.project + "/00 Archivos Swmm";
-}
-
 }  // namespace
 
 bool AskDesignOptions(shell::Session& s, DesignOptions& options) {
@@ -291,7 +284,7 @@ void RunDesignModule(shell::Session& s) {
     DesignRun run;
     if (swmm::IsSwmmStormDesign(p.header.DesignClass))
         run.modelLoop = ModelLoopHook({s.ui, sink, swmm::ProgramEngine(), &progress,
-                                       DesignSwmmFolder(s), options, nullptr, "", nullptr});
+                                       swmm::SessionSwmmFolder(s), options, nullptr, "", nullptr});
     const bool designed = RunDesign(p, options, sink, result, run);
     progress.Close();
     for (const ScreenSink::Box& box : sink.messages) {

@@ -8,6 +8,9 @@
 #include "design/revision.h"
 #include "listings/listing_file.h"
 #include "shell/session.h"
+#include "swmm/engine.h"
+#include "swmm/model_writer.h"
+#include "swmm/swmm_progress.h"
 
 namespace nivex::design {
 namespace {
@@ -155,7 +158,17 @@ void ReviewMenu(shell::Session& s) {
         case 'D':
             ShowRevisionList(s, static_cast<char>(*sub));
             break;
-        default:  // 'E' and any other key do nothing; 'F' is the hydraulic model's
+        case 'F': {
+            swmm::SwmmEngine& engine = swmm::ProgramEngine();
+            if (!swmm::CheckSwmmEngine(s.ui, engine)) break;
+            swmm::SwmmContext ctx{s.project, s.ui, &s.screen, swmm::SessionSwmmFolder(s),
+                                  false,     ""};
+            swmm::SwmmProgress progress(s.progress);
+            const swmm::SwmmRevision r = swmm::ReviseWithSwmm(ctx, engine, &progress);
+            if (!r.written.error.empty()) s.ui.showError(cp(r.written.error), "Error");
+            break;
+        }
+        default:  // 'E' and any other key do nothing
             break;
     }
     s.project.CloseControl();

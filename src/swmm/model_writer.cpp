@@ -1,5 +1,7 @@
 #include "swmm/model_writer.h"
 
+#include "shell/session.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -530,6 +532,11 @@ SwmmRevision ReviseWithSwmm(SwmmContext& ctx, SwmmEngine& engine, SwmmProgress* 
     if (progress) progress->Close();
     ReportSwmmFailure(ctx.ui, engine, r.code);
     return r;
+}
+
+std::string SessionSwmmFolder(const shell::Session& s) {
+    if (!s.folders.swmm.empty()) return s.folders.swmm;
+    return s.folders.project + "/00 Archivos Swmm";
 }
 
 }  // namespace nivex::swmm

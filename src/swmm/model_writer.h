@@ -21,6 +21,10 @@ class Screen;
 namespace nivex::ui {
 class Ui;
 }
+namespace nivex::shell {
+struct Session;
+}
+
 namespace nivex::swmm {
 class SwmmEngine;
 class SwmmProgress;
@@ -198,5 +202,9 @@ struct SwmmRevision {
     bool ran = false;
 };
 SwmmRevision ReviseWithSwmm(SwmmContext& ctx, SwmmEngine& engine, SwmmProgress* progress);
+
+// Where the four SWMM files of a session live: the configured SWMM folder, else
+// "00 Archivos Swmm" beside the projects.
+std::string SessionSwmmFolder(const shell::Session& s);
 
 }  // namespace nivex::swmm
