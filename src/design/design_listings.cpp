@@ -14,6 +14,7 @@
 #include "listings/listing_steps.h"
 #include "listings/sheet_range.h"
 #include "network/general_listing_parts.h"
+#include "shell/letter_menu.h"
 #include "swmm/model_writer.h"
 #include "swmm/swmm_results.h"
 
@@ -399,78 +400,29 @@ void ListDesign(shell::Session& s, char key) {
 
 namespace {
 
-struct MenuItem {
-    char letter;
-    const char* caption;
-};
-
-constexpr std::array<MenuItem, 11> kItems = {{
-    {'C', "Diseño Hidraulico"},
-    {'D', "Diseño Fisico"},
-    {'E', "Caudales Sanitarios"},
-    {'F', "Caudales Pluviales"},
-    {'G', "Empalmes Energia"},
-    {'H', "Pozos Iniciales Nuevos Adicionados"},
-    {'I', "Reporte SWMM"},
-    {'J', "Diseño Hidraulico para Swmm  (inundados)"},
-    {'K', "Diseño Fisico para Swmm  (inundados)"},
-    {'M', "Diseño hidraulico para Swmm"},
-    {'N', "Diseño fisico para Swmm"},
-}};
-
-constexpr const char* kMenuTitle = "LISTADOS DE DISEÑO";
-constexpr int kMenuLeft = 18, kMenuTop = 7, kMenuRight = 68;
-
-bool ShowMenu(shell::Session& s) {
-    s.console.clrScr();
-    s.console.hideCaret();
-    s.screen.ShowHeader(cp(kMenuTitle));
-    s.screen.ShowLegend(network::general::kLegend);
-    const int bottom = kMenuTop + static_cast<int>(kItems.size()) + 3;
-    if (!s.screen.OpenWindow('D', kMenuLeft, kMenuTop, 1, cp(kMenuTitle), 0, bottom, kMenuRight))
-        return false;
-    for (size_t k = 0; k < kItems.size(); ++k) {
-        s.console.gotoXY(4, static_cast<int>(k) + 2);
-        s.console.writeText(cp(std::string("[") + kItems[k].letter + "] " + kItems[k].caption));
-    }
-    return true;
-}
-
-// A key of another menu-bar choice goes back in front of the keys that follow it, for the
-// main menu to take.
-void HandBack(console::Console& console, uint8_t code) {
-    std::vector<uint8_t> rest;
-    while (auto next = console.takeKey())
-        rest.push_back(*next);
-    console.pushKey(code);
-    for (uint8_t k : rest)
-        console.pushKey(k);
-}
+const shell::LetterMenu kMenu{"LISTADOS DE DISEÑO",
+                              network::general::kLegend,
+                              18,
+                              7,
+                              68,
+                              {
+                                  {'C', "Diseño Hidraulico"},
+                                  {'D', "Diseño Fisico"},
+                                  {'E', "Caudales Sanitarios"},
+                                  {'F', "Caudales Pluviales"},
+                                  {'G', "Empalmes Energia"},
+                                  {'H', "Pozos Iniciales Nuevos Adicionados"},
+                                  {'I', "Reporte SWMM"},
+                                  {'J', "Diseño Hidraulico para Swmm  (inundados)"},
+                                  {'K', "Diseño Fisico para Swmm  (inundados)"},
+                                  {'M', "Diseño hidraulico para Swmm"},
+                                  {'N', "Diseño fisico para Swmm"},
+                              }};
 
 }  // namespace
 
 void RunDesignListings(shell::Session& s) {
-    s.switches.atMainMenu = false;
-    for (;;) {
-        const bool opened = ShowMenu(s);
-        const uint8_t code = static_cast<uint8_t>(s.screen.ReadChoice()[0]);
-        if (opened) s.screen.CloseWindow();
-        if (code == key::Esc) break;
-        const uint8_t letter = upperByte(code);
-        const MenuItem* item = nullptr;
-        for (const MenuItem& m : kItems)
-            if (m.letter == letter) item = &m;
-        if (item) {
-            ListDesign(s, item->letter);
-            continue;
-        }
-        if (s.switches.menuKeyAccepted) {
-            HandBack(s.console, code);
-            break;
-        }
-        s.console.beep();
-    }
-    s.switches.endKeys = "Enter";
+    shell::RunLetterMenu(s, kMenu, [&s](char letter) { ListDesign(s, letter); });
 }
 
 }  // namespace nivex::design

@@ -16,6 +16,7 @@
 #include "network/general_listing_parts.h"
 #include "network/reach_csv.h"
 #include "network/reach_file.h"
+#include "shell/letter_menu.h"
 
 namespace nivex::network {
 
@@ -497,74 +498,41 @@ void ListManholeRelation(shell::Session& s) {
 
 namespace {
 
-struct MenuItem {
+struct Listing {
     char letter;
-    const char* caption;
     void (*run)(shell::Session&);
 };
 
-constexpr std::array<MenuItem, 6> kItems = {{
-    {'A', "Especificaciones", ListSpecifications},
-    {'B', "Datos Generales Tramos ", ListGeneralData},
-    {'C', "Datos Especiales Tramos", ListSpecialData},
-    {'D', "Resumen de los Tramos", ListSummary},
-    {'E', "Relacion Ordenada Tramos", ListReachRelation},
-    {'F', "Relacion Ordenada Pozos", ListManholeRelation},
+const shell::LetterMenu kMenu{"LISTADOS GENERALES",
+                              general::kLegend,
+                              24,
+                              8,
+                              58,
+                              {
+                                  {'A', "Especificaciones"},
+                                  {'B', "Datos Generales Tramos "},
+                                  {'C', "Datos Especiales Tramos"},
+                                  {'D', "Resumen de los Tramos"},
+                                  {'E', "Relacion Ordenada Tramos"},
+                                  {'F', "Relacion Ordenada Pozos"},
+                              }};
+
+constexpr std::array<Listing, 6> kListings = {{
+    {'A', ListSpecifications},
+    {'B', ListGeneralData},
+    {'C', ListSpecialData},
+    {'D', ListSummary},
+    {'E', ListReachRelation},
+    {'F', ListManholeRelation},
 }};
-
-constexpr const char* kMenuTitle = "LISTADOS GENERALES";
-constexpr int kMenuLeft = 24, kMenuTop = 8, kMenuRight = 58;
-
-bool ShowMenu(shell::Session& s) {
-    s.console.clrScr();
-    s.console.hideCaret();
-    s.screen.ShowHeader(cp(kMenuTitle));
-    s.screen.ShowLegend(general::kLegend);
-    const int bottom = kMenuTop + static_cast<int>(kItems.size()) + 3;
-    if (!s.screen.OpenWindow('D', kMenuLeft, kMenuTop, 1, cp(kMenuTitle), 0, bottom, kMenuRight))
-        return false;
-    for (size_t k = 0; k < kItems.size(); ++k) {
-        s.console.gotoXY(4, static_cast<int>(k) + 2);
-        s.console.writeText(cp(std::string("[") + kItems[k].letter + "] " + kItems[k].caption));
-    }
-    return true;
-}
-
-// A key of another menu-bar choice goes back in front of the keys that follow it, for the
-// main menu to take.
-void HandBack(console::Console& console, uint8_t code) {
-    std::vector<uint8_t> rest;
-    while (auto next = console.takeKey())
-        rest.push_back(*next);
-    console.pushKey(code);
-    for (uint8_t k : rest)
-        console.pushKey(k);
-}
 
 }  // namespace
 
 void RunGeneralListings(shell::Session& s) {
-    s.switches.atMainMenu = false;
-    for (;;) {
-        const bool opened = ShowMenu(s);
-        const uint8_t code = static_cast<uint8_t>(s.screen.ReadChoice()[0]);
-        if (opened) s.screen.CloseWindow();
-        if (code == key::Esc) break;
-        const uint8_t letter = upperByte(code);
-        const MenuItem* item = nullptr;
-        for (const MenuItem& m : kItems)
-            if (m.letter == letter) item = &m;
-        if (item) {
-            item->run(s);
-            continue;
-        }
-        if (s.switches.menuKeyAccepted) {
-            HandBack(s.console, code);
-            break;
-        }
-        s.console.beep();
-    }
-    s.switches.endKeys = "Enter";
+    shell::RunLetterMenu(s, kMenu, [&s](char letter) {
+        for (const Listing& l : kListings)
+            if (l.letter == letter) l.run(s);
+    });
 }
 
 }  // namespace nivex::network
