@@ -26,6 +26,7 @@ const std::vector<ListingDef>& Listings() {
         {"7F", "Caudales Pluviales", design::ListStormFlows},
         {"7G", "Empalmes Energia", design::ListEnergyJunctions},
         {"7H", "Pozos Iniciales Nuevos Adicionados", design::ListAddedManholes},
+        {"7I", "Reporte SWMM", design::ShowSwmmReport},
         {"7J", "Diseño Hidraulico para Swmm  (inundados)", design::ListSwmmHydraulicFlooded},
         {"7K", "Diseño Fisico para Swmm  (inundados)", design::ListSwmmPhysicalFlooded},
         {"7M", "Diseño hidraulico para Swmm", design::ListSwmmHydraulic},
