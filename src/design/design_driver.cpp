@@ -226,6 +226,16 @@ bool DesignNetwork(project::Project& p, const DesignOptions& options, DesignSink
         return Fail(sink, result, kSystemFailureTitle, kSystemFailure, message);
     }
     const std::array<uint8_t, 4> stagesBefore = p.header.StageDone;
+    // A model run of an earlier design says nothing of this one: its report must be run
+    // again before the SWMM listings show it.
+    if (p.header.SwmmRan != 0) {
+        p.header.SwmmRan = 0;
+        if (!SaveControl(p, {})) {
+            const std::string e = p.control.error();
+            p.CloseControl();
+            return Fail(sink, result, kSystemFailureTitle, kSystemFailure, e);
+        }
+    }
     std::vector<TramoT> reaches;
     if (!PrepareTopology(p, sink, result, reaches)) {
         p.CloseControl();

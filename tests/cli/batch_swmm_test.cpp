@@ -55,6 +55,16 @@ TEST_F(BatchSwmm, RunsTheEngineOnTheDesignAndReadsItsReport) {
     EXPECT_TRUE(fs::exists(project() / "VelSwmm"));
 }
 
+TEST_F(BatchSwmm, ANewDesignNeedsANewRunBeforeTheReport) {
+    ASSERT_NO_FATAL_FAILURE(Designed());
+    ASSERT_EQ(batch({"--project", "AB1", "swmm", "--yes"}).rc, 0);
+    EXPECT_EQ(batch({"--project", "AB1", "list", "7I", "--yes"}).rc, 0);
+    ASSERT_EQ(batch({"--project", "AB1", "design", "--yes"}).rc, 0);
+    const BatchOutcome r = batch({"--project", "AB1", "list", "7I", "--yes"});
+    EXPECT_EQ(r.rc, 1);
+    EXPECT_NE(r.err.find("Primero debe Revisar con Swmm"), std::string::npos) << r.err;
+}
+
 TEST_F(BatchSwmm, WithoutYesNothingIsWritten) {
     ASSERT_NO_FATAL_FAILURE(Designed());
     const BatchOutcome r = batch({"--project", "AB1", "swmm"});
