@@ -72,9 +72,10 @@ void PrintHelp(std::ostream& out) {
            "  design [--opciones SSNS] [--yes]  diseño de la red entrada con las cuatro\n"
            "                                    respuestas de opciones (sin ellas, las guardadas)\n"
            "  dump design [--csv]               los registros del diseño (ZSDB), uno por fila\n"
-           "  swmm [--yes]                      escribe el modelo SWMM del diseño, lo corre con\n"
-           "                                    el motor SWMM y lee sus resultados (sin --yes la\n"
-           "                                    pregunta se responde No y nada se escribe)\n"
+           "  swmm write|run [--yes]            escribe el modelo SWMM del diseño (write) y lo\n"
+           "                                    corre con el motor SWMM leyendo sus resultados\n"
+           "                                    (run); sin --yes la pregunta se responde No y\n"
+           "                                    nada se escribe\n"
            "  review                            revision del diseño: escribe las listas de\n"
            "                                    problemas y deficiencias (list 6B, 6C, 6D) y\n"
            "                                    muestra los conteos del resumen (clave: valor)\n";

@@ -27,6 +27,10 @@ std::string SwmmFolderOf(const Batch& b) {
 }  // namespace
 
 int VerbSwmm(Batch& b) {
+    // "write" only writes the input file; "run" (also the verb alone) writes and runs it.
+    const std::string action = b.options.operands.empty() ? "run" : b.options.operands[0];
+    if ((action != "write" && action != "run") || b.options.operands.size() > 1)
+        return b.Fail("Error: swmm necesita write o run");
     b.ui.setYes(true);  // the sector itself opens without asking
     if (int rc = b.OpenSector(false)) return rc;
     b.ui.setYes(b.options.yes);
@@ -36,7 +40,7 @@ int VerbSwmm(Batch& b) {
     if (!p.header.StageDone[1])
         return b.Fail(toUtf8(cp("... Falta hacer o repetir el diseño del proyecto ...")));
     swmm::SwmmEngine& engine = swmm::ProgramEngine();
-    if (!swmm::CheckSwmmEngine(b.ui, engine)) return 1;
+    if (action == "run" && !swmm::CheckSwmmEngine(b.ui, engine)) return 1;
 
     std::vector<network::TramoT> reaches;
     if (!swmm::LoadDesignReaches(p, reaches, &error)) return b.Fail(error);
@@ -47,6 +51,10 @@ int VerbSwmm(Batch& b) {
     if (written.reliefFault) return 1;
     if (!written.written) {
         b.out << "swmm: N\n";
+        return 0;
+    }
+    if (action == "write") {
+        b.out << "entrada: " << written.files.input << '\n';
         return 0;
     }
 

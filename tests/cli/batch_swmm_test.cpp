@@ -35,7 +35,7 @@ class BatchSwmm : public BatchProjectTest {
 
 TEST_F(BatchSwmm, RunsTheEngineOnTheDesignAndReadsItsReport) {
     ASSERT_NO_FATAL_FAILURE(Designed());
-    const BatchOutcome r = batch({"--project", "AB1", "swmm", "--yes"});
+    const BatchOutcome r = batch({"--project", "AB1", "swmm", "run", "--yes"});
     ASSERT_EQ(r.rc, 0) << r.out << r.err;
     EXPECT_EQ(valueOf(r.out, "codigo"), "0");
     EXPECT_EQ(valueOf(r.out, "nodos_inundados"), "0");
@@ -63,6 +63,16 @@ TEST_F(BatchSwmm, ANewDesignNeedsANewRunBeforeTheReport) {
     const BatchOutcome r = batch({"--project", "AB1", "list", "7I", "--yes"});
     EXPECT_EQ(r.rc, 1);
     EXPECT_NE(r.err.find("Primero debe Revisar con Swmm"), std::string::npos) << r.err;
+}
+
+TEST_F(BatchSwmm, WriteOnlyWritesTheInputFile) {
+    ASSERT_NO_FATAL_FAILURE(Designed());
+    const BatchOutcome r = batch({"--project", "AB1", "swmm", "write", "--yes"});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    const std::string input = valueOf(r.out, "entrada");
+    EXPECT_TRUE(std::filesystem::exists(input)) << input;
+    EXPECT_EQ(valueOf(r.out, "codigo"), "<missing codigo>");  // nothing ran
+    EXPECT_EQ(batch({"--project", "AB1", "swmm", "correr"}).rc, 1);
 }
 
 TEST_F(BatchSwmm, WithoutYesNothingIsWritten) {
