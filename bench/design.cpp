@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "comb_network.h"
 #include "design/design_driver.h"
 #include "network/record_file.h"
 #include "network/tramo.h"
@@ -23,46 +24,7 @@ namespace {
 
 using nivex::network::TramoT;
 
-// Five characters at most: base 36.
-std::string Name(int id) {
-    const char* digits = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
-    std::string s;
-    do {
-        s.insert(s.begin(), digits[id % 36]);
-        id /= 36;
-    } while (id > 0);
-    return s;
-}
-
-TramoT Reach(int up, int down, float groundUp, float groundDown, int type = 0) {
-    TramoT t;
-    t.Upstream = Name(up);
-    t.Downstream = Name(down);
-    t.GroundUp = groundUp;
-    t.GroundDown = groundDown;
-    t.Length = 60;
-    t.Area = 0.4f;
-    t.Type = type;
-    return t;
-}
-
-// Side line k ends at trunk manhole k; the trunk goes on to the next one.
-std::vector<TramoT> Comb(int sides, int perSide) {
-    std::vector<TramoT> v;
-    int id = sides + 2;
-    for (int k = 0; k < sides; ++k) {
-        const float trunk = 1000.0f - 0.3f * static_cast<float>(k);
-        int previous = id++;
-        for (int j = 0; j < perSide - 1; ++j) {
-            const int next = j == perSide - 2 ? k + 1 : id++;
-            const float g = trunk + 0.4f * static_cast<float>(perSide - 1 - j);
-            v.push_back(Reach(previous, next, g, g - 0.4f));
-            previous = next;
-        }
-        v.push_back(Reach(k + 1, k + 2, trunk, trunk - 0.3f, k + 1 == sides ? 2 : 0));
-    }
-    return v;
-}
+using nivex::bench::Comb;
 
 long PeakKilobytes() {
     rusage u{};
