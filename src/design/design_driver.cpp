@@ -197,7 +197,8 @@ std::string IgnoredReliefText(int count) {
 bool RunDesign(project::Project& p, const DesignOptions& options, DesignSink& sink,
                DesignResult& result, const DesignRun& run) {
     result = DesignResult{};
-    if (!p.OpenControl()) return Fail(sink, result, kSystemFailureTitle, kSystemFailure, p.error);
+    if (!p.OpenControl())
+        return Fail(sink, result, kSystemFailureTitle, kSystemFailure, toUtf8(p.error));
     std::string message;
     const bool loaded = specs::LoadDesignCriteria(p.control, p.header, p.espec, &message);
     p.CloseControl();
@@ -219,7 +220,8 @@ bool RunDesign(project::Project& p, const DesignOptions& options, DesignSink& si
 bool DesignNetwork(project::Project& p, const DesignOptions& options, DesignSink& sink,
                    DesignResult& result, const DesignRun& run) {
     result = DesignResult{};
-    if (!p.OpenControl()) return Fail(sink, result, kSystemFailureTitle, kSystemFailure, p.error);
+    if (!p.OpenControl())
+        return Fail(sink, result, kSystemFailureTitle, kSystemFailure, toUtf8(p.error));
     std::string message;
     if (!specs::LoadDesignCriteria(p.control, p.header, p.espec, &message)) {
         p.CloseControl();

@@ -1,4 +1,5 @@
 #include "design/design_options.h"
+#include "console/codepage.h"
 
 #include <filesystem>
 
@@ -40,14 +41,14 @@ bool SaveDesignOptions(project::Project& p, const DesignOptions& o) {
     std::string message;
     if (!specs::LoadDesignCriteria(p.control, p.header, p.espec, &message)) {
         p.CloseControl();
-        p.error = message;
+        p.error = cp(message);
         return false;
     }
     const bool changed = StoredDesignOptions(p.header).Letters() != o.Letters();
     StoreDesignOptions(p.header, o);
     if (changed) p.header.StageDone[0] = 0;
     const bool saved = specs::SaveRecords(p.control, p.header, p.espec, {});
-    if (!saved) p.error = p.control.error();
+    if (!saved) p.error = cp(p.control.error());
     p.CloseControl();
     if (saved && changed) {
         std::error_code ec;

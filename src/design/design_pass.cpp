@@ -190,7 +190,7 @@ bool RedesignLastPass(project::Project& p, const DesignOptions& options, DesignS
         sink.Message(result.title, result.error);
         return false;
     };
-    if (!p.OpenControl()) return fail(p.error);
+    if (!p.OpenControl()) return fail(toUtf8(p.error));
     std::string message;
     if (!specs::LoadDesignCriteria(p.control, p.header, p.espec, &message)) return fail(message);
     p.CloseControl();

@@ -23,14 +23,14 @@ constexpr size_t kFlowTextWidth = 10;
 // The project's SWMM-run flag and the design flag in record 0, the rest as it is on disk.
 bool StoreFlags(project::Project& p, int swmmRan, int designDone, std::string* error) {
     if (!p.OpenControl() || !p.ReadHeader()) {
-        if (error) *error = p.error;
+        if (error) *error = toUtf8(p.error);
         p.CloseControl();
         return false;
     }
     if (swmmRan >= 0) p.header.SwmmRan = static_cast<uint8_t>(swmmRan);
     if (designDone >= 0) p.header.StageDone[1] = static_cast<uint8_t>(designDone);
     const bool ok = p.WriteHeader();
-    if (!ok && error) *error = p.error;
+    if (!ok && error) *error = toUtf8(p.error);
     p.CloseControl();
     return ok;
 }

@@ -1,5 +1,6 @@
 #include "network/simulated_project.h"
 
+#include "console/codepage.h"
 #include "network/reach_file.h"
 #include "network/record_file.h"
 #include "specs/criteria_store.h"
@@ -123,7 +124,7 @@ bool GenerateSimulatedProject(project::Project& p, const SimulationParams& param
         return false;
     };
     if (std::string rule = CheckSimulationParams(params); !rule.empty()) return fail(rule);
-    if (!p.OpenControl()) return fail(p.error);
+    if (!p.OpenControl()) return fail(toUtf8(p.error));
     std::string message;
     if (!specs::LoadDesignCriteria(p.control, p.header, p.espec, &message)) return fail(message);
     if (!SimulationAllowed(p)) return fail(kSimulationRefusal);
@@ -142,7 +143,7 @@ bool GenerateSimulatedProject(project::Project& p, const SimulationParams& param
     ReachFile file;
     const bool opened = OpenNetwork(p, file);
     file.Close();
-    if (!opened) return fail(p.error);
+    if (!opened) return fail(toUtf8(p.error));
 
     shell::ProyectoT& h = p.header;
     h.ReachCount = static_cast<int>(reaches.size());

@@ -147,7 +147,7 @@ Configuration::Configuration(shell::Session& session)
     : session_(session), project_(session.project) {
     Project& p = project_;
     if (!p.OpenControl()) {
-        Stop(p.error);
+        Stop(toUtf8(p.error));
         return;
     }
     std::string error;
@@ -486,7 +486,7 @@ bool Configuration::AcceptSteps() {
     const std::string& oldName = opening_.texts[at(Text::Project)];
     if (h.ProjectName != oldName) {
         bool renamed = false;
-        if (!RenameProject(p, h.ProjectName, &renamed)) return Stop(p.error);
+        if (!RenameProject(p, h.ProjectName, &renamed)) return Stop(toUtf8(p.error));
         if (!renamed) session_.console.beep();
         // Record 0 held the new name already: the captions are renamed here.
         for (std::string* caption : {&p.baseCaption, &p.caption})
@@ -494,7 +494,7 @@ bool Configuration::AcceptSteps() {
                 caption->replace(0, oldName.size(), h.ProjectName);
         ShowCaption();
         // The rename closed the file, perhaps in a folder of a new name.
-        if (!p.OpenControl()) return Stop(p.error);
+        if (!p.OpenControl()) return Stop(toUtf8(p.error));
     }
     return true;
 }

@@ -1,4 +1,5 @@
 #include "project/project.h"
+#include "console/codepage.h"
 
 #include <filesystem>
 #include <system_error>
@@ -36,13 +37,13 @@ std::string Selection::subfolderPath() const {
 
 bool Project::OpenControl() {
     if (control.Open(files.control())) return true;
-    error = control.error();
+    error = cp(control.error());
     return false;
 }
 
 bool Project::ReadHeader() {
     if (!control.ReadRecord(0)) {
-        error = control.error();
+        error = cp(control.error());
         return false;
     }
     shell::Decode(control.buffer(0), header);
@@ -51,11 +52,11 @@ bool Project::ReadHeader() {
 
 bool Project::WriteHeader() {
     if (!shell::Encode(header, control.buffer(0))) {
-        error = "Un valor del registro 0 no cabe en su campo de 16 bits: " + files.control();
+        error = cp("Un valor del registro 0 no cabe en su campo de 16 bits: " + files.control());
         return false;
     }
     if (control.WriteRecord(0)) return true;
-    error = control.error();
+    error = cp(control.error());
     return false;
 }
 

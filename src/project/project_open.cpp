@@ -23,9 +23,7 @@ bool fail(Project& p) {
 }
 
 bool writeHeader(Project& p) {
-    if (p.WriteHeader()) return true;
-    p.error = cp(p.error);
-    return false;
+    return p.WriteHeader();  // its error is in the code page already
 }
 
 bool loadExisting(Project& p) {

@@ -33,7 +33,7 @@ bool RenameProject(Project& p, const std::string& name, bool* renamedFolder) {
 
     if (!p.OpenControl()) return false;
     if (p.control.RecordCount() < 1 || !p.ReadHeader()) {
-        p.error = "No se pudo leer el registro 0 del archivo " + p.files.control();
+        p.error = cp("No se pudo leer el registro 0 del archivo " + p.files.control());
         p.CloseControl();
         return false;
     }

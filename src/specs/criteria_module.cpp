@@ -112,7 +112,7 @@ bool RunCriteriaScreen(shell::Session& s, uint8_t letter) {
     const ScreenDef* def = FindScreen(letter);
     if (!def) return true;
     project::Project& p = s.project;
-    if (!p.OpenControl()) return Report(s, p.error);
+    if (!p.OpenControl()) return Report(s, toUtf8(p.error));
     std::string error;
     if (!LoadDesignCriteria(p.control, p.header, p.espec, &error)) {
         p.CloseControl();

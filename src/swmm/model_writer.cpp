@@ -425,13 +425,13 @@ bool ReplaceTextFile(const std::string& path, const std::string& text, std::stri
 
 bool StoreRunFlag(project::Project& p, bool ran, std::string* error) {
     if (!p.OpenControl() || !p.ReadHeader()) {
-        if (error) *error = p.error;
+        if (error) *error = toUtf8(p.error);
         p.CloseControl();
         return false;
     }
     p.header.SwmmRan = ran ? 1 : 0;
     const bool ok = p.WriteHeader();
-    if (!ok && error) *error = p.error;
+    if (!ok && error) *error = toUtf8(p.error);
     p.CloseControl();
     return ok;
 }
@@ -452,7 +452,7 @@ SwmmWriteOutcome WriteSwmmInput(SwmmContext& ctx, const SwmmModel& model,
         ctx.screen->switches().endKeys = "Enter Esc";
     }
     if (!p.OpenControl() || !p.ReadHeader()) {
-        out.error = p.error;
+        out.error = toUtf8(p.error);
         p.CloseControl();
         return out;
     }

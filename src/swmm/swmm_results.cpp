@@ -343,12 +343,12 @@ bool StoreCounts(project::Project& p, int surcharged, int flooded, std::string* 
     p.espec.SurchargedNodes = surcharged;
     p.espec.FloodedNodes = flooded;
     if (!p.OpenControl()) {
-        if (error) *error = p.error;
+        if (error) *error = toUtf8(p.error);
         return false;
     }
     // Record 0 is read again so that only the counts change.
     if (!p.ReadHeader() || !specs::SaveRecords(p.control, p.header, p.espec, {2})) {
-        if (error) *error = p.error.empty() ? p.control.error() : p.error;
+        if (error) *error = p.error.empty() ? p.control.error() : toUtf8(p.error);
         p.CloseControl();
         return false;
     }
