@@ -23,6 +23,7 @@
 #include "shell/session.h"
 #include "specs/criteria_store.h"
 #include "support/scripted.h"
+#include "support/session_rig.h"
 #include "swmm/model_writer.h"
 
 namespace nivex::design {
@@ -714,14 +715,8 @@ TEST_F(DesignListings, ClassSixGivesTheModelFormOnceTheModelRan) {
 
 // ---- Page header ----
 
-class DesignListingHeader : public ::testing::Test {
+class DesignListingHeader : public ::testing::Test, protected testing::SessionRig {
   protected:
-    testing::ConsoleRig rig;
-    console::Screen screen{rig.console};
-    testing::NullDesktop desktop;
-    ui::MemorySettings settings;
-    shell::MenuBarModel menu;
-    shell::Session session{rig.switches, rig.console, screen, rig.ui, desktop, settings, menu};
 };
 
 TEST_F(DesignListingHeader, ThreeTextsAndTheSectorOfAProjectWithSectors) {

@@ -11,6 +11,7 @@
 #include "design/evolution_listing.h"
 #include "shell/session.h"
 #include "support/scripted.h"
+#include "support/session_rig.h"
 
 namespace nivex::design {
 namespace {
@@ -28,14 +29,8 @@ struct CapturingViewer : ui::ListingViewer {
     }
 };
 
-class EvolutionListing : public ::testing::Test {
+class EvolutionListing : public ::testing::Test, protected testing::SessionRig {
   protected:
-    testing::ConsoleRig rig;
-    console::Screen screen{rig.console};
-    testing::NullDesktop desktop;
-    ui::MemorySettings settings;
-    shell::MenuBarModel menu;
-    shell::Session session{rig.switches, rig.console, screen, rig.ui, desktop, settings, menu};
     CapturingViewer viewer;
     fs::path folder = fs::temp_directory_path() / ("nivex-evolution-" + std::to_string(getpid()));
 

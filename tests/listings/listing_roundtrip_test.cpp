@@ -11,13 +11,12 @@
 #include "listings/viewer_model.h"
 #include "shell/session.h"
 #include "support/scripted.h"
+#include "support/session_rig.h"
 
 namespace nivex::listings {
 namespace {
 
 namespace fs = std::filesystem;
-
-using NoDesktop = nivex::testing::NullDesktop;
 
 // Loads the listing the moment it is shown, before the framing removes it.
 struct LoadingViewer : ui::ListingViewer {
@@ -27,7 +26,7 @@ struct LoadingViewer : ui::ListingViewer {
     }
 };
 
-class ListingRoundTrip : public ::testing::Test {
+class ListingRoundTrip : public ::testing::Test, protected testing::SessionRig {
   protected:
     void SetUp() override {
         dir_ = fs::temp_directory_path() / ("nivex-roundtrip-" + std::to_string(getpid()));
@@ -40,12 +39,6 @@ class ListingRoundTrip : public ::testing::Test {
     }
     void TearDown() override { fs::remove_all(dir_); }
 
-    testing::ConsoleRig rig;
-    console::Screen screen{rig.console};
-    NoDesktop desktop;
-    ui::MemorySettings settings;
-    shell::MenuBarModel menu;
-    shell::Session session{rig.switches, rig.console, screen, rig.ui, desktop, settings, menu};
     LoadingViewer viewer;
     fs::path dir_;
 };

@@ -12,6 +12,7 @@
 #include "listings/sheet_range.h"
 #include "shell/session.h"
 #include "support/scripted.h"
+#include "support/session_rig.h"
 #include "ui/settings_store.h"
 
 namespace nivex::listings {
@@ -21,17 +22,8 @@ using testing::ConsoleRig;
 
 const std::string kRangeError = "ERROR ... la hoja final debe ser igual o mayor que la inicial";
 
-using NoDesktop = nivex::testing::NullDesktop;
-
-class SheetRange : public ::testing::Test {
+class SheetRange : public ::testing::Test, protected testing::SessionRig {
   protected:
-    ConsoleRig rig;
-    console::Screen screen{rig.console};
-    NoDesktop desktop;
-    ui::MemorySettings settings;
-    shell::MenuBarModel menu;
-    shell::Session session{rig.switches, rig.console, screen, rig.ui, desktop, settings, menu};
-
     // A look at the screen when the box next waits.
     void probe(std::function<void()> look) { rig.pump.call(std::move(look)); }
     void pressOk() {

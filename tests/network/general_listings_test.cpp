@@ -22,6 +22,7 @@
 #include "shell/session.h"
 #include "specs/criteria_store.h"
 #include "support/scripted.h"
+#include "support/session_rig.h"
 
 namespace nivex::network {
 namespace {
@@ -54,7 +55,7 @@ TramoT Reach(const std::string& up, const std::string& down) {
     return t;
 }
 
-class GeneralListings : public ::testing::Test {
+class GeneralListings : public ::testing::Test, protected testing::SessionRig {
   protected:
     void SetUp() override {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -128,12 +129,6 @@ class GeneralListings : public ::testing::Test {
     }
 
     fs::path dir_;
-    testing::ConsoleRig rig;
-    console::Screen screen{rig.console};
-    testing::NullDesktop desktop;
-    ui::MemorySettings settings;
-    shell::MenuBarModel menu;
-    shell::Session session{rig.switches, rig.console, screen, rig.ui, desktop, settings, menu};
     RecordingViewer viewer;
 };
 

@@ -20,6 +20,7 @@
 #include "shell/session.h"
 #include "specs/espec.h"
 #include "support/scripted.h"
+#include "support/session_rig.h"
 
 namespace nivex::network {
 namespace {
@@ -47,14 +48,8 @@ TramoT NewReach(const std::string& up, const std::string& down, float groundUp, 
     return t;
 }
 
-class ReachScreen : public ::testing::Test {
+class ReachScreen : public ::testing::Test, protected testing::SessionRig {
   protected:
-    ConsoleRig rig;
-    console::Screen screen{rig.console};
-    testing::NullDesktop desktop;
-    ui::MemorySettings settings;
-    shell::MenuBarModel menu;
-    shell::Session session{rig.switches, rig.console, screen, rig.ui, desktop, settings, menu};
     project::Project& p = session.project;
     fs::path base_, start_ = fs::current_path();
 

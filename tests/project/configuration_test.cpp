@@ -14,6 +14,7 @@
 #include "project/project_selection.h"
 #include "shell/record_codec.h"
 #include "support/scripted.h"
+#include "support/session_rig.h"
 
 namespace nivex::project {
 namespace {
@@ -21,14 +22,12 @@ namespace {
 namespace fs = std::filesystem;
 using codec::Bytes;
 
-using NullDesktop = nivex::testing::NullDesktop;
-
 Bytes ReadBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-class ConfigurationTest : public ::testing::Test {
+class ConfigurationTest : public ::testing::Test, protected testing::SessionRig {
   protected:
     void SetUp() override {
         saved_ = fs::current_path();
@@ -71,12 +70,6 @@ class ConfigurationTest : public ::testing::Test {
         return {r[0], r[1], r[2], r[3]};
     }
 
-    testing::ConsoleRig rig;
-    console::Screen screen{rig.console};
-    NullDesktop desktop;
-    ui::MemorySettings settings;
-    shell::MenuBarModel menu;
-    shell::Session session{rig.switches, rig.console, screen, rig.ui, desktop, settings, menu};
     fs::path saved_, base_;
 };
 

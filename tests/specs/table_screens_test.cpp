@@ -13,6 +13,7 @@
 #include "specs/criteria_module.h"
 #include "specs/criteria_store.h"
 #include "support/scripted.h"
+#include "support/session_rig.h"
 
 namespace nivex::specs {
 namespace {
@@ -25,9 +26,7 @@ const std::string kDiameterOrder =
     "ERROR...Los diametros no estan en estricto orden ascendente. Revise y Corrija";
 const std::string kSum = "La suma de numero y diametros y ductos no debe ser mayor que 60";
 
-using NoDesktop = nivex::testing::NullDesktop;
-
-class TableScreens : public ::testing::Test {
+class TableScreens : public ::testing::Test, protected testing::SessionRig {
   protected:
     void SetUp() override {
         dir_ = fs::temp_directory_path() /
@@ -97,12 +96,6 @@ class TableScreens : public ::testing::Test {
     }
     static constexpr int kSpareByte = 500;
     fs::path dir_;
-    testing::ConsoleRig rig;
-    console::Screen screen{rig.console};
-    NoDesktop desktop;
-    ui::MemorySettings settings;
-    shell::MenuBarModel menu;
-    shell::Session session{rig.switches, rig.console, screen, rig.ui, desktop, settings, menu};
 };
 
 std::string Pad(int blanks, const std::string& text) {

@@ -16,22 +16,15 @@
 #include "specs/criteria_screens.h"
 #include "specs/criteria_store.h"
 #include "support/scripted.h"
+#include "support/session_rig.h"
 
 namespace nivex::specs {
 namespace {
 
 using testing::ConsoleRig;
 
-using NoDesktop = nivex::testing::NullDesktop;
-
-class ValueScreens : public ::testing::Test {
+class ValueScreens : public ::testing::Test, protected testing::SessionRig {
   protected:
-    ConsoleRig rig;
-    console::Screen screen{rig.console};
-    NoDesktop desktop;
-    ui::MemorySettings settings;
-    shell::MenuBarModel menu;
-    shell::Session session{rig.switches, rig.console, screen, rig.ui, desktop, settings, menu};
     EspecT& e = session.project.espec;
 
     void SetUp() override { e = DefaultEspec(); }
