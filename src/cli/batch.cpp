@@ -32,8 +32,8 @@ void PrintHelp(std::ostream& out) {
            "                                    escribe un listado del sector (CLAVE: la\n"
            "                                    opcion y la subopcion del menu, p. ej. 4A);\n"
            "                                    sin --out ni --pdf lo muestra como el visor\n"
-           "  spec                              los valores de especificaciones (rR.OFFSET)\n"
-           "  spec set rR.OFFSET=VALOR ...      cambia valores con las reglas de su pantalla\n"
+           "  criteria                          los valores de especificaciones (rR.OFFSET)\n"
+           "  criteria set rR.OFFSET=VALOR ...  cambia valores con las reglas de su pantalla\n"
            "  config [--class N] [--manning asce|fijo] [--pico METODO] [--minimo METODO]\n"
            "         [--topologia manual|automatico|ambos] [--energia si|no] [--critico si|no]\n"
            "         [--swmm dinamica|cinematica|uniforme] [--relaciones uno|variable]\n"
@@ -94,7 +94,7 @@ const Verb kVerbs[] = {
     {"show", VerbShow},
     {"print", VerbPrint},
     {"list", VerbList},
-    {"spec", VerbCriteria},
+    {"criteria", VerbCriteria},
     {"config", VerbConfig},
     {"simulate", VerbSimulate},
     {"reaches", VerbReaches},

@@ -62,7 +62,7 @@ int SetValues(Batch& b) {
         if (!def) return b.Fail("Error: no hay un valor de especificaciones " + key);
         changes.emplace_back(def, assignment.substr(eq + 1));
     }
-    if (changes.empty()) return b.Fail("Error: spec set necesita al menos un rR.OFFSET=VALOR");
+    if (changes.empty()) return b.Fail("Error: criteria set necesita al menos un rR.OFFSET=VALOR");
 
     project::Project& p = b.session.project;
     if (!p.OpenControl()) return b.Fail(toUtf8(p.error));
@@ -105,7 +105,7 @@ int VerbCriteria(Batch& b) {
     if (int rc = b.OpenSector(false)) return rc;
     if (b.options.operands.empty()) return PrintValues(b);
     if (b.options.operands[0] == "set") return SetValues(b);
-    return b.Fail("Error: spec admite solo 'set' despues del verbo");
+    return b.Fail("Error: criteria admite solo 'set' despues del verbo");
 }
 
 }  // namespace nivex::cli

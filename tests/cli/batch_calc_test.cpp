@@ -73,7 +73,7 @@ TEST_F(BatchCalc, SlopeAndDiameterForAFilling) {
 }
 
 TEST_F(BatchCalc, ProjectCriteriaApply) {
-    ASSERT_EQ(batch({"--project", "AB1", "spec", "set", "r0.42=0.011"}).rc, 0);
+    ASSERT_EQ(batch({"--project", "AB1", "criteria", "set", "r0.42=0.011"}).rc, 0);
     const BatchOutcome own = calc({"--project", "AB1", "--diameter", "300", "--slope", "0.5"});
     ASSERT_EQ(own.rc, 0) << own.err;
     EXPECT_EQ(valueOf(own.out, "n"), "0.011");
@@ -86,7 +86,7 @@ TEST_F(BatchCalc, ProjectCriteriaApply) {
     withProject.insert(withProject.begin(), {"--project", "AB1"});
     const double before = number(calc(withProject), "Z");
     EXPECT_DOUBLE_EQ(before, number(calc(reach), "Z"));  // a new project's 25 °C, 250 mg/l
-    ASSERT_EQ(batch({"--project", "AB1", "spec", "set", "r0.18=30"}).rc, 0);
+    ASSERT_EQ(batch({"--project", "AB1", "criteria", "set", "r0.18=30"}).rc, 0);
     EXPECT_NEAR(number(calc(withProject), "Z") / before, std::pow(1.07, 5), 1e-4);
 
     EXPECT_EQ(calc({"--project", "ZZ1", "--diameter", "300", "--slope", "0.5"}).rc, 1);

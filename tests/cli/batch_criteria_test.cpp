@@ -1,4 +1,4 @@
-// The verbs "spec" and "spec set": every value by its record and offset, and changes
+// The verbs "criteria" and "criteria set": every value by its record and offset, and changes
 // through the rules of the screen that edits them.
 
 #include <gtest/gtest.h>
@@ -17,12 +17,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using SpecRun = BatchOutcome;
+using CriteriaRun = BatchOutcome;
 
 class BatchSpec : public BatchProjectTest {
   protected:
     std::string value(const std::string& key) {
-        return valueOf(batch({"--project", "AB1", "spec"}).out, key);
+        return valueOf(batch({"--project", "AB1", "criteria"}).out, key);
     }
     std::string control() const {
         std::ifstream in(base_ / "projects" / "AB-Proyecto Nuevo" / "XSDA.AB1", std::ios::binary);
@@ -38,15 +38,16 @@ TEST_F(BatchSpec, ListsEveryValueWithItsPrompt) {
 
 TEST_F(BatchSpec, ARefusedValueChangesNothing) {
     const std::string before = control();
-    const SpecRun r = batch({"--project", "AB1", "spec", "set", "r0.42=0.011", "r1.372=31"});
+    const CriteriaRun r =
+        batch({"--project", "AB1", "criteria", "set", "r0.42=0.011", "r1.372=31"});
     EXPECT_EQ(r.rc, 1);
     EXPECT_NE(r.err.find("El numero maximo de diametros comerciales debe estar comprendido "
                          "entre 5 y 30"),
               std::string::npos)
         << r.err;
     EXPECT_EQ(control(), before);
-    EXPECT_EQ(batch({"--project", "AB1", "spec", "set", "r9.9=1"}).rc, 1);
-    EXPECT_EQ(batch({"--project", "AB1", "spec", "set", "r0.42"}).rc, 1);
+    EXPECT_EQ(batch({"--project", "AB1", "criteria", "set", "r9.9=1"}).rc, 1);
+    EXPECT_EQ(batch({"--project", "AB1", "criteria", "set", "r0.42"}).rc, 1);
 }
 
 TEST_F(BatchSpec, AnAcceptedValueIsSavedAndClearsWhatTheScreenClears) {
@@ -55,7 +56,7 @@ TEST_F(BatchSpec, AnAcceptedValueIsSavedAndClearsWhatTheScreenClears) {
     for (int i = 0; i < 8; ++i)
         bytes[static_cast<size_t>(i)] = 1;
     std::ofstream(base_ / "projects" / "AB-Proyecto Nuevo" / "XSDA.AB1", std::ios::binary) << bytes;
-    ASSERT_EQ(batch({"--project", "AB1", "spec", "set", "r0.42=0.011"}).rc, 0);
+    ASSERT_EQ(batch({"--project", "AB1", "criteria", "set", "r0.42=0.011"}).rc, 0);
     EXPECT_EQ(value("r0.42").rfind("0.011", 0), 0u);
     const std::string after = control();
     // Screen F clears controls A and B and the stages 2 to 4.
