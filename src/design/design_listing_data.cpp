@@ -11,6 +11,7 @@
 #include "network/general_listing_parts.h"
 #include "network/reach_file.h"
 #include "swmm/model_writer.h"
+#include "swmm/swmm_results.h"
 
 namespace nivex::design {
 namespace {
@@ -88,36 +89,14 @@ int StartingCollectorSize(const specs::EspecT& e) {
     return e.MinStormDiameter;
 }
 
-std::string SwmmFolder(const shell::Session& s) {
-    return swmm::SessionSwmmFolder(s);
-}
-
-std::string SwmmReportPath(const shell::Session& s) {
-    const project::Project& p = s.project;
-    std::string name = "SWMM - " + p.files.extension() + "-" + p.header.ProjectName;
-    const std::string& ext = p.files.extension();
-    if (!ext.empty() && ext.back() != '0') name += std::string(" - Sector#") + ext.back();
-    std::string folder = SwmmFolder(s);
-    if (folder.back() != '/') folder += '/';
-    return folder + name + ".rpt";
-}
-
 std::string SwmmResultPath(const shell::Session& s, const char* name) {
     return s.project.files.folder() + name;
 }
 
 bool CheckSwmmListingsReady(shell::Session& s) {
-    if (!Exists(SwmmReportPath(s))) {
-        s.ui.showWarning(cp("Primero debe hacer la Revision con SWMM en menu Diseños"),
-                         "Informacion");
-        return false;
-    }
-    if (!Exists(SwmmResultPath(s, "Swm"))) {
-        s.ui.showWarning(cp("Primero debe correr el Reporte SWMM en menu Lst. Diseño"),
-                         "Informacion");
-        return false;
-    }
-    return true;
+    const swmm::SwmmContext context{s.project, s.ui, &s.screen, swmm::SessionSwmmFolder(s),
+                                    false,     ""};
+    return swmm::CheckSwmmListingsReady(context);
 }
 
 std::vector<std::string> ReadResultLines(const std::string& path) {

@@ -35,15 +35,11 @@ int StartingCollectorSize(const specs::EspecT& e);
 
 // ---- Hydraulic-model results ----
 
-// Where the SWMM files of the run live: the SWMM folder of the settings, or beside the
-// projects for a run without one.
-std::string SwmmFolder(const shell::Session& s);
-// The report of the last run of the open sector, in the SWMM folder.
-std::string SwmmReportPath(const shell::Session& s);
 // A result file of the project folder ("RepSwm", "NodeFSwmm", ...).
 std::string SwmmResultPath(const shell::Session& s, const char* name);
 
-// The report and its listing copy must exist; false after the warning.
+// The report and its listing copy must exist; false after the warning (the check of the
+// SWMM results, over the session).
 bool CheckSwmmListingsReady(shell::Session& s);
 
 // One trimmed text per line; a missing file gives none.

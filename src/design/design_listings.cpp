@@ -361,7 +361,7 @@ void ShowSwmmReport(shell::Session& s) {
         s.ui.showError(cp(error), "Error");
         return;
     }
-    swmm::SwmmContext context{s.project, s.ui, &s.screen, SwmmFolder(s), false, ""};
+    swmm::SwmmContext context{s.project, s.ui, &s.screen, swmm::SessionSwmmFolder(s), false, ""};
     s.viewerState.ReportMode = true;  // printing breaks the report every 100 lines
     swmm::ReadSwmmReport(context, reaches, false, s.viewer);
     s.viewerState.ReportMode = false;
