@@ -78,7 +78,12 @@ void PrintHelp(std::ostream& out) {
            "                                    nada se escribe\n"
            "  review                            revision del diseño: escribe las listas de\n"
            "                                    problemas y deficiencias (list 6B, 6C, 6D) y\n"
-           "                                    muestra los conteos del resumen (clave: valor)\n";
+           "                                    muestra los conteos del resumen (clave: valor)\n"
+           "  stages [show]                     tramos de cada etapa de construccion del diseño\n"
+           "  stages set LINEA=ETAPA ...        da etapas (0 a 3) a lineas del diseño con las\n"
+           "                                    reglas de su pantalla y cuenta las etapas\n"
+           "  quantities                        cantidades de obra: escribe los archivos de\n"
+           "                                    cantidades e imprime sus estadisticas y totales\n";
 }
 
 struct Verb {
@@ -105,6 +110,8 @@ const Verb kVerbs[] = {
     {"dump", VerbDump},
     {"swmm", VerbSwmm},
     {"review", VerbReview},
+    {"stages", VerbStages},
+    {"quantities", VerbQuantities},
 };
 
 bool Parse(const std::vector<std::string>& args, Options& o, std::ostream& err) {

@@ -82,6 +82,8 @@ int VerbDesign(Batch& b);
 int VerbDump(Batch& b);
 int VerbSwmm(Batch& b);
 int VerbReview(Batch& b);
+int VerbStages(Batch& b);
+int VerbQuantities(Batch& b);
 
 // A listing file into a PDF, or onto standard output as the viewer shows it; false when
 // it failed (the message has been printed).

@@ -352,6 +352,15 @@ char Screen::AskSiNo(int firstRow, std::string_view message, std::string_view ti
     return answer;
 }
 
+void Screen::WaitEnterOrEsc(int row, std::string_view text) {
+    WriteCentred(row, text);
+    for (;;) {
+        const uint8_t code = static_cast<uint8_t>(ReadChoice()[0]);
+        if (code == key::Enter || code == key::Esc) return;
+        console_.beep();
+    }
+}
+
 void Screen::WaitAnyKey(int row, std::string_view message) {
     const int inner = static_cast<int>(std::max(message.size(), kContinueAnyKey.size()));
     const int width = inner + 2;

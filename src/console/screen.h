@@ -94,6 +94,8 @@ class Screen {
     void clearLastMessage() { lastMessage_.clear(); }
     char AskSiNo(int firstRow, std::string_view message, std::string_view title);
     void WaitAnyKey(int row, std::string_view message);
+    // The text centred on row (code page), then Enter or Esc; any other key beeps.
+    void WaitEnterOrEsc(int row, std::string_view text);
 
     void ShowHeader(std::string_view title);
     void WriteCentred(int row, std::string_view text);

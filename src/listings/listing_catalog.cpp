@@ -4,6 +4,7 @@
 #include "design/evolution_listing.h"
 #include "design/revision.h"
 #include "network/general_listings.h"
+#include "quantities/stage_listing.h"
 
 namespace nivex::listings {
 
@@ -31,6 +32,7 @@ const std::vector<ListingDef>& Listings() {
         {"7K", "Diseño Fisico para Swmm  (inundados)", design::ListSwmmPhysicalFlooded},
         {"7M", "Diseño hidraulico para Swmm", design::ListSwmmHydraulic},
         {"7N", "Diseño fisico para Swmm", design::ListSwmmPhysical},
+        {"9A", "Etapas Construccion", quantities::ListStages},
     };
     return listings;
 }

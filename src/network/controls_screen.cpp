@@ -43,12 +43,7 @@ void ShowFileError(shell::Session& s, const std::string& error) {
 
 // Waits for Enter or Esc under the text.
 void WaitContinue(shell::Session& s, int row, const char* text) {
-    s.screen.WriteCentred(row, cp(text));
-    for (;;) {
-        const uint8_t code = static_cast<uint8_t>(s.screen.ReadChoice()[0]);
-        if (code == key::Enter || code == key::Esc) return;
-        s.console.beep();
-    }
+    s.screen.WaitEnterOrEsc(row, cp(text));
 }
 
 void StartScreen(shell::Session& s, const char* title) {

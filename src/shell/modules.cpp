@@ -8,6 +8,7 @@
 #include "network/controls_screen.h"
 #include "network/general_listings.h"
 #include "network/reach_screen.h"
+#include "quantities/quantity_screen.h"
 #include "specs/criteria_module.h"
 
 namespace nivex::shell {
@@ -17,14 +18,15 @@ using Module = void (*)(Session&);
 
 // Indexed by main choice; null where the module is not built yet.
 constexpr std::array<Module, 13> kModules = {
-    nullptr,                      // 0: project opening, run by the main menu itself
-    specs::RunDesignCriteria,     // 1
-    network::RunReachEntry,       // 2
-    network::RunNetworkControls,  // 3
-    network::RunGeneralListings,  // 4
-    design::RunDesignModule,      // 5
-    design::ReviewMenu,           // 6
-    design::RunDesignListings,    // 7
+    nullptr,                        // 0: project opening, run by the main menu itself
+    specs::RunDesignCriteria,       // 1
+    network::RunReachEntry,         // 2
+    network::RunNetworkControls,    // 3
+    network::RunGeneralListings,    // 4
+    design::RunDesignModule,        // 5
+    design::ReviewMenu,             // 6
+    design::RunDesignListings,      // 7
+    quantities::RunQuantityModule,  // 8
 };
 
 }  // namespace
