@@ -11,7 +11,6 @@
 namespace nivex::design {
 namespace {
 
-constexpr int kEmptyLines = 5;  // written by the standard page set-up
 constexpr size_t kNameLimit = 35;
 constexpr size_t kConsultantLimit = 46;
 
@@ -110,124 +109,10 @@ std::vector<std::string> DesignHeaderLines(const shell::Session& s, HeaderKind k
 }
 
 DesignPages::DesignPages(shell::Session& session, HeaderKind kind, std::string title, int width)
-    : viewerTitle(title),
-      session_(session),
-      kind_(kind),
-      title_(std::move(title)),
-      width_(std::max(width, listings::kMinimumPageWidth)) {}
-
-DesignPages::~DesignPages() {
-    if (!open_) return;
-    listings::CloseListing(session_);
-    listings::RemoveListingFiles(session_);
-}
-
-bool DesignPages::Begin() {
-    listings::RemoveListingFiles(session_);
-    stopped_ = false;
-    error_.clear();
-    open_ = true;
-    session_.listing.SheetNumber = 1;
-    if (listings::OpenListing(session_)) StartPage();
-    if (!FileFailed()) return true;
-    Abort();
-    return false;
-}
-
-// The page set-up of the standard header, the design header in place of its four lines.
-void DesignPages::StartPage() {
-    listings::ListingState& st = session_.listing;
-    listings::TextFile& file = st.file;
-    margin_ = listings::PageSetup(session_, file, width_, false);
-    const std::vector<std::string> lines =
-        DesignHeaderLines(session_, kind_, title_, width_, st.SheetNumber);
-    listings::EmphasisOn(file);
-    for (size_t k = 0; k < lines.size(); ++k) {
-        listings::LineReset(session_);
-        listings::LineTab(session_, margin_);
-        listings::LinePut(session_, lines[k]);
-        listings::LineWrite(session_);
-        if (k == 3) listings::EmphasisOff(file);  // after the double line
-    }
-    ++st.SheetNumber;
-    st.PageLine = kEmptyLines + static_cast<int>(lines.size());
-    if (heading) heading();
-}
-
-bool DesignPages::EndPage() {
-    listings::ListingState& st = session_.listing;
-    if (closeTable) closeTable();
-    listings::PageFooter(session_, margin_, width_);
-    st.PageLine = listings::kHeaderLines;
-    if (FileFailed()) return false;
-    const bool stop = listings::PageBreakCheck(session_);
-    if (FileFailed() || stop) {
-        stopped_ = true;
-        return false;
-    }
-    return true;
-}
-
-bool DesignPages::BeforeLine() {
-    if (stopped_) return false;
-    if (session_.listing.PageLine < session_.listing.LinesPerPage) return true;
-    if (!EndPage()) return false;
-    StartPage();
-    return !FileFailed();
-}
-
-bool DesignPages::NewPage(std::string title) {
-    if (stopped_) return false;
-    if (!EndPage()) return false;
-    title_ = std::move(title);
-    StartPage();
-    return !FileFailed();
-}
-
-bool DesignPages::Row(std::string_view text) {
-    if (!BeforeLine()) return false;
-    Line(text);
-    return true;
-}
-
-void DesignPages::Line(std::string_view text) {
-    if (stopped_) return;
-    listings::LineReset(session_);
-    listings::LineTab(session_, margin_);
-    listings::LinePut(session_, text);
-    listings::LineWrite(session_);
-    ++session_.listing.PageLine;
-}
-
-bool DesignPages::Finish(const std::function<void()>& closing) {
-    if (!open_) return false;
-    if (!stopped_ && !FileFailed()) {
-        if (closing) closing();
-        if (!stopped_) listings::PageFooter(session_, margin_, width_);
-    }
-    listings::CloseListing(session_);
-    if (FileFailed()) {
-        Abort();
-        return false;
-    }
-    open_ = false;
-    if (!listings::CheckListingNotEmpty(session_)) return false;
-    if (session_.viewer) session_.viewer->ShowListing(listings::ListingPath(session_), viewerTitle);
-    listings::RemoveListingFiles(session_);
-    return true;
-}
-
-bool DesignPages::FileFailed() {
-    if (error_.empty() && session_.listing.file.failed()) error_ = session_.listing.file.error();
-    if (!error_.empty()) stopped_ = true;
-    return !error_.empty();
-}
-
-void DesignPages::Abort() {
-    listings::CloseListing(session_);
-    listings::RemoveListingFiles(session_);
-    open_ = false;
-    session_.ui.showError(error_, "Error");
+    : ListingRun(session, std::move(title), std::max(width, listings::kMinimumPageWidth)) {
+    pageHeader = [this, &session, kind](std::string_view pageTitle, int sheet) {
+        return DesignHeaderLines(session, kind, pageTitle, this->width(), sheet);
+    };
 }
 
 }  // namespace nivex::design

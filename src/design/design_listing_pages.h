@@ -11,14 +11,11 @@
 //         if (!pages.Row(row)) break;
 //     pages.Finish([&] { pages.Line(note); });
 
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace nivex::shell {
-struct Session;
-}
+#include "listings/listing_steps.h"
 
 namespace nivex::design {
 
@@ -38,45 +35,10 @@ std::string MethodText(const shell::Session& s);
 // "Tipo: ..." of the design class; empty for no class.
 std::string ClassText(int designClass);
 
-class DesignPages {
+// A listing run whose pages carry the design header.
+class DesignPages : public listings::ListingRun {
   public:
     DesignPages(shell::Session& session, HeaderKind kind, std::string title, int width);
-    ~DesignPages();
-    DesignPages(const DesignPages&) = delete;
-    DesignPages& operator=(const DesignPages&) = delete;
-
-    std::function<void()> heading;     // the table heading after every page header
-    std::function<void()> closeTable;  // closes the open table before a footer
-    std::string viewerTitle;
-
-    bool Begin();
-    // Breaks the page when full; false when the listing must end now.
-    bool BeforeLine();
-    bool Row(std::string_view text);
-    // Ends the page at once and starts the next with another title (a new part of the
-    // listing). False when the listing must end now.
-    bool NewPage(std::string title);
-    void Line(std::string_view text);
-    bool Finish(const std::function<void()>& closing = {});
-
-    bool stopped() const { return stopped_; }
-    int margin() const { return margin_; }
-    int width() const { return width_; }
-
-  private:
-    void StartPage();
-    bool EndPage();
-    bool FileFailed();
-    void Abort();
-
-    shell::Session& session_;
-    HeaderKind kind_;
-    std::string title_;
-    int width_;
-    int margin_ = 0;
-    bool open_ = false;
-    bool stopped_ = false;
-    std::string error_;
 };
 
 }  // namespace nivex::design

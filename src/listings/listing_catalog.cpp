@@ -4,6 +4,9 @@
 #include "design/evolution_listing.h"
 #include "design/revision.h"
 #include "network/general_listings.h"
+#include "quantities/classification_listing.h"
+#include "quantities/price_form_listing.h"
+#include "quantities/quantity_listing.h"
 #include "quantities/stage_listing.h"
 
 namespace nivex::listings {
@@ -33,6 +36,10 @@ const std::vector<ListingDef>& Listings() {
         {"7M", "Diseño hidraulico para Swmm", design::ListSwmmHydraulic},
         {"7N", "Diseño fisico para Swmm", design::ListSwmmPhysical},
         {"9A", "Etapas Construccion", quantities::ListStages},
+        {"9B", "Cantidades de Obra", quantities::ListQuantities},
+        {"9C", "Clasificacion Tramos y Pozos", quantities::ListClassification},
+        {"9D", "Formulario Precios Requeridos", quantities::ListRequiredPrices},
+        {"9E", "Formulario Precios Totales", quantities::ListAllPrices},
     };
     return listings;
 }

@@ -18,6 +18,8 @@ std::string DoubleLine(int width) {
     return std::string(static_cast<size_t>(std::max(width, 0)), static_cast<char>(kDoubleLine));
 }
 
+}  // namespace
+
 // "PROYECTO :  " and the name, cut at 37, and the sector of a sector project.
 std::string ProjectText(const shell::Session& session) {
     std::string text = "PROYECTO :  " + session.project.header.ProjectName;
@@ -28,8 +30,6 @@ std::string ProjectText(const shell::Session& session) {
         text += std::string(" - sector #") + sector;
     return text;
 }
-
-}  // namespace
 
 void LineReset(shell::Session& session) {
     session.listing.line.clear();

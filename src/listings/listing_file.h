@@ -26,6 +26,10 @@ constexpr char kEsc = 27;
 constexpr char kEndOfPage = 19;
 constexpr unsigned char kDoubleLine = 205;
 
+// "PROYECTO :  " and the project name, cut at 37, with " - sector #n" in a sector of a
+// project with sectors: the first text of every page header.
+std::string ProjectText(const shell::Session& session);
+
 // The line buffer.
 void LineReset(shell::Session& session);
 // The next text goes to column n + 1.

@@ -1,9 +1,17 @@
 #include "listings/listing_steps.h"
 
+#include <algorithm>
+
 #include "listings/listing_file.h"
 #include "shell/session.h"
 
 namespace nivex::listings {
+namespace {
+
+constexpr int kSetUpLines = 5;          // the empty lines the standard page set-up writes
+constexpr size_t kEmphasisedLines = 4;  // as many as the standard header has
+
+}  // namespace
 
 ListingRun::ListingRun(shell::Session& session, std::string title, int width, bool compact)
     : viewerTitle(title),
@@ -37,6 +45,8 @@ void ListingRun::StartPage() {
         margin_ = PageSetup(session_, st.file, width_, true);
         ++st.SheetNumber;  // no header counts the sheet
         st.PageLine = 0;
+    } else if (pageHeader) {
+        DrawPageHeader();
     } else {
         PageHeader(session_, title_, width_, margin_);
         st.PageLine = kHeaderLines;
@@ -44,10 +54,29 @@ void ListingRun::StartPage() {
     if (heading) heading();
 }
 
-bool ListingRun::BeforeLine() {
-    if (stopped_) return false;
+// The standard set-up with the listing's own header lines in place of the four standard
+// ones.
+void ListingRun::DrawPageHeader() {
     ListingState& st = session_.listing;
-    if (st.PageLine < st.LinesPerPage) return true;
+    width_ = std::max(width_, kMinimumPageWidth);
+    margin_ = PageSetup(session_, st.file, width_, false);
+    const std::vector<std::string> lines = pageHeader(title_, st.SheetNumber);
+    EmphasisOn(st.file);
+    for (size_t k = 0; k < lines.size(); ++k) {
+        LineReset(session_);
+        LineTab(session_, margin_);
+        LinePut(session_, lines[k]);
+        LineWrite(session_);
+        if (k + 1 == kEmphasisedLines) EmphasisOff(st.file);
+    }
+    if (lines.size() < kEmphasisedLines) EmphasisOff(st.file);
+    ++st.SheetNumber;
+    st.PageLine = kSetUpLines + static_cast<int>(lines.size());
+}
+
+// The footer and the range check; false when the listing must end here.
+bool ListingRun::EndPage() {
+    ListingState& st = session_.listing;
     if (closeTable) closeTable();
     PageFooter(session_, margin_, width_);
     st.PageLine = compact_ ? 0 : kHeaderLines;
@@ -57,6 +86,22 @@ bool ListingRun::BeforeLine() {
         stopped_ = true;
         return false;
     }
+    return true;
+}
+
+bool ListingRun::BeforeLine() {
+    if (stopped_) return false;
+    ListingState& st = session_.listing;
+    if (st.PageLine < st.LinesPerPage) return true;
+    if (!EndPage()) return false;
+    StartPage();
+    return !FileFailed();
+}
+
+bool ListingRun::NewPage(std::string title) {
+    if (stopped_) return false;
+    if (!EndPage()) return false;
+    title_ = std::move(title);
     StartPage();
     return !FileFailed();
 }

@@ -13,6 +13,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace nivex::shell {
 struct Session;
@@ -35,6 +36,11 @@ class ListingRun {
     std::function<void()> closeTable;
     // The title the viewer shows; the page title unless set.
     std::string viewerTitle;
+    // A page header in place of the standard one (not for a compact listing): the lines
+    // for the page title and the sheet number, each as it stands after the margin
+    // (code-page bytes). They follow the standard page set-up; the first four are
+    // emphasised, as the standard header's four lines are.
+    std::function<std::vector<std::string>(std::string_view title, int sheet)> pageHeader;
 
     // Opens the listing and writes the first page header and heading. False after an
     // error message when the file cannot be created.
@@ -44,6 +50,9 @@ class ListingRun {
     bool BeforeLine();
     // BeforeLine, then the text at the margin. False as BeforeLine; nothing is written.
     bool Row(std::string_view text);
+    // Ends the page at once and starts the next with another title (a new part of the
+    // listing). False when the listing must end now.
+    bool NewPage(std::string title);
 
     // Lines without a page check (headings, table closings, closing lines), each counted
     // on the page. Nothing is written once the listing has stopped.
@@ -58,9 +67,12 @@ class ListingRun {
     bool stopped() const { return stopped_; }
     int margin() const { return margin_; }
     int width() const { return width_; }  // raised to 90 by the page header
+    const std::string& title() const { return title_; }
 
   private:
     void StartPage();
+    void DrawPageHeader();
+    bool EndPage();
     bool FileFailed();
     void Abort();
 

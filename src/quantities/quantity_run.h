@@ -58,8 +58,9 @@ struct SystemQuantities {
 
 struct QuantityResult {
     std::vector<SystemQuantities> systems;  // the systems computed, in order
-    // The files "SANNEWQ." and "SANALLQ." of step 11: the new system (zeros when it was
-    // not computed) and the total system, each with the removals of the design.
+    // The files "SANNEWQ." and "SANALLQ." every run leaves: the new system (zeros when it
+    // was not computed) and the total system, each with the reaches the design removed.
+    // Both are built afresh, so a second run never adds the removals twice.
     QuantityTables newWithRemovals, totalWithRemovals;
     // Size class of every manhole of the sorted list: 1 = 1.20 m, 2 = 1.80 m, 3 special.
     std::vector<int> manholeClasses;

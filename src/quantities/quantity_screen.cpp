@@ -1,8 +1,11 @@
 #include "quantities/quantity_screen.h"
 
 #include "console/codepage.h"
+#include "listings/listing_catalog.h"
+#include "network/general_listing_parts.h"
 #include "quantities/quantity_driver.h"
 #include "quantities/stage_screen.h"
+#include "shell/letter_menu.h"
 
 namespace nivex::quantities {
 
@@ -38,6 +41,21 @@ void RunQuantityModule(shell::Session& s) {
     if (*sub == 'A') RunStageEntry(s);
     if (*sub == 'B') ComputeQuantities(s);
     s.switches.endKeys = "Enter";
+}
+
+void RunQuantityListings(shell::Session& s) {
+    shell::LetterMenu menu{
+        "LISTADOS DE CANTIDADES DE OBRA", network::general::kLegend, 18, 7, 68, {}};
+    // The stages are defined only in a project of one sector.
+    if (s.project.selection.sectors == "1") menu.items.push_back({'A', "Etapas Construccion"});
+    menu.items.insert(menu.items.end(), {{'B', "Cantidades de Obra"},
+                                         {'C', "Clasificacion Tramos y Pozos"},
+                                         {'D', "Formulario Precios Requeridos"},
+                                         {'E', "Formulario Precios Totales"}});
+    shell::RunLetterMenu(s, menu, [&s](char letter) {
+        const std::string key{'9', letter};
+        if (const listings::ListingDef* def = listings::FindListing(key)) def->run(s);
+    });
 }
 
 }  // namespace nivex::quantities

@@ -18,15 +18,16 @@ using Module = void (*)(Session&);
 
 // Indexed by main choice; null where the module is not built yet.
 constexpr std::array<Module, 13> kModules = {
-    nullptr,                        // 0: project opening, run by the main menu itself
-    specs::RunDesignCriteria,       // 1
-    network::RunReachEntry,         // 2
-    network::RunNetworkControls,    // 3
-    network::RunGeneralListings,    // 4
-    design::RunDesignModule,        // 5
-    design::ReviewMenu,             // 6
-    design::RunDesignListings,      // 7
-    quantities::RunQuantityModule,  // 8
+    nullptr,                          // 0: project opening, run by the main menu itself
+    specs::RunDesignCriteria,         // 1
+    network::RunReachEntry,           // 2
+    network::RunNetworkControls,      // 3
+    network::RunGeneralListings,      // 4
+    design::RunDesignModule,          // 5
+    design::ReviewMenu,               // 6
+    design::RunDesignListings,        // 7
+    quantities::RunQuantityModule,    // 8
+    quantities::RunQuantityListings,  // 9
 };
 
 }  // namespace
