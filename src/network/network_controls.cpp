@@ -62,7 +62,8 @@ bool SeriesClass(int designClass) {
     return designClass == 8 || designClass == 9;
 }
 
-// Opens the control file, loads header and criteria, runs body, closes.
+}  // namespace
+
 bool WithControl(project::Project& p, std::string* error, const std::function<bool()>& body) {
     if (!p.OpenControl()) return Fail(error, toUtf8(p.error));
     std::string message;
@@ -75,12 +76,15 @@ bool WithControl(project::Project& p, std::string* error, const std::function<bo
     return ok;
 }
 
-bool Save(project::Project& p, std::initializer_list<int> records, std::string* error) {
+bool SaveControlRecords(project::Project& p, std::initializer_list<int> records,
+                        std::string* error) {
     if (specs::SaveRecords(p.control, p.header, p.espec, records)) return true;
     return Fail(error, p.control.error().empty()
                            ? "No se pudo escribir el archivo " + p.files.control()
                            : p.control.error());
 }
+
+namespace {
 
 // ---- A ----
 
@@ -481,7 +485,7 @@ bool EnterControls(project::Project& p, std::string* error) {
                 ? 1
                 : 0;
         p.header.SwmmRan = 0;
-        return Save(p, {5}, error);
+        return SaveControlRecords(p, {5}, error);
     });
 }
 
@@ -491,7 +495,7 @@ bool SettleDesignStage(project::Project& p, std::string* error) {
         const bool allOn = std::all_of(c.begin(), c.end(), [](uint8_t f) { return f != 0; });
         if (allOn || p.header.StageDone[1] == 0) return true;
         p.header.StageDone[1] = 0;
-        return Save(p, {}, error);
+        return SaveControlRecords(p, {}, error);
     });
 }
 
@@ -499,7 +503,7 @@ bool MarkControlPassed(project::Project& p, int control, std::string* error) {
     if (control < 0 || control >= kControlCount) return true;
     return WithControl(p, error, [&] {
         p.header.ControlsDone[static_cast<size_t>(control)] = 1;
-        return Save(p, {}, error);
+        return SaveControlRecords(p, {}, error);
     });
 }
 
@@ -535,7 +539,7 @@ bool RunControlA(project::Project& p, SpecificationCheck& check, std::string* er
         check = CheckSpecifications(p.espec, p.header);
         if (!check.passed()) return true;
         p.header.ControlsDone[kControlA] = 1;
-        return Save(p, {}, error);
+        return SaveControlRecords(p, {}, error);
     });
 }
 
@@ -619,7 +623,7 @@ bool RunControlB(project::Project& p, ReachCheck& check, std::string* error) {
         }
         if (!check.faultless() || check.allAreasZero) return true;
         p.header.ControlsDone[kControlB] = 1;
-        return Save(p, {}, error);
+        return SaveControlRecords(p, {}, error);
     });
 }
 
@@ -724,7 +728,7 @@ bool RunControlC(project::Project& p, std::vector<ErrorRow>& rows, std::string* 
         if (!WriteErrorFile(p.files.messages(), ErrorTable::Names, rows, error)) return false;
         if (!rows.empty()) return true;
         p.header.ControlsDone[kControlC] = 1;
-        return Save(p, {}, error);
+        return SaveControlRecords(p, {}, error);
     });
 }
 
@@ -849,7 +853,7 @@ bool RunControlD(project::Project& p, OrderCheck& check, std::string* error) {
         if (!WriteManholeNames(p.files.manholeNames(), SortedManholeNames(reaches), message))
             return Fail(error, message);
         p.header.ControlsDone[kControlD] = 1;
-        return Save(p, {}, error);
+        return SaveControlRecords(p, {}, error);
     });
 }
 

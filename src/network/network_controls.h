@@ -5,6 +5,8 @@
 // Texts are code-page bytes; errors (file failures) are UTF-8 Spanish naming the file.
 
 #include <array>
+#include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -25,6 +27,12 @@ constexpr int kControlCount = 4;
 // On entry: the existing-network mark (record 5) from the reaches, the SWMM-run mark
 // cleared (record 0); p.header and p.espec are loaded.
 bool EnterControls(project::Project& p, std::string* error);
+// The control file opened with header and criteria loaded into p for body, closed after.
+// False with *error (UTF-8) when a file fails or body does.
+bool WithControl(project::Project& p, std::string* error, const std::function<bool()>& body);
+// Record 0 and the records listed written from p; false with *error (UTF-8).
+bool SaveControlRecords(project::Project& p, std::initializer_list<int> records,
+                        std::string* error);
 // Loads p.header and p.espec from the control file (opened and closed here).
 bool LoadControlState(project::Project& p, std::string* error);
 // While a control flag is off the design is not done: clears StageDone[1] (writing record 0

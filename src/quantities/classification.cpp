@@ -17,20 +17,6 @@ bool IsNew(const TramoT& t) {
     return t.Class == network::kClassNew || t.Class == network::kClassRestricted;
 }
 
-// Truncated centimetres; a float a hair below a whole centimetre counts as that one.
-int DepthCm(double metres) {
-    const double cm = metres * 100.0;
-    const double nearest = std::round(cm);
-    if (std::fabs(cm - nearest) < 1e-3) return static_cast<int>(nearest);
-    return static_cast<int>(std::trunc(cm));
-}
-
-// The larger magnitude, positive when either side is.
-int MergeDepth(int stored, int depth) {
-    const int magnitude = std::max(std::abs(stored), std::abs(depth));
-    return stored > 0 || depth > 0 ? magnitude : -magnitude;
-}
-
 struct Manhole {
     int depthCm = 0;
     double governing = 0;  // mm

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 
 namespace nivex::quantities {
 
@@ -70,6 +71,18 @@ int ManholeSizeGroup(const QuantityLimits& l, double governingDiameter) {
     if (governingDiameter <= l.manhole120) return kManhole120;
     if (governingDiameter <= l.manhole180) return kManhole180;
     return kManholeSpecial;
+}
+
+int DepthCm(double metres) {
+    const double cm = metres * 100.0;
+    const double nearest = std::round(cm);
+    if (std::fabs(cm - nearest) < 1e-3) return static_cast<int>(nearest);
+    return static_cast<int>(std::trunc(cm));
+}
+
+int MergeDepth(int stored, int depth) {
+    const int magnitude = std::max(std::abs(stored), std::abs(depth));
+    return stored > 0 || depth > 0 ? magnitude : -magnitude;
 }
 
 std::string SizeText(double size) {

@@ -44,6 +44,13 @@ int ManholeDepthRange(const QuantityLimits& l, double depth);
 // kManhole120, kManhole180 or kManholeSpecial by the governing diameter (mm).
 int ManholeSizeGroup(const QuantityLimits& l, double governingDiameter);
 
+// A manhole depth in whole centimetres, truncated; a float a hair below a whole
+// centimetre (1.3 stored as 1.2999999) counts as that centimetre.
+int DepthCm(double metres);
+// A manhole's stored depth met by one more reach end: the larger magnitude, positive when
+// either is (negative depths mark manholes of reaches outside the system).
+int MergeDepth(int stored, int depth);
+
 // A size as the listings and item texts print it: at most two decimals ("300", "1.5").
 std::string SizeText(double size);
 // A limit of record 5 as the texts print it ("1.50").

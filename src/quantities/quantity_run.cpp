@@ -32,21 +32,6 @@ int Stage(const TramoT& t) {
     return static_cast<int>(std::lround(t.Diseno.ConstructionStage));
 }
 
-// Depth in centimetres, truncated; a float a hair below a whole centimetre (1.3 stored as
-// 1.2999999) counts as that centimetre.
-int DepthCm(double metres) {
-    const double cm = metres * 100.0;
-    const double nearest = std::round(cm);
-    if (std::fabs(cm - nearest) < 1e-3) return static_cast<int>(nearest);
-    return static_cast<int>(std::trunc(cm));
-}
-
-// The larger magnitude, positive when either side is.
-int MergeDepth(int stored, int depth) {
-    const int magnitude = std::max(std::abs(stored), std::abs(depth));
-    return stored > 0 || depth > 0 ? magnitude : -magnitude;
-}
-
 struct ManholeKey {
     int sector;
     std::string name;

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "console/codepage.h"
+#include "network/network_controls.h"
 #include "shell/session.h"
 #include "specs/criteria_store.h"
 
@@ -28,26 +29,6 @@ int StoredStage(const network::TramoT& t) {
     const float v = t.Diseno.ConstructionStage;
     if (!std::isfinite(v) || v != std::floor(v) || v < 0 || v > kMaxStages) return 0;
     return static_cast<int>(v);
-}
-
-// The control file open with header and criteria loaded for the body, closed after.
-bool WithCriteria(project::Project& p, std::string* error, const std::function<bool()>& body) {
-    if (!p.OpenControl()) return Fail(error, toUtf8(p.error));
-    std::string message;
-    if (!specs::LoadDesignCriteria(p.control, p.header, p.espec, &message)) {
-        p.CloseControl();
-        return Fail(error, message);
-    }
-    const bool ok = body();
-    p.CloseControl();
-    return ok;
-}
-
-bool Save(project::Project& p, std::initializer_list<int> records, std::string* error) {
-    if (specs::SaveRecords(p.control, p.header, p.espec, records)) return true;
-    return Fail(error, p.control.error().empty()
-                           ? "No se pudo escribir el archivo " + p.files.control()
-                           : p.control.error());
 }
 
 bool ReadRecords(const project::Project& p, std::vector<network::TramoT>& records,
@@ -182,14 +163,14 @@ bool SetStages(project::Project& p, const std::vector<StageSetting>& settings, s
 }
 
 bool LoadStageState(project::Project& p, std::string* error) {
-    return WithCriteria(p, error, [] { return true; });
+    return network::WithControl(p, error, [] { return true; });
 }
 
 bool MarkStagesChanged(project::Project& p, std::string* error) {
-    return WithCriteria(p, error, [&] {
+    return network::WithControl(p, error, [&] {
         p.header.StageDone[2] = 0;
         p.header.StageDone[3] = 0;
-        return Save(p, {}, error);
+        return network::SaveControlRecords(p, {}, error);
     });
 }
 
@@ -202,9 +183,9 @@ bool ReadStageCounts(const project::Project& p, StageCounts& counts, std::string
 
 bool StoreStageCount(project::Project& p, StageCounts& counts, std::string* error) {
     if (!ReadStageCounts(p, counts, error)) return false;
-    return WithCriteria(p, error, [&] {
+    return network::WithControl(p, error, [&] {
         p.espec.StageCount = counts.stages();
-        return Save(p, {kStageCountRecord}, error);
+        return network::SaveControlRecords(p, {kStageCountRecord}, error);
     });
 }
 

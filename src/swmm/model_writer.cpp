@@ -18,6 +18,7 @@
 #include "design/hydraulics.h"
 #include "design/reach_values.h"
 #include "network/reach_file.h"
+#include "project/replace_file.h"
 #include "swmm/model_writer_text.h"
 #include "swmm/swmm_run.h"
 #include "ui/ui.h"
@@ -400,29 +401,6 @@ bool LoadDesignReaches(const project::Project& p, std::vector<TramoT>& reaches,
 
 namespace {
 
-bool ReplaceTextFile(const std::string& path, const std::string& text, std::string* error) {
-    const std::string tmp = path + ".tmp";
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        out << text;
-        out.flush();
-        if (!out) {
-            if (error) *error = "No se pudo escribir " + tmp;
-            std::error_code ec;
-            std::filesystem::remove(tmp, ec);
-            return false;
-        }
-    }
-    std::error_code ec;
-    std::filesystem::rename(tmp, path, ec);
-    if (ec) {
-        if (error) *error = "No se pudo reemplazar " + path + ": " + ec.message();
-        std::filesystem::remove(tmp, ec);
-        return false;
-    }
-    return true;
-}
-
 bool StoreRunFlag(project::Project& p, bool ran, std::string* error) {
     if (!p.OpenControl() || !p.ReadHeader()) {
         if (error) *error = toUtf8(p.error);
@@ -509,7 +487,7 @@ SwmmWriteOutcome WriteSwmmInput(SwmmContext& ctx, const SwmmModel& model,
         }
         data.mapPoints = ReadMapPoints(p.files.swmmMap());
     }
-    if (!ReplaceTextFile(out.files.input, SwmmInputText(data), &out.error)) {
+    if (!project::ReplaceFileContents(out.files.input, SwmmInputText(data), &out.error)) {
         StoreRunFlag(p, false, nullptr);
         return out;
     }

@@ -12,6 +12,7 @@
 #include "console/screen.h"
 #include "design/hydraulics.h"
 #include "network/network_controls.h"
+#include "project/replace_file.h"
 #include "specs/criteria_store.h"
 #include "swmm/swmm_run.h"
 #include "ui/listing_viewer.h"
@@ -168,27 +169,10 @@ bool ReadTextLines(const std::string& path, std::vector<std::string>& lines) {
 
 bool WriteResultFile(const std::string& path, const std::vector<std::string>& lines,
                      std::string* error) {
-    const std::string tmp = path + ".tmp";
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        for (const std::string& l : lines)
-            out << l << "\r\n";
-        out.flush();
-        if (!out) {
-            std::error_code ec;
-            std::filesystem::remove(tmp, ec);
-            if (error) *error = "No se pudo escribir " + tmp;
-            return false;
-        }
-    }
-    std::error_code ec;
-    std::filesystem::rename(tmp, path, ec);
-    if (ec) {
-        std::filesystem::remove(tmp, ec);
-        if (error) *error = "No se pudo reemplazar " + path;
-        return false;
-    }
-    return true;
+    std::string text;
+    for (const std::string& l : lines)
+        text += l + "\r\n";
+    return project::ReplaceFileContents(path, text, error);
 }
 
 bool ReadResultFile(const std::string& path, int n, std::vector<std::string>& values,
