@@ -5,7 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "network/record_file.h"
 #include "network/tramo.h"
+#include "project/project.h"
+#include "specs/criteria_store.h"
 
 namespace nivex::bench {
 
@@ -48,6 +51,29 @@ inline std::vector<network::TramoT> Comb(int sides, int perSide) {
         v.push_back(Reach(k + 1, k + 2, trunk, trunk - 0.3f, k + 1 == sides ? 2 : 0));
     }
     return v;
+}
+
+// A storm sector (class 2) in p's files holding the reaches, criteria at their defaults.
+inline bool WriteBenchSector(project::Project& p, const std::vector<network::TramoT>& reaches,
+                             float energyJunctionDiameter = 0) {
+    if (!p.OpenControl() || !specs::InitialiseDesignCriteria(p.control, p.header, p.espec))
+        return false;
+    p.header.ProjectName = "BENCH";
+    p.header.DesignClass = 2;
+    p.header.ReachCount = static_cast<int>(reaches.size());
+    p.espec.EnergyJunctionDiameter = energyJunctionDiameter;
+    const bool saved = specs::SaveRecords(p.control, p.header, p.espec, {0, 1, 2, 3, 4, 5});
+    p.CloseControl();
+    if (!saved) return false;
+    std::vector<codec::Bytes> records;
+    records.reserve(reaches.size());
+    for (const network::TramoT& t : reaches) {
+        codec::Bytes b(network::kTramoSize, 0);
+        network::Encode(t, b);
+        records.push_back(std::move(b));
+    }
+    std::string error;
+    return network::ReplaceRecordFile(p.files.reaches(), network::kTramoSize, records, error);
 }
 
 }  // namespace nivex::bench

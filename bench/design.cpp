@@ -44,24 +44,7 @@ int main(int argc, char** argv) {
     fs::create_directories(dir);
     nivex::project::Project p;
     p.files.Build(dir.string(), "AB1");
-    if (!p.OpenControl() || !nivex::specs::InitialiseDesignCriteria(p.control, p.header, p.espec))
-        return 1;
-    p.header.DesignClass = 2;
-    p.header.ReachCount = static_cast<int>(reaches.size());
-    nivex::specs::SaveRecords(p.control, p.header, p.espec, {0, 1, 2, 3, 4, 5});
-    p.CloseControl();
-    std::vector<nivex::codec::Bytes> records;
-    for (const TramoT& t : reaches) {
-        nivex::codec::Bytes b(nivex::network::kTramoSize, 0);
-        nivex::network::Encode(t, b);
-        records.push_back(b);
-    }
-    std::string error;
-    if (!nivex::network::ReplaceRecordFile(p.files.reaches(), nivex::network::kTramoSize, records,
-                                           error))
-        return 1;
-    records.clear();
-    records.shrink_to_fit();
+    if (!nivex::bench::WriteBenchSector(p, reaches)) return 1;
 
     nivex::design::DesignSink sink;
     nivex::design::DesignResult result;

@@ -19,9 +19,11 @@
 #include "design/design_driver.h"
 #include "design/design_listings.h"
 #include "design/reach_values.h"
+#include "listings/listing_catalog.h"
 #include "network/record_file.h"
 #include "network/tramo.h"
 #include "project/project.h"
+#include "quantities/quantity_driver.h"
 #include "shell/menu_bar.h"
 #include "shell/session.h"
 #include "specs/criteria_store.h"
@@ -96,24 +98,7 @@ int main(int argc, char** argv) {
     p.selection.code = "AB";
     p.selection.sectors = "1";
     p.files.Build(dir.string(), "AB1");
-    if (!p.OpenControl() || !nivex::specs::InitialiseDesignCriteria(p.control, p.header, p.espec))
-        return 1;
-    p.header.ProjectName = "BENCH";
-    p.header.DesignClass = 2;
-    p.header.ReachCount = static_cast<int>(reaches.size());
-    p.espec.EnergyJunctionDiameter = 100;
-    nivex::specs::SaveRecords(p.control, p.header, p.espec, {0, 1, 2, 3, 4, 5});
-    p.CloseControl();
-    std::vector<nivex::codec::Bytes> records;
-    for (const TramoT& t : reaches) {
-        nivex::codec::Bytes b(nivex::network::kTramoSize, 0);
-        nivex::network::Encode(t, b);
-        records.push_back(b);
-    }
-    std::string error;
-    if (!nivex::network::ReplaceRecordFile(p.files.reaches(), nivex::network::kTramoSize, records,
-                                           error))
-        return 1;
+    if (!nivex::bench::WriteBenchSector(p, reaches, 100)) return 1;
 
     nivex::design::DesignSink sink;
     nivex::design::DesignResult result;
@@ -144,6 +129,18 @@ int main(int argc, char** argv) {
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         std::printf("7%c: %.3f s, %ld bytes\n", key, seconds, viewer.bytes);
+        if (seconds >= 1.0) ++slow;
+    }
+
+    // The quantity listings read the files of the quantity run.
+    if (nivex::quantities::RunQuantities(p).stop != nivex::quantities::RunStop::None) return 1;
+    for (const char* key : {"9A", "9B", "9C", "9D", "9E"}) {
+        viewer.bytes = 0;
+        const auto start = std::chrono::steady_clock::now();
+        nivex::listings::FindListing(key)->run(s);
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        std::printf("%s: %.3f s, %ld bytes\n", key, seconds, viewer.bytes);
         if (seconds >= 1.0) ++slow;
     }
     fs::remove_all(dir);
