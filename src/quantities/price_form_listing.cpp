@@ -37,8 +37,11 @@ std::string HeadingLine() {
 
 }  // namespace
 
-int PricedSystem(const specs::EspecT& e) {
-    return e.HasExistingReach != 0 || e.ExistingNetworkFlag != 0 ? kSystemTotal : kSystemNew;
+int PricedSystem(const specs::EspecT&) {
+    // The total system is never computed: its file holds only the removals, which the new
+    // system's file holds as well. Reading it would leave every other item out of the form
+    // of a network with existing reaches.
+    return kSystemNew;
 }
 
 std::vector<std::string> PriceFormLines(const std::vector<budget::BudgetChapter>& chapters,

@@ -22,8 +22,9 @@ void ListAllPrices(shell::Session& s);
 std::vector<std::string> PriceFormLines(const std::vector<budget::BudgetChapter>& chapters,
                                         const QuantityTables& tables, bool neededOnly);
 
-// The system whose quantities the forms price: the total system when the network has an
-// existing reach, the new system otherwise.
+// The system whose quantities the forms price: the new system, whose file holds the new
+// reaches and the reaches the design removed, whether or not the network has existing
+// reaches (the total system's file holds the removals alone).
 int PricedSystem(const specs::EspecT& e);
 
 }  // namespace nivex::quantities

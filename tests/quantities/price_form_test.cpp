@@ -87,7 +87,12 @@ TEST_F(PriceForm, RequiredFormHoldsOnlyTheItemsWithQuantityAndTheFullFormEveryIt
     EXPECT_LT(needed.size(), all.size());
 }
 
-TEST_F(PriceForm, ExistingReachesArePricedOnTheTotalSystemAndADamagedFileStops) {
+// The total system's file holds only the removals: with existing reaches the form still
+// reads the new system, which holds the new reaches and the removals too.
+TEST_F(PriceForm, ExistingReachesKeepTheNewSystemAndADamagedFileStops) {
+    cli::BatchOutcome r;
+    std::string text;
+    const Items withoutExisting = List("9D", r, text);
     shell::ControlFile file;
     ASSERT_TRUE(file.Open(project.files.control()));
     shell::ProyectoT h;
@@ -97,21 +102,16 @@ TEST_F(PriceForm, ExistingReachesArePricedOnTheTotalSystemAndADamagedFileStops) 
     e.HasExistingReach = 1;
     ASSERT_TRUE(specs::SaveRecords(file, h, e, {5}));
     file.Close();
-    QuantityTables total;
-    total.Clear(LimitsOf(e).sizeCount());
-    total.removals[2].length = 40;
-    const std::string path = QuantityFilePath(project.files, kSystemTotal);
-    ASSERT_TRUE(WriteQuantityFile(path, total, &error)) << error;
-    cli::BatchOutcome r;
-    std::string text;
-    EXPECT_EQ(List("9D", r, text), (Items{{"8.2", 40}}));
-    EXPECT_NE(text.find("[ SISTEMA TOTAL ]"), std::string::npos);
+    EXPECT_EQ(PricedSystem(e), kSystemNew);
+    EXPECT_EQ(List("9D", r, text), withoutExisting);
+    EXPECT_NE(text.find("[ SISTEMA NUEVO ]"), std::string::npos);
 
+    const std::string path = QuantityFilePath(project.files, kSystemNew);
     std::ofstream(path, std::ios::binary | std::ios::trunc) << " 1.25000000000000E+0002\r\nxyz\r\n";
     EXPECT_TRUE(List("9E", r, text).empty());
     EXPECT_NE(r.rc, 0);
     EXPECT_TRUE(text.empty());
-    EXPECT_NE(r.err.find("SANALLQ.AB1"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("SANNEWQ.AB1"), std::string::npos) << r.err;
 }
 
 }  // namespace
