@@ -217,9 +217,14 @@ void Screen::drawShadow(const Level& level) {
 }
 
 void Screen::drawTitleBar(std::string_view title) {
-    // " " + title padded to the width, as a button-like field in the title colours.
-    std::string bar = " " + std::string(title);
-    bar.resize(static_cast<size_t>(std::max(1, width_)), ' ');
+    // " " + title padded to the width, as a button-like field in the title colours. A
+    // title as wide as its window gives up its blanks before any of its letters.
+    const size_t width = static_cast<size_t>(std::max(1, width_));
+    std::string text(title);
+    while (text.size() + 1 > width && !text.empty() && text.back() == ' ')
+        text.pop_back();
+    std::string bar = (text.size() + 1 > width ? "" : " ") + text;
+    bar.resize(width, ' ');
     SetColours(ColourMode::Title);
     console_.gotoXY(1, 1);
     for (size_t i = 0; i < bar.size(); ++i) {

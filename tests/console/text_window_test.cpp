@@ -83,6 +83,16 @@ TEST_F(TextWindow, KindDHasNoCloseButtonAndCaretOffFlag) {
     EXPECT_FALSE(rig.console.caretSwitch());
 }
 
+TEST_F(TextWindow, TitleAsWideAsTheWindowKeepsEveryLetter) {
+    // The interior of columns 5..40 is 34 wide: the blanks go before any letter.
+    const std::string letters(33, 'T');
+    ASSERT_TRUE(screen.OpenWindow('D', 5, 3, 1, letters + " ", 0, 10, 40));
+    EXPECT_EQ(rig.console.rowText(4, 6, 39), " " + letters);
+    screen.CloseWindow();
+    ASSERT_TRUE(screen.OpenWindow('D', 5, 3, 1, letters + "S ", 0, 10, 40));
+    EXPECT_EQ(rig.console.rowText(4, 6, 39), letters + "S");
+}
+
 TEST_F(TextWindow, ClippedToColumn81AndRow27AndRestoredExactly) {
     fillPattern(rig.console);
     const auto before = allCells(rig.console);
