@@ -83,7 +83,15 @@ void PrintHelp(std::ostream& out) {
            "  stages set LINEA=ETAPA ...        da etapas (0 a 3) a lineas del diseño con las\n"
            "                                    reglas de su pantalla y cuenta las etapas\n"
            "  quantities                        cantidades de obra: escribe los archivos de\n"
-           "                                    cantidades e imprime sus estadisticas y totales\n";
+           "                                    cantidades e imprime sus estadisticas y totales\n"
+           "  budget [--yes]                    presupuesto: escribe los archivos de cada\n"
+           "                                    sistema e imprime sus capitulos y su total\n"
+           "  prices export [--out ARCHIVO]     precios unitarios en CSV (capitulo,item,precio)\n"
+           "  prices import ARCHIVO.csv         precios unitarios desde un CSV como el de export;\n"
+           "                                    una fila errada no deja cambiar nada\n"
+           "  globals                           items de precio global guardados\n"
+           "  globals set N \"DESCRIPCION\" ETAPA VALOR\n"
+           "                                    da la fila N (1 a 17) de los precios globales\n";
 }
 
 struct Verb {
@@ -112,6 +120,9 @@ const Verb kVerbs[] = {
     {"review", VerbReview},
     {"stages", VerbStages},
     {"quantities", VerbQuantities},
+    {"budget", VerbBudget},
+    {"prices", VerbPrices},
+    {"globals", VerbGlobals},
 };
 
 bool Parse(const std::vector<std::string>& args, Options& o, std::ostream& err) {

@@ -84,6 +84,9 @@ int VerbSwmm(Batch& b);
 int VerbReview(Batch& b);
 int VerbStages(Batch& b);
 int VerbQuantities(Batch& b);
+int VerbBudget(Batch& b);
+int VerbPrices(Batch& b);
+int VerbGlobals(Batch& b);
 
 // A listing file into a PDF, or onto standard output as the viewer shows it; false when
 // it failed (the message has been printed).

@@ -1,5 +1,6 @@
 #include "listings/listing_catalog.h"
 
+#include "budget/budget_listings.h"
 #include "design/design_listings.h"
 #include "design/evolution_listing.h"
 #include "design/revision.h"
@@ -40,6 +41,8 @@ const std::vector<ListingDef>& Listings() {
         {"9C", "Clasificacion Tramos y Pozos", quantities::ListClassification},
         {"9D", "Formulario Precios Requeridos", quantities::ListRequiredPrices},
         {"9E", "Formulario Precios Totales", quantities::ListAllPrices},
+        {"YA", "Precios Unitarios", budget::ListUnitPrices},
+        {"YB", "Presupuesto de Obra", budget::ListBudget},
     };
     return listings;
 }

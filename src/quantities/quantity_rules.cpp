@@ -37,7 +37,7 @@ double RoundHalfAway(double x) {
 }
 
 double RoundTo2(double x) {
-    return std::round(x * 100.0) / 100.0;
+    return RoundHalfAway(x * 100.0) / 100.0;
 }
 
 double InvertDepth(double diameter, double crownDepth) {

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "budget/budget_listings.h"
+#include "budget/budget_module.h"
 #include "design/design_listings.h"
 #include "design/design_screen.h"
 #include "design/revision.h"
@@ -28,6 +30,8 @@ constexpr std::array<Module, 13> kModules = {
     design::RunDesignListings,        // 7
     quantities::RunQuantityModule,    // 8
     quantities::RunQuantityListings,  // 9
+    budget::RunBudgetModule,          // 10: X
+    budget::RunBudgetListings,        // 11: Y
 };
 
 }  // namespace

@@ -42,6 +42,10 @@ class DesignedProjectTest : public cli::BatchProjectTest {
     void Open() {
         project.files.Build(folder().string(), "AB1");
         project.selection.extension = "AB1";
+        project.selection.code = "AB";
+        project.selection.sector = "1";
+        project.selection.sectors = "1";
+        project.selection.sectorNumber = 1;
         std::string error;
         ASSERT_TRUE(network::LoadControlState(project, &error)) << error;
         ASSERT_TRUE(LoadDesignReaches(project, reaches, &error)) << error;

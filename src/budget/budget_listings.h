@@ -1,0 +1,45 @@
+#pragma once
+// Main choice 'Y' ("List. Presupuesto"): 'A' the unit prices of the budget items, 'B' the
+// budget of works of every priced system, chapter by chapter with quantities, unit values
+// and partial values. Both are numbered listings with their own page header.
+
+#include <string>
+#include <vector>
+
+#include "budget/budget_items.h"
+#include "budget/budget_run.h"
+#include "budget/price_file.h"
+#include "quantities/quantity_tables.h"
+
+namespace nivex::shell {
+struct Session;
+}
+
+namespace nivex::budget {
+
+void ListUnitPrices(shell::Session& s);  // 'Y', 'A'
+void ListBudget(shell::Session& s);      // 'Y', 'B'
+// The letter sub-menu of main choice 'Y'.
+void RunBudgetListings(shell::Session& s);
+
+// The chapters as the listings word them: the listing titles and the few item texts that
+// read differently from the price entry (code page).
+std::vector<BudgetChapter> ListingChapters(const specs::EspecT& e);
+
+// The listing kind of the page header: "[ PRESUPUESTO SISTEMA NUEVO ] " ... (code page).
+std::string BudgetKind(int system);
+
+// The body lines of the price list, over ListingChapters: every item of chapters 1..8 with its
+// quantity and unit price, then every lump-sum item (code page).
+std::vector<std::string> UnitPriceLines(const std::vector<BudgetChapter>& chapters,
+                                        const quantities::QuantityTables& q,
+                                        const UnitPrices& prices);
+
+// The body lines of one system's budget, over ListingChapters: per chapter its items with a
+// quantity, the subtotal from the budget file, the lump-sum items and the general total (code
+// page).
+std::vector<std::string> BudgetLines(const std::vector<BudgetChapter>& chapters,
+                                     const quantities::QuantityTables& q, const UnitPrices& prices,
+                                     const BudgetValues& v);
+
+}  // namespace nivex::budget

@@ -1,0 +1,105 @@
+// What the price screens and nivex-batch store: the price file, the stage tag of the
+// lump-sum items in record 5 and the budget marked to be computed again.
+
+#include <algorithm>
+
+#include "budget/price_screens.h"
+#include "console/codepage.h"
+#include "network/network_controls.h"
+#include "quantities/quantity_rules.h"
+
+namespace nivex::budget {
+namespace {
+
+constexpr const char* kBadTag = "ERROR ... Dato invalido";
+constexpr int kStageTagRecord = 5;
+
+bool Blank(const std::string& text) {
+    return text.find_first_not_of(' ') == std::string::npos;
+}
+
+bool SameItems(const std::vector<GlobalItemT>& a, const std::vector<GlobalItemT>& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t k = 0; k < a.size(); ++k)
+        if (a[k].description != b[k].description || a[k].tag != b[k].tag ||
+            RoundToCents(a[k].value) != RoundToCents(b[k].value))
+            return false;
+    return true;
+}
+
+}  // namespace
+
+bool LoadPriceBook(project::Project& p, PriceBook& book, std::string* error) {
+    std::string utf8;
+    if (!network::WithControl(p, &utf8, [] { return true; })) {
+        *error = cp(utf8);
+        return false;
+    }
+    book.chapters = BuildBudgetChapters(p.espec);
+    book.firstDuct = quantities::LimitsOf(p.espec).firstDuct;
+    book.path = PriceFilePath(p);
+    book.prices = UnitPrices{};
+    const PriceFileResult read = ReadPriceFile(book.path, book.firstDuct, book.prices);
+    if (read.status == PriceRead::Damaged) {
+        *error = read.error;
+        return false;
+    }
+    return true;
+}
+
+bool StorePrices(project::Project& p, PriceBook& book, bool changed, std::string* error) {
+    if (!WritePriceFile(book.path, book.firstDuct, book.prices, error)) return false;
+    if (!changed) return true;
+    std::string utf8;
+    const bool saved = network::WithControl(p, &utf8, [&] {
+        p.header.StageDone[3] = 0;
+        return network::SaveControlRecords(p, {}, &utf8);
+    });
+    if (!saved) *error = cp(utf8);
+    return saved;
+}
+
+std::string GlobalTagProblem(const std::string& tag) {
+    if (tag.size() == 1 && ((tag[0] >= '0' && tag[0] <= '3') || tag[0] == 'E')) return {};
+    return kBadTag;
+}
+
+std::vector<GlobalItemT> CompactGlobals(const std::vector<GlobalItemT>& rows) {
+    std::vector<GlobalItemT> kept;
+    for (const GlobalItemT& row : rows) {
+        GlobalItemT item = row;
+        item.value = RoundToCents(item.value);
+        if (item.tag.empty()) item.tag.push_back('0');  // an empty tag is no stage
+        if (Blank(item.description) || !(item.value > 0)) continue;
+        if (static_cast<int>(kept.size()) < kGlobalKept) kept.push_back(std::move(item));
+    }
+    return kept;
+}
+
+std::string HighestStageTag(const std::vector<GlobalItemT>& items) {
+    char highest = '0';
+    for (const GlobalItemT& item : items)
+        if (item.tag.size() == 1 && item.tag[0] >= '0' && item.tag[0] <= '3')
+            highest = std::max(highest, item.tag[0]);
+    return std::string(1, highest);
+}
+
+bool StoreGlobals(project::Project& p, PriceBook& book, const std::vector<GlobalItemT>& rows,
+                  std::string* error) {
+    std::vector<GlobalItemT> kept = CompactGlobals(rows);
+    const bool changed = !SameItems(kept, book.prices.globals);
+    book.prices.globals = std::move(kept);
+    std::string utf8;
+    const bool saved = network::WithControl(p, &utf8, [&] {
+        p.espec.BudgetStageTag = HighestStageTag(book.prices.globals);
+        if (changed) p.header.StageDone[3] = 0;
+        return network::SaveControlRecords(p, {kStageTagRecord}, &utf8);
+    });
+    if (!saved) {
+        *error = cp(utf8);
+        return false;
+    }
+    return WritePriceFile(book.path, book.firstDuct, book.prices, error);
+}
+
+}  // namespace nivex::budget
