@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "budget/price_lines.h"
 #include "console/codepage.h"
 #include "network/network_controls.h"
 #include "project/replace_file.h"
@@ -43,61 +44,6 @@ void Layout(Io& io, Values& v) {
     for (size_t p = 1; p <= s; ++p)
         io.Number(v.drops[p]);
 }
-
-struct Writer {
-    std::string out;
-    void Line(const std::string& text) {
-        out += text;
-        out += "\r\n";
-    }
-    void Number(const double& v) { Line(quantities::RealText(v)); }
-    void Globals(const std::vector<GlobalItemT>& items) {
-        Line(std::to_string(items.size()));
-        for (const GlobalItemT& g : items) {
-            Line(g.description);
-            Number(g.value);
-            Line(g.tag);
-        }
-    }
-};
-
-struct Reader {
-    std::istream& in;
-    int line = 0;
-    bool failed = false;
-
-    bool Next(std::string& text) {
-        if (failed) return false;
-        ++line;
-        if (!std::getline(in, text)) {
-            failed = true;
-            return false;
-        }
-        if (!text.empty() && text.back() == '\r') text.pop_back();
-        return true;
-    }
-    void Number(double& v) {
-        std::string text;
-        if (Next(text) && !quantities::ParseReal(text, v)) failed = true;
-    }
-    void Globals(std::vector<GlobalItemT>& items) {
-        std::string text;
-        if (!Next(text)) return;
-        int count = -1;
-        const char* end = text.data() + text.size();
-        auto r = std::from_chars(text.data(), end, count);
-        if (r.ec != std::errc{} || r.ptr != end || count < 0 || count > kGlobalKept) {
-            failed = true;
-            return;
-        }
-        items.assign(static_cast<size_t>(count), GlobalItemT{});
-        for (GlobalItemT& g : items) {
-            Next(g.description);
-            Number(g.value);
-            Next(g.tag);
-        }
-    }
-};
 
 // Where an item's value goes in the budget file; nullptr for the removals, kept only in
 // their chapter's total.
@@ -199,7 +145,7 @@ BudgetValues ValueSystem(int system, const std::vector<BudgetChapter>& chapters,
 }
 
 bool WriteBudgetFile(const std::string& path, const BudgetValues& v, std::string* error) {
-    Writer writer;
+    PriceLineWriter writer;
     Layout(writer, v);
     std::string message;
     if (project::ReplaceFileContents(path, writer.out, &message)) return true;
@@ -213,7 +159,7 @@ PriceFileResult ReadBudgetFile(const std::string& path, int sizes, BudgetValues&
     std::ifstream in(path, std::ios::binary);
     BudgetValues read;
     read.Clear(sizes);
-    Reader reader{in};
+    PriceLineReader reader{in};
     Layout(reader, read);
     if (!in.is_open() || reader.failed)
         return {PriceRead::Damaged,

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "budget/price_lines.h"
 #include "console/codepage.h"
 #include "project/replace_file.h"
 #include "quantities/quantity_file.h"
@@ -43,64 +44,6 @@ void Layout(Io& io, Prices& p, int n) {
     for (size_t k = 1; k <= positions; ++k)
         io.Number(p.removals[k]);
 }
-
-struct Writer {
-    std::string out;
-    void Line(const std::string& text) {
-        out += text;
-        out += "\r\n";
-    }
-    void Number(const double& v) { Line(quantities::RealText(v)); }
-    void Globals(const std::vector<GlobalItemT>& items) {
-        Line(std::to_string(items.size()));
-        for (const GlobalItemT& g : items) {
-            Line(g.description);
-            Number(g.value);
-            Line(g.tag);
-        }
-    }
-};
-
-struct Reader {
-    std::istream& in;
-    int line = 0;
-    bool failed = false;
-    bool cut = false;
-
-    bool Next(std::string& text) {
-        if (failed) return false;
-        ++line;
-        if (!std::getline(in, text)) {
-            failed = cut = true;
-            return false;
-        }
-        if (!text.empty() && text.back() == '\r') text.pop_back();
-        return true;
-    }
-    void Number(double& v) {
-        std::string text;
-        if (Next(text) && !quantities::ParseReal(text, v)) failed = true;
-    }
-    void Globals(std::vector<GlobalItemT>& items) {
-        std::string text;
-        if (!Next(text)) return;
-        int count = -1;
-        const char* end = text.data() + text.size();
-        size_t a = text.find_first_not_of(' ');
-        if (a == std::string::npos) a = text.size();
-        auto r = std::from_chars(text.data() + a, end, count);
-        if (r.ec != std::errc{} || r.ptr != end || count < 0 || count > kGlobalKept) {
-            failed = true;
-            return;
-        }
-        items.assign(static_cast<size_t>(count), GlobalItemT{});
-        for (GlobalItemT& g : items) {
-            Next(g.description);
-            Number(g.value);
-            Next(g.tag);
-        }
-    }
-};
 
 void RoundAll(UnitPrices& p) {
     struct Rounder {
@@ -170,7 +113,7 @@ PriceFileResult ReadPriceFile(const std::string& path, int firstDuct, UnitPrices
     std::ifstream in(path, std::ios::binary);
     if (!in) return {PriceRead::Damaged, cp("No se pudo leer el archivo ") + path};
     UnitPrices read;
-    Reader reader{in};
+    PriceLineReader reader{in};
     Layout(reader, read, firstDuct);
     if (reader.failed) {
         const std::string what = reader.cut ? " termina antes de tiempo (linea "
@@ -194,7 +137,7 @@ bool WritePriceFile(const std::string& path, int firstDuct, UnitPrices& prices,
     RoundAll(prices);
     if (prices.globals.size() > static_cast<size_t>(kGlobalKept))
         prices.globals.resize(static_cast<size_t>(kGlobalKept));
-    Writer writer;
+    PriceLineWriter writer;
     Layout(writer, prices, firstDuct);
     std::string message;
     if (project::ReplaceFileContents(path, writer.out, &message)) return true;
