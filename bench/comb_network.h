@@ -2,6 +2,8 @@
 // The network the design benchmarks work on: a trunk collector with side lines ending at
 // each of its manholes, in an order the design accepts.
 
+#include <sys/resource.h>
+
 #include <string>
 #include <vector>
 
@@ -51,6 +53,13 @@ inline std::vector<network::TramoT> Comb(int sides, int perSide) {
         v.push_back(Reach(k + 1, k + 2, trunk, trunk - 0.3f, k + 1 == sides ? 2 : 0));
     }
     return v;
+}
+
+// The peak memory of the process so far, in kilobytes.
+inline long PeakKilobytes() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss;
 }
 
 // A storm sector (class 2) in p's files holding the reaches, criteria at their defaults.

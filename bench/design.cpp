@@ -3,7 +3,6 @@
 // bench_design [side lines] [reaches per side line]
 // (the default network should design in under a second and 100 MB in a Release build).
 
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -26,12 +25,6 @@ using nivex::network::TramoT;
 
 using nivex::bench::Comb;
 
-long PeakKilobytes() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_maxrss;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -53,7 +46,7 @@ int main(int argc, char** argv) {
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("reaches: %zu\ndesigned: %s\nseconds: %.3f\npeak_mb: %.1f\nfinal: %zu\n",
-                reaches.size(), ok ? "si" : "no", seconds, PeakKilobytes() / 1024.0,
+                reaches.size(), ok ? "si" : "no", seconds, nivex::bench::PeakKilobytes() / 1024.0,
                 result.finalReaches.size());
     fs::remove_all(dir);
     return ok ? 0 : 1;

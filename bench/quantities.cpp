@@ -3,7 +3,6 @@
 // bench_quantities [side lines] [reaches per side line]
 // (the quantity run of the default network should take well under a second).
 
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -26,12 +25,6 @@ namespace {
 using nivex::network::TramoT;
 
 using nivex::bench::Comb;
-
-long PeakKilobytes() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_maxrss;
-}
 
 }  // namespace
 
@@ -56,7 +49,7 @@ int main(int argc, char** argv) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const bool ok = run.stop == nivex::quantities::RunStop::None;
     std::printf("reaches: %zu\ncomputed: %s\nseconds: %.3f\npeak_mb: %.1f\n", reaches.size(),
-                ok ? "si" : "no", seconds, PeakKilobytes() / 1024.0);
+                ok ? "si" : "no", seconds, nivex::bench::PeakKilobytes() / 1024.0);
     if (!ok) std::printf("stop: %s\n", run.message.c_str());
     fs::remove_all(dir);
     return ok ? 0 : 1;
