@@ -12,6 +12,7 @@
 #include "qt/config_dialog.h"
 #include "qt/event_pump.h"
 #include "qt/file_chooser.h"
+#include "qt/identification_dialog.h"
 #include "qt/listing_viewer.h"
 #include "qt/nivex_form.h"
 #include "qt/progress_windows.h"
@@ -65,6 +66,8 @@ int main(int argc, char** argv) {
     session.progress = &progress;
     nivex::qt::QtFileChooser fileChooser(&form);
     session.fileChooser = &fileChooser;
+    nivex::qt::QtIdentificationDialog identification(&form);
+    session.identification = &identification;
     form.onMenuItem = [&session](const nivex::shell::MenuItem& item) {
         nivex::shell::MenuItemChosen(session, item);
     };

@@ -75,36 +75,6 @@ std::vector<std::string> HeaderLines(const shell::Session& s, const std::string&
     return lines;
 }
 
-bool NotComputed(shell::Session& s) {
-    if (s.project.header.StageDone[3] != 0) return false;
-    s.screen.ShowMessageBox(cp(kNotComputed));
-    return true;
-}
-
-bool LoadControls(shell::Session& s) {
-    std::string error;
-    if (network::LoadControlState(s.project, &error)) return true;
-    s.ui.showError(cp(error), "Error");
-    return false;
-}
-
-// A missing file leaves the quantities at 0; a damaged one stops with its message.
-bool ReadQuantities(shell::Session& s, int system, int sizes, QuantityTables& tables) {
-    tables.Clear(sizes);
-    const quantities::QuantityFileResult read = quantities::ReadQuantityFile(
-        quantities::QuantityFilePath(s.project.files, system), sizes, tables);
-    if (read.status != quantities::FileRead::Damaged) return true;
-    s.ui.showError(read.error, "Error");
-    return false;
-}
-
-bool ReadPrices(shell::Session& s, int firstDuct, UnitPrices& prices) {
-    const PriceFileResult read = ReadPriceFile(PriceFilePath(s.project), firstDuct, prices);
-    if (read.status != PriceRead::Damaged) return true;
-    s.ui.showError(read.error, "Error");
-    return false;
-}
-
 // The budget run wrote a file for every system it priced: a missing one means the
 // values cannot be shown.
 bool ReadValues(shell::Session& s, int system, int sizes, BudgetValues& values) {
@@ -130,16 +100,43 @@ struct SystemBudget {
     BudgetValues values;
 };
 
+bool ReadPrices(shell::Session& s, int firstDuct, UnitPrices& prices) {
+    const PriceFileResult read = ReadPriceFile(PriceFilePath(s.project), firstDuct, prices);
+    if (read.status != PriceRead::Damaged) return true;
+    s.ui.showError(read.error, "Error");
+    return false;
+}
+
 }  // namespace
 
+bool BudgetListingAllowed(shell::Session& s) {
+    std::string error;
+    if (!network::LoadControlState(s.project, &error)) {
+        s.ui.showError(cp(error), "Error");
+        return false;
+    }
+    if (s.project.header.StageDone[3] != 0) return true;
+    s.screen.ShowMessageBox(cp(kNotComputed));
+    return false;
+}
+
+bool ReadListedQuantities(shell::Session& s, int system, int sizes, QuantityTables& tables) {
+    tables.Clear(sizes);
+    const quantities::QuantityFileResult read = quantities::ReadQuantityFile(
+        quantities::QuantityFilePath(s.project.files, system), sizes, tables);
+    if (read.status != quantities::FileRead::Damaged) return true;
+    s.ui.showError(read.error, "Error");
+    return false;
+}
+
 void ListUnitPrices(shell::Session& s) {
-    if (!LoadControls(s) || NotComputed(s)) return;
+    if (!BudgetListingAllowed(s)) return;
     const specs::EspecT& e = s.project.espec;
     const quantities::QuantityLimits limits = quantities::LimitsOf(e);
     // Always the new system: the total system's file holds only the removals, and the
     // new system's file holds them as well, with every other item.
     QuantityTables tables;
-    if (!ReadQuantities(s, quantities::kSystemNew, limits.sizeCount(), tables)) return;
+    if (!ReadListedQuantities(s, quantities::kSystemNew, limits.sizeCount(), tables)) return;
     UnitPrices prices;
     if (!ReadPrices(s, limits.firstDuct, prices)) return;
     if (!network::general::ConfirmWithRange(s, kPriceRangeTitle)) return;
@@ -158,7 +155,7 @@ void ListUnitPrices(shell::Session& s) {
 }
 
 void ListBudget(shell::Session& s) {
-    if (!LoadControls(s) || NotComputed(s)) return;
+    if (!BudgetListingAllowed(s)) return;
     const specs::EspecT& e = s.project.espec;
     const quantities::QuantityLimits limits = quantities::LimitsOf(e);
     const int sizes = limits.sizeCount();
@@ -172,7 +169,7 @@ void ListBudget(shell::Session& s) {
     for (int system : BudgetSystems(e)) {
         SystemBudget& b = systems.emplace_back();
         b.system = system;
-        if (!ReadQuantities(s, system, sizes, b.tables)) return;
+        if (!ReadListedQuantities(s, system, sizes, b.tables)) return;
         const int count = CountUnpriced(chapters, b.tables, prices);
         if (count > 0) {
             s.ui.showError(RefusalMessage(count), "Advertencia");

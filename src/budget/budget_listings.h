@@ -22,6 +22,14 @@ void ListBudget(shell::Session& s);      // 'Y', 'B'
 // The letter sub-menu of main choice 'Y'.
 void RunBudgetListings(shell::Session& s);
 
+// What the budget listings and the summary check first: the control records loaded and the
+// budget computed; false after the message.
+bool BudgetListingAllowed(shell::Session& s);
+// A system's quantity file into tables (sizes: S): a missing file leaves them at 0, a damaged
+// one is refused after its message.
+bool ReadListedQuantities(shell::Session& s, int system, int sizes,
+                          quantities::QuantityTables& tables);
+
 // The chapters as the listings word them: the listing titles and the few item texts that
 // read differently from the price entry (code page).
 std::vector<BudgetChapter> ListingChapters(const specs::EspecT& e);

@@ -2,6 +2,7 @@
 // lump-sum items in record 5 and the budget marked to be computed again.
 
 #include <algorithm>
+#include <filesystem>
 
 #include "budget/price_screens.h"
 #include "console/codepage.h"
@@ -24,6 +25,33 @@ bool SameItems(const std::vector<GlobalItemT>& a, const std::vector<GlobalItemT>
         if (a[k].description != b[k].description || a[k].tag != b[k].tag ||
             RoundToCents(a[k].value) != RoundToCents(b[k].value))
             return false;
+    return true;
+}
+
+// The prices serve every sector: a change leaves the budget of each other sector of the
+// project (the totaliser too) to be computed again, with the same highest stage tag.
+bool CarryPriceChange(const project::Project& p, std::string* error) {
+    const project::Selection& sel = p.selection;
+    if (!sel.severalSectors() || sel.code.empty()) return true;
+    for (int k = 0; k <= sel.sectorCount && k <= 9; ++k) {
+        const std::string extension = sel.code + static_cast<char>('0' + k);
+        if (extension == p.files.extension()) continue;
+        project::Project other;
+        other.files.Build(p.files.folder(), extension);
+        std::error_code ec;
+        if (!std::filesystem::exists(other.files.control(), ec)) continue;
+        std::string utf8;
+        const bool saved = network::WithControl(other, &utf8, [&] {
+            if (other.control.RecordCount() < shell::kControlRecords) return true;
+            other.header.StageDone[3] = 0;
+            other.espec.BudgetStageTag = p.espec.BudgetStageTag;
+            return network::SaveControlRecords(other, {kStageTagRecord}, &utf8);
+        });
+        if (!saved) {
+            *error = cp(utf8);
+            return false;
+        }
+    }
     return true;
 }
 
@@ -55,8 +83,11 @@ bool StorePrices(project::Project& p, PriceBook& book, bool changed, std::string
         p.header.StageDone[3] = 0;
         return network::SaveControlRecords(p, {}, &utf8);
     });
-    if (!saved) *error = cp(utf8);
-    return saved;
+    if (!saved) {
+        *error = cp(utf8);
+        return false;
+    }
+    return CarryPriceChange(p, error);
 }
 
 std::string GlobalTagProblem(const std::string& tag) {
@@ -99,7 +130,8 @@ bool StoreGlobals(project::Project& p, PriceBook& book, const std::vector<Global
         *error = cp(utf8);
         return false;
     }
-    return WritePriceFile(book.path, book.firstDuct, book.prices, error);
+    if (!WritePriceFile(book.path, book.firstDuct, book.prices, error)) return false;
+    return !changed || CarryPriceChange(p, error);
 }
 
 }  // namespace nivex::budget

@@ -32,6 +32,9 @@ void PrintHelp(std::ostream& out) {
            "                                    escribe un listado del sector (CLAVE: la\n"
            "                                    opcion y la subopcion del menu, p. ej. 4A);\n"
            "                                    sin --out ni --pdf lo muestra como el visor\n"
+           "                                    ZA --identificacion TEXTO: el resumen con ese\n"
+           "                                    texto; ZB --opciones SSNSSNNS: el indice con\n"
+           "                                    sus entradas opcionales\n"
            "  criteria                          los valores de especificaciones (rR.OFFSET)\n"
            "  criteria set rR.OFFSET=VALOR ...  cambia valores con las reglas de su pantalla\n"
            "  config [--class N] [--manning asce|fijo] [--pico METODO] [--minimo METODO]\n"
@@ -210,14 +213,15 @@ bool SectorExists(const project::ProjectSelection& selection, const project::Sel
 }  // namespace
 
 bool TakesValue(const std::string& option) {
-    for (const char* o :
-         {"--projects", "--project",    "--name",       "--sectors",      "--pdf",
-          "--out",      "--from",       "--to",         "--min-size",     "--class",
-          "--manning",  "--pico",       "--minimo",     "--topologia",    "--energia",
-          "--critico",  "--swmm",       "--relaciones", "--infiltracion", "--autolimpieza",
-          "--texto",    "--horizontal", "--vertical",   "--length",       "--slope",
-          "--ground",   "--diameter",   "--n",          "--flow",         "--modo",
-          "--llenado",  "--opciones"})
+    for (const char* o : {"--projects",      "--project",    "--name",         "--sectors",
+                          "--pdf",           "--out",        "--from",         "--to",
+                          "--min-size",      "--class",      "--manning",      "--pico",
+                          "--minimo",        "--topologia",  "--energia",      "--critico",
+                          "--swmm",          "--relaciones", "--infiltracion", "--autolimpieza",
+                          "--texto",         "--horizontal", "--vertical",     "--length",
+                          "--slope",         "--ground",     "--diameter",     "--n",
+                          "--flow",          "--modo",       "--llenado",      "--opciones",
+                          "--identificacion"})
         if (option == o) return true;
     return false;
 }

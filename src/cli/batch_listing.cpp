@@ -5,10 +5,12 @@
 #include <charconv>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "cli/batch_context.h"
 #include "console/codepage.h"
 #include "listings/listing_catalog.h"
+#include "summary/summary_listings.h"
 
 namespace nivex::cli {
 namespace {
@@ -55,6 +57,31 @@ class BatchListingOutput : public ui::ListingViewer {
     bool ok_ = true;
 };
 
+// The identification dialog of the summary answered from the command line: "SI" with the
+// text given, or with the stored one.
+class BatchIdentification : public ui::IdentificationDialog {
+  public:
+    explicit BatchIdentification(const Batch& b) : b_(b) {}
+    char run(std::string& text) override {
+        if (b_.options.has("--identificacion")) text = cp(b_.options.value("--identificacion"));
+        return 'S';
+    }
+
+  private:
+    const Batch& b_;
+};
+
+// "SSNSSNNS": one answer per optional entry of the index.
+bool ParseIndexAnswers(const std::string& text, summary::IndexAnswers& answers) {
+    if (text.size() != answers.size()) return false;
+    for (size_t k = 0; k < text.size(); ++k) {
+        const char c = static_cast<char>(std::toupper(static_cast<unsigned char>(text[k])));
+        if (c != 'S' && c != 'N') return false;
+        answers[k] = c == 'S';
+    }
+    return true;
+}
+
 }  // namespace
 
 int VerbList(Batch& b) {
@@ -65,6 +92,13 @@ int VerbList(Batch& b) {
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     const listings::ListingDef* def = listings::FindListing(key);
     if (!def) return b.Fail("Error: listado desconocido: " + key);
+    std::optional<summary::IndexAnswers> indexAnswers;
+    if (key == "ZB" && b.options.has("--opciones")) {
+        indexAnswers.emplace();
+        if (!ParseIndexAnswers(b.options.value("--opciones"), *indexAnswers))
+            return b.Fail("Error: --opciones necesita " + std::to_string(summary::kIndexOptions) +
+                          " letras S o N");
+    }
 
     listings::ListingState& state = b.session.listing;
     state.rangePreset = true;
@@ -80,10 +114,16 @@ int VerbList(Batch& b) {
     if (int rc = b.OpenSector(false)) return rc;
     b.ui.setYes(b.options.yes);
     BatchListingOutput output(b);
+    BatchIdentification identification(b);
     b.session.viewer = &output;
+    b.session.identification = &identification;
     b.session.screen.clearLastMessage();
-    def->run(b.session);
+    if (key == "ZB")
+        summary::ListIndexAnswered(b.session, indexAnswers);
+    else
+        def->run(b.session);
     b.session.viewer = nullptr;
+    b.session.identification = nullptr;
     if (!output.shown()) {
         // Refused, or nothing in the range: a box has said so; a text-screen one is
         // repeated here, as nobody sees the screen.

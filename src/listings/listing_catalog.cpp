@@ -9,6 +9,7 @@
 #include "quantities/price_form_listing.h"
 #include "quantities/quantity_listing.h"
 #include "quantities/stage_listing.h"
+#include "summary/summary_listings.h"
 
 namespace nivex::listings {
 
@@ -43,6 +44,8 @@ const std::vector<ListingDef>& Listings() {
         {"9E", "Formulario Precios Totales", quantities::ListAllPrices},
         {"YA", "Precios Unitarios", budget::ListUnitPrices},
         {"YB", "Presupuesto de Obra", budget::ListBudget},
+        {"ZA", "Resumen General Proyecto", summary::ListSummary},
+        {"ZB", "Indice General Proyecto", summary::ListIndex},
     };
     return listings;
 }

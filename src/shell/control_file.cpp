@@ -20,7 +20,8 @@ void Decode(const Bytes& r, ProyectoT& p) {
     }
     p.ReachCount = I16(r, 8);
     p.Reserved12 = I16(r, 12);
-    p.SummaryCounters = {I16(r, 14), I16(r, 16)};
+    p.RunCounter = I16(r, 14);
+    p.IndexOptions = I16(r, 16);
     p.DesignCounters = {I16(r, 28), I16(r, 30), I16(r, 32)};
     p.ProjectName = Text(r, 134, 25);
     p.Reserved160 = Text(r, 160, 1);
@@ -54,7 +55,7 @@ bool Encode(const ProyectoT& p, Bytes& record) {
         PutByte(r, 4 + i, p.StageDone[i]);
     }
     bool ok = PutI16(r, 8, p.ReachCount) && PutI16(r, 12, p.Reserved12) &&
-              PutI16(r, 14, p.SummaryCounters[0]) && PutI16(r, 16, p.SummaryCounters[1]) &&
+              PutI16(r, 14, p.RunCounter) && PutI16(r, 16, p.IndexOptions) &&
               PutI16(r, 28, p.DesignCounters[0]) && PutI16(r, 30, p.DesignCounters[1]) &&
               PutI16(r, 32, p.DesignCounters[2]) && PutI16(r, 254, p.AbandonedAlternatives) &&
               PutI16(r, 448, p.SimulatedVertical) && PutI16(r, 450, p.SimulatedHorizontal) &&

@@ -19,15 +19,16 @@ struct ProyectoT {
     std::array<uint8_t, 4> StageDone{};     // [1] design, [2] quantities, [3] budget
     int ReachCount = 0;
     int Reserved12 = 0;
-    std::array<int, 2> SummaryCounters{};  // offsets 14 and 16
-    std::array<int, 3> DesignCounters{};   // offsets 28, 30, 32
-    std::string ProjectName;               // s25
-    std::string Reserved160;               // s1
-    std::string ProjectDate;               // s25
-    std::string Entity;                    // s63
-    uint8_t DiameterTableValid = 0;        // offset 252
-    uint8_t CriteriaValid = 0;             // offset 253
-    int AbandonedAlternatives = 0;         // offset 254
+    int RunCounter = 0;    // offset 14, kept as read
+    int IndexOptions = 0;  // offset 16: the optional entries of the project index, one bit each
+    std::array<int, 3> DesignCounters{};  // offsets 28, 30, 32
+    std::string ProjectName;              // s25
+    std::string Reserved160;              // s1
+    std::string ProjectDate;              // s25
+    std::string Entity;                   // s63
+    uint8_t DiameterTableValid = 0;       // offset 252
+    uint8_t CriteriaValid = 0;            // offset 253
+    int AbandonedAlternatives = 0;        // offset 254
     uint8_t BackupExists = 0;
     uint8_t Simulated = 0;
     float DesignAlternative = -1;  // offset 262: -1 none chosen yet

@@ -12,6 +12,7 @@
 #include "network/reach_screen.h"
 #include "quantities/quantity_screen.h"
 #include "specs/criteria_module.h"
+#include "summary/summary_listings.h"
 
 namespace nivex::shell {
 namespace {
@@ -32,6 +33,7 @@ constexpr std::array<Module, 13> kModules = {
     quantities::RunQuantityListings,  // 9
     budget::RunBudgetModule,          // 10: X
     budget::RunBudgetListings,        // 11: Y
+    summary::RunSummaryListings,      // 12: Z
 };
 
 }  // namespace

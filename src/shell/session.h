@@ -12,6 +12,7 @@
 #include "ui/configuration_dialog.h"
 #include "ui/desktop.h"
 #include "ui/file_chooser.h"
+#include "ui/identification_dialog.h"
 #include "ui/listing_viewer.h"
 #include "ui/progress.h"
 #include "ui/project_dialog.h"
@@ -54,6 +55,7 @@ struct Session {
     ui::ListingViewer* viewer = nullptr;
     ui::Progress* progress = nullptr;
     ui::FileChooser* fileChooser = nullptr;
+    ui::IdentificationDialog* identification = nullptr;
 
     project::Project project;        // the open sector
     listings::ListingState listing;  // the listing being written

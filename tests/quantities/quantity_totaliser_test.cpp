@@ -5,6 +5,8 @@
 
 #include <filesystem>
 
+#include "budget/price_screens.h"
+#include "network/network_controls.h"
 #include "quantities/quantity_driver.h"
 #include "quantities/quantity_run.h"
 #include "swmm/swmm_project_rig.h"
@@ -61,6 +63,36 @@ TEST_F(Totaliser, SectorsAddUpWithTheirOwnManholes) {
     EXPECT_EQ(out.result.manholeClasses.size(), 52u);
     EXPECT_TRUE(fs::exists(folder() / "SANNEWQ.AB0"));
     EXPECT_FALSE(fs::exists(folder() / "SANNEWQ.AB2"));
+}
+
+// The prices serve every sector: a change in the totaliser leaves each sector's budget to
+// be computed again and hands them the highest stage tag of the lump-sum items.
+TEST_F(Totaliser, APriceChangeReachesEverySector) {
+    CopySector(2);
+    auto stageOf = [&](const std::string& extension) {
+        project::Project p;
+        p.files.Build(folder().string(), extension);
+        std::string error;
+        EXPECT_TRUE(network::LoadControlState(p, &error)) << error;
+        return std::pair{static_cast<int>(p.header.StageDone[3]), p.espec.BudgetStageTag};
+    };
+    for (const char* extension : {"AB1", "AB2"}) {
+        project::Project p;
+        p.files.Build(folder().string(), extension);
+        std::string error;
+        ASSERT_TRUE(network::WithControl(p, &error, [&] {
+            p.header.StageDone[3] = 1;
+            return network::SaveControlRecords(p, {}, &error);
+        })) << error;
+    }
+    budget::PriceBook book;
+    std::string error;
+    ASSERT_TRUE(budget::LoadPriceBook(totaliser, book, &error)) << error;
+    book.prices.globals.clear();
+    ASSERT_TRUE(budget::StoreGlobals(totaliser, book, {{"Vallas", "2", 5000}}, &error)) << error;
+    for (const char* extension : {"AB1", "AB2"})
+        EXPECT_EQ(stageOf(extension), std::pair(0, std::string("2"))) << extension;
+    EXPECT_FALSE(fs::exists(folder() / "XSDA.AB3"));  // no sector is made up
 }
 
 }  // namespace
