@@ -9,6 +9,7 @@
 #include "console/console.h"
 #include "console/screen.h"
 #include "console/ui_switches.h"
+#include "qt/alternatives_dialog.h"
 #include "qt/config_dialog.h"
 #include "qt/event_pump.h"
 #include "qt/file_chooser.h"
@@ -68,6 +69,8 @@ int main(int argc, char** argv) {
     session.fileChooser = &fileChooser;
     nivex::qt::QtIdentificationDialog identification(&form);
     session.identification = &identification;
+    nivex::qt::QtAlternativesDialog alternatives(&form);
+    session.alternatives = &alternatives;
     form.onMenuItem = [&session](const nivex::shell::MenuItem& item) {
         nivex::shell::MenuItemChosen(session, item);
     };

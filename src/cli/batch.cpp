@@ -72,8 +72,12 @@ void PrintHelp(std::ostream& out) {
            "                                    sin --project, los criterios de uno nuevo)\n"
            "  controls [--yes]                  controles de calidad A, B, C y D (sin --yes las\n"
            "                                    confirmaciones se responden No)\n"
-           "  design [--opciones SSNS] [--yes]  diseño de la red entrada con las cuatro\n"
-           "                                    respuestas de opciones (sin ellas, las guardadas)\n"
+           "  design [--opciones SSNS] [--alternativa FILA] [--yes]\n"
+           "                                    diseña las alternativas como el menu y luego la\n"
+           "                                    de la fila FILA del cuadro (por omision la 1)\n"
+           "                                    con las cuatro respuestas de opciones\n"
+           "  alternatives [--listado ARCHIVO]  el cuadro de alternativas en CSV, o el listado\n"
+           "                                    Comparacion Alternativas en ARCHIVO\n"
            "  dump design [--csv]               los registros del diseño (ZSDB), uno por fila\n"
            "  swmm write|run [--yes]            escribe el modelo SWMM del diseño (write) y lo\n"
            "                                    corre con el motor SWMM leyendo sus resultados\n"
@@ -110,6 +114,7 @@ const Verb kVerbs[] = {
     {"show", VerbShow},
     {"print", VerbPrint},
     {"list", VerbList},
+    {"alternatives", VerbAlternatives},
     {"criteria", VerbCriteria},
     {"config", VerbConfig},
     {"simulate", VerbSimulate},
@@ -213,15 +218,41 @@ bool SectorExists(const project::ProjectSelection& selection, const project::Sel
 }  // namespace
 
 bool TakesValue(const std::string& option) {
-    for (const char* o : {"--projects",      "--project",    "--name",         "--sectors",
-                          "--pdf",           "--out",        "--from",         "--to",
-                          "--min-size",      "--class",      "--manning",      "--pico",
-                          "--minimo",        "--topologia",  "--energia",      "--critico",
-                          "--swmm",          "--relaciones", "--infiltracion", "--autolimpieza",
-                          "--texto",         "--horizontal", "--vertical",     "--length",
-                          "--slope",         "--ground",     "--diameter",     "--n",
-                          "--flow",          "--modo",       "--llenado",      "--opciones",
-                          "--identificacion"})
+    for (const char* o : {"--projects",
+                          "--project",
+                          "--name",
+                          "--sectors",
+                          "--pdf",
+                          "--out",
+                          "--from",
+                          "--to",
+                          "--min-size",
+                          "--class",
+                          "--manning",
+                          "--pico",
+                          "--minimo",
+                          "--topologia",
+                          "--energia",
+                          "--critico",
+                          "--swmm",
+                          "--relaciones",
+                          "--infiltracion",
+                          "--autolimpieza",
+                          "--texto",
+                          "--horizontal",
+                          "--vertical",
+                          "--length",
+                          "--slope",
+                          "--ground",
+                          "--diameter",
+                          "--n",
+                          "--flow",
+                          "--modo",
+                          "--llenado",
+                          "--opciones",
+                          "--identificacion",
+                          "--alternativa",
+                          "--listado"})
         if (option == o) return true;
     return false;
 }

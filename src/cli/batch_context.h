@@ -79,6 +79,7 @@ int VerbImportSwmm(Batch& b);
 int VerbControls(Batch& b);
 int VerbCalc(Batch& b);
 int VerbDesign(Batch& b);
+int VerbAlternatives(Batch& b);
 int VerbDump(Batch& b);
 int VerbSwmm(Batch& b);
 int VerbReview(Batch& b);

@@ -7,6 +7,8 @@
 
 #include "cli/batch_context.h"
 #include "console/codepage.h"
+#include "design/alternatives_run.h"
+#include "design/alternatives_screen.h"
 #include "design/design_driver.h"
 #include "design/design_options.h"
 #include "design/model_loop.h"
@@ -45,6 +47,31 @@ std::string DesignSwmmFolder(const Batch& b) {
     return b.options.projects + "/00 Archivos Swmm";
 }
 
+// The dialog of the alternatives answered from the command line: the row of --alternativa
+// (the first row unless given).
+class BatchAlternatives : public ui::AlternativesDialog {
+  public:
+    explicit BatchAlternatives(int row) : row_(row) {}
+    int run(const ui::AlternativesChoice& choice, const std::function<void()>&) override {
+        shown = choice;
+        return row_;
+    }
+    ui::AlternativesChoice shown;
+
+  private:
+    int row_;
+};
+
+bool ParseRow(const std::string& text, int& row) {
+    row = 0;
+    if (text.empty() || text.size() > 2) return false;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        row = row * 10 + (c - '0');
+    }
+    return row >= 1;
+}
+
 }  // namespace
 
 int VerbDesign(Batch& b) {
@@ -64,6 +91,10 @@ int VerbDesign(Batch& b) {
     const auto& done = p.header.ControlsDone;
     if (!std::all_of(done.begin(), done.end(), [](uint8_t f) { return f != 0; }))
         return b.Fail("... Falta hacer los controles de calidad ...");
+    int row = 1;
+    if (b.options.has("--alternativa") && !ParseRow(b.options.value("--alternativa"), row))
+        return b.Fail(
+            "Error: --alternativa debe ser la fila del cuadro de alternativas (1, 2, ...)");
     if (!design::SaveDesignOptions(p, options)) return b.Fail(toUtf8(p.error));
     BatchDesignSink sink(b.err);
     design::DesignResult result;
@@ -76,13 +107,25 @@ int VerbDesign(Batch& b) {
     if (modelLoop)
         run.modelLoop = design::ModelLoopHook({b.ui, sink, swmm::ProgramEngine(), &progress,
                                                DesignSwmmFolder(b), options, nullptr, "", &loop});
-    const bool designed = design::RunDesign(p, options, sink, result, run);
+    if (!design::PrepareDesignRun(p, sink, result)) return 1;
+    BatchAlternatives dialog(row);
+    b.session.alternatives = &dialog;
+    design::DesignOptions answers = options;
+    design::AlternativesHooks hooks;
+    hooks.choose = [&](design::AlternativesTable& table, int mode, double days) {
+        return design::ChooseAlternative(b.session, table, mode, days);
+    };
+    const design::AlternativesOutcome out = design::RunAlternatives(p, answers, sink, hooks, run);
+    b.session.alternatives = nullptr;
     progress.Close();
-    if (!designed) {
-        if (result.end == design::DesignEnd::Cancelled)
-            return b.Fail("Proceso terminado por el usuario");
-        return 1;
-    }
+    result = out.result;
+    if (out.end == design::AlternativesEnd::Declined)
+        return b.Fail("Error: no hay alternativa en la fila " + std::to_string(row));
+    if (out.end == design::AlternativesEnd::Cancelled)
+        return b.Fail("Proceso terminado por el usuario");
+    if (out.end != design::AlternativesEnd::Designed) return 1;
+    if (!design::AdoptAlternative(b.session)) return 1;
+    b.out << "alternativa: " << out.chosen << '\n';
     if (modelLoop) b.out << "pasadas_swmm: " << loop.runs.size() << '\n';
     b.out << "inundacion: " << result.floodedNodes << '\n';
     b.out << "capacidad: " << result.insufficientCapacity << '\n';

@@ -8,6 +8,7 @@
 #include "console/codepage.h"
 #include "design/design_internal.h"
 #include "design/reach_values.h"
+#include "design/topology_list_file.h"
 #include "network/network_walk.h"
 #include "network/record_file.h"
 #include "specs/criteria_store.h"
@@ -86,7 +87,53 @@ bool SaveControl(project::Project& p, std::initializer_list<int> records) {
 }
 
 // Copies the reach file into the design copy with the links of every record.
-bool PrepareTopology(project::Project& p, DesignSink& sink, DesignResult& r,
+// The order and directions of an automatic alternative over the entered records: a new
+// search, whose list is kept for the later designs of the alternative, or the list kept.
+// False when the design must end (r says why); true with nothing to apply for the
+// network as entered or an alternative without a kept list.
+bool AlternativeOrder(project::Project& p, const DesignRun& run, DesignSink& sink, DesignResult& r,
+                      const std::vector<TramoT>& reaches, std::vector<ListedReach>& order) {
+    order.clear();
+    const std::string path = TopologyListPath(p.files, run.alternative);
+    std::vector<TopologySearchEntry> list;
+    if (run.search) {
+        const TopologySearchResult found = SearchTopology(reaches, run.variant, run.searchLimits);
+        if (found.cancelled) {
+            sink.cancelled = true;
+            r.end = DesignEnd::Cancelled;
+            return false;
+        }
+        if (found.result != kSearchDone) {
+            r.end = DesignEnd::Topology;
+            r.topologyResult = found.result;
+            r.topologyError = found.error;
+            return false;
+        }
+        std::vector<TopologyEntry> entries(found.list.size());
+        for (size_t k = 0; k < entries.size(); ++k) {
+            entries[k].upstream = found.list[k].upstream;
+            entries[k].downstream = found.list[k].downstream;
+        }
+        std::string error;
+        if (!WriteTopologyList(path, entries, &error))
+            return Fail(sink, r, kSystemFailureTitle, kSystemFailure, error);
+        list = found.list;
+    } else {
+        if (run.alternative == 0 || (p.header.CriteriaValid != 0 && !run.finalDesign)) return true;
+        std::vector<TopologyEntry> entries;
+        std::string error;
+        const TopologyListRead read = ReadTopologyList(path, entries, &error);
+        if (read == TopologyListRead::Missing) return true;
+        if (read == TopologyListRead::Damaged)
+            return Fail(sink, r, kFatalReadTitle, kFatalRead, error);
+        for (const TopologyEntry& e : entries)
+            list.push_back({e.upstream, e.downstream, -1, false});
+    }
+    order = ReachListOrder(reaches, list);
+    return true;
+}
+
+bool PrepareTopology(project::Project& p, const DesignRun& run, DesignSink& sink, DesignResult& r,
                      std::vector<TramoT>& reaches) {
     network::RecordFile source(network::kTramoSize);
     if (!source.Open(p.files.reaches()))
@@ -102,6 +149,21 @@ bool PrepareTopology(project::Project& p, DesignSink& sink, DesignResult& r,
         network::Decode(bytes[k], reaches[k]);
     }
     source.Close();
+    std::vector<ListedReach> order;
+    if (!AlternativeOrder(p, run, sink, r, reaches, order)) return false;
+    if (!order.empty()) {
+        std::vector<TramoT> ordered;
+        std::vector<codec::Bytes> orderedBytes;
+        ordered.reserve(order.size());
+        orderedBytes.reserve(order.size());
+        for (const ListedReach& l : order) {
+            ordered.push_back(reaches[static_cast<size_t>(l.source)]);
+            orderedBytes.push_back(bytes[static_cast<size_t>(l.source)]);
+            if (l.turned) TurnReach(ordered.back());
+        }
+        reaches = std::move(ordered);
+        bytes = std::move(orderedBytes);
+    }
     const int total = static_cast<int>(reaches.size());
     LinkReaches(reaches);
     for (size_t k = 0; k < bytes.size(); ++k) {
@@ -196,6 +258,10 @@ std::string IgnoredReliefText(int count) {
 
 bool RunDesign(project::Project& p, const DesignOptions& options, DesignSink& sink,
                DesignResult& result, const DesignRun& run) {
+    return PrepareDesignRun(p, sink, result) && DesignNetwork(p, options, sink, result, run);
+}
+
+bool PrepareDesignRun(project::Project& p, DesignSink& sink, DesignResult& result) {
     result = DesignResult{};
     if (!p.OpenControl())
         return Fail(sink, result, kSystemFailureTitle, kSystemFailure, toUtf8(p.error));
@@ -214,7 +280,7 @@ bool RunDesign(project::Project& p, const DesignOptions& options, DesignSink& si
     DeleteFile(p.files.designFinal());
     ReadData1();
     ReadData2();
-    return DesignNetwork(p, options, sink, result, run);
+    return true;
 }
 
 bool DesignNetwork(project::Project& p, const DesignOptions& options, DesignSink& sink,
@@ -239,7 +305,7 @@ bool DesignNetwork(project::Project& p, const DesignOptions& options, DesignSink
         }
     }
     std::vector<TramoT> reaches;
-    if (!PrepareTopology(p, sink, result, reaches)) {
+    if (!PrepareTopology(p, run, sink, result, reaches)) {
         p.CloseControl();
         return false;
     }

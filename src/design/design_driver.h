@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "design/design_state.h"
+#include "design/topology_search.h"
 #include "network/tramo.h"
 #include "project/project.h"
 #include "specs/espec.h"
@@ -21,6 +22,7 @@ enum class DesignEnd {
     Designed = 0,
     Failed = 1,     // a file could not be opened, read or written (error says which)
     Cancelled = 2,  // the user stopped it
+    Topology = 3,   // the automatic topology gave no network (topologyResult says why)
 };
 
 struct DesignResult {
@@ -32,6 +34,10 @@ struct DesignResult {
     int junctionMismatches = 0;
     std::vector<FinalReach> finalReaches;
     DesignCounters counters;
+    // Topology: 1 the variant was abandoned for complexity, 2 or 3 the search failed with
+    // topologyError (1, 3, 4 or 5).
+    int topologyResult = 0;
+    int topologyError = 0;
     bool doubtful() const { return counters.energyDoubtful; }
 };
 
@@ -45,6 +51,14 @@ struct DesignRun {
     // entry n - 1 for reach n) while the model loop redesigns: the storm flows of the
     // reaches whose entry is not 0 come from it. Empty: the rational method.
     std::vector<float> modelFlows;
+
+    // The alternative being designed (0: the network as entered), whether the topology
+    // search runs for it with its four characters, and the search's limits. An automatic
+    // alternative without a search applies its stored reach list.
+    int alternative = 0;
+    bool search = false;
+    std::string variant = "    ";
+    TopologySearchLimits searchLimits;
 };
 
 // One complete design of alternative 0 (the network as entered): the options replace
@@ -63,6 +77,11 @@ bool RedesignLastPass(project::Project& p, const DesignOptions& options, DesignS
 // of the entered network with the options of the screen. False as DesignNetwork.
 bool RunDesign(project::Project& p, const DesignOptions& options, DesignSink& sink,
                DesignResult& result, const DesignRun& run = {});
+
+// What every run of choice 5 'A' does before its designs: the criteria loaded, the check
+// of the hydraulic model method, the final-design file of an earlier run deleted. False
+// as DesignNetwork.
+bool PrepareDesignRun(project::Project& p, DesignSink& sink, DesignResult& result);
 
 // Classes 6 to 9 need the dynamic wave of the hydraulic model; false with the message.
 bool DesignMethodAllowed(const specs::EspecT& e, int designClass, std::string* title,

@@ -3,6 +3,9 @@
 
 #include "design/design_screen.h"
 
+#include "design/alternatives_run.h"
+#include "design/alternatives_screen.h"
+
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -11,6 +14,8 @@
 #include "console/codepage.h"
 #include "console/keys.h"
 #include "console/screen.h"
+#include "design/alternatives_run.h"
+#include "design/alternatives_screen.h"
 #include "design/design_options.h"
 #include "design/evolution_listing.h"
 #include "design/model_loop.h"
@@ -79,6 +84,11 @@ class ScreenSink : public DesignSink {
     void Message(const std::string& title, const std::string& text) override {
         messages.push_back({title, text});
     }
+    // A new design starts on a clear screen and looks at the keyboard at its first line.
+    void Restart() {
+        row_ = kFirstProgressRow;
+        lastLook_ = {};
+    }
 
     struct Box {
         std::string title, text;
@@ -111,6 +121,17 @@ std::string ResultRow(const FinalReach& f) {
                   ("<" + f.upstream + ">").c_str(), ("<" + f.downstream + ">").c_str(), f.diameter,
                   static_cast<double>(f.depth));
     return buf;
+}
+
+// The messages the design left for the user, each in its box.
+void ShowSinkMessages(shell::Session& s, ScreenSink& sink) {
+    for (const ScreenSink::Box& box : sink.messages) {
+        if (box.title == "Advertencia")
+            s.ui.showWarning(box.text, box.title);
+        else
+            s.ui.showError(box.text, box.title);
+    }
+    sink.messages.clear();
 }
 
 }  // namespace
@@ -268,35 +289,66 @@ void RunDesignModule(shell::Session& s) {
         s.switches.endKeys = endKeys;
         return;
     }
-    AskDesignOptions(s, options);
-    if (!SaveDesignOptions(p, options)) {
-        s.ui.showError(p.error, "Error");
+    Frame(s);
+    ScreenSink sink(s);
+    DesignResult prepared;
+    if (!PrepareDesignRun(p, sink, prepared)) {
+        ShowSinkMessages(s, sink);
         s.switches.endKeys = endKeys;
         return;
     }
-
-    Frame(s);
-    ScreenSink sink(s);
-    DesignResult result;
-    // Classes 6 to 9 verify the design with the hydraulic model, the "Status" window open
-    // through all its passes.
+    // Classes 6 to 9 verify the final design with the hydraulic model, the "Status"
+    // window open through all its passes.
     swmm::SwmmProgress progress(s.progress);
-    DesignRun run;
-    if (swmm::IsSwmmStormDesign(p.header.DesignClass))
-        run.modelLoop = ModelLoopHook({s.ui, sink, swmm::ProgramEngine(), &progress,
-                                       swmm::SessionSwmmFolder(s), options, nullptr, "", nullptr});
-    const bool designed = RunDesign(p, options, sink, result, run);
-    progress.Close();
-    for (const ScreenSink::Box& box : sink.messages) {
-        if (box.title == "Advertencia")
-            s.ui.showWarning(box.text, box.title);
-        else
-            s.ui.showError(box.text, box.title);
+    DesignRun finalRun;
+    bool optionsSaved = true;
+    AlternativesHooks hooks;
+    hooks.askOptions = [&](DesignOptions& o) {
+        AskDesignOptions(s, o);
+        optionsSaved = SaveDesignOptions(p, o);
+        Frame(s);
+        sink.Restart();
+        if (swmm::IsSwmmStormDesign(p.header.DesignClass))
+            finalRun.modelLoop =
+                ModelLoopHook({s.ui, sink, swmm::ProgramEngine(), &progress,
+                               swmm::SessionSwmmFolder(s), o, nullptr, "", nullptr});
+    };
+    hooks.choose = [&](AlternativesTable& table, int mode, double days) {
+        ShowSinkMessages(s, sink);
+        return ChooseAlternative(s, table, mode, days);
+    };
+    if (s.progress) {
+        s.progress->ClearProgressCancel();
+        hooks.searching = [&](int n) {
+            if (n == 0) {
+                s.progress->CloseProgressTimer();
+                return;
+            }
+            s.progress->OpenProgressTimer(cp("Diseño automatico de la topologia del sistema"),
+                                          "Alternativa " + std::to_string(n) + " de 6");
+        };
+        hooks.progressBar = [&](int maximum) {
+            if (maximum > 0)
+                s.progress->OpenProgressBar(maximum);
+            else
+                s.progress->CloseProgressBar();
+        };
+        hooks.step = [&] { s.progress->StepProgressBar(); };
+        hooks.cancelled = [&] {
+            s.progress->ProgressTick();
+            return s.progress->ProgressCancel();
+        };
     }
-    if (designed)
-        ShowDesignResults(s, result, false);
-    else if (result.end == DesignEnd::Cancelled)
+    const AlternativesOutcome out = RunAlternatives(p, options, sink, hooks, finalRun);
+    progress.Close();
+    ShowSinkMessages(s, sink);
+    if (!optionsSaved) s.ui.showError(p.error, "Error");
+    if (out.end == AlternativesEnd::Designed) {
+        ShowDesignResults(s, out.result, out.chosen != 0);
+        AdoptAlternative(s);
+    } else if (out.end == AlternativesEnd::Cancelled) {
         s.ui.showInformation("Proceso terminado por el usuario", "Informe");
+    }
     s.switches.endKeys = endKeys;
 }
 

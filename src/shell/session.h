@@ -9,6 +9,7 @@
 #include "listings/listing_state.h"
 #include "project/project.h"
 #include "shell/menu_bar.h"
+#include "ui/alternatives_dialog.h"
 #include "ui/configuration_dialog.h"
 #include "ui/desktop.h"
 #include "ui/file_chooser.h"
@@ -56,6 +57,7 @@ struct Session {
     ui::Progress* progress = nullptr;
     ui::FileChooser* fileChooser = nullptr;
     ui::IdentificationDialog* identification = nullptr;
+    ui::AlternativesDialog* alternatives = nullptr;
 
     project::Project project;        // the open sector
     listings::ListingState listing;  // the listing being written

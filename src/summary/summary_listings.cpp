@@ -53,18 +53,6 @@ bool Store(shell::Session& s, std::initializer_list<int> records,
     return saved;
 }
 
-// The identification dialog: its text is kept whatever the answer.
-bool ConfirmIdentification(shell::Session& s) {
-    std::string text = s.project.espec.ListingIdentification;
-    const char answer = s.identification ? s.identification->run(text) : 'S';
-    if (text.size() > 55) text.resize(55);
-    if (text != s.project.espec.ListingIdentification &&
-        !Store(s, {kIdentificationRecord},
-               [&](project::Project& p) { p.espec.ListingIdentification = text; }))
-        return false;
-    return answer == 'S';
-}
-
 CampoT Answer(std::string prompt, int row, const char* allowed) {
     CampoT f;
     f.prompt = std::move(prompt);
@@ -165,6 +153,17 @@ void WriteIndex(shell::Session& s, const std::vector<std::string>& lines) {
 }
 
 }  // namespace
+
+bool ConfirmIdentification(shell::Session& s) {
+    std::string text = s.project.espec.ListingIdentification;
+    const char answer = s.identification ? s.identification->run(text) : 'S';
+    if (text.size() > 55) text.resize(55);
+    if (text != s.project.espec.ListingIdentification &&
+        !Store(s, {kIdentificationRecord},
+               [&](project::Project& p) { p.espec.ListingIdentification = text; }))
+        return false;
+    return answer == 'S';
+}
 
 void ListSummary(shell::Session& s) {
     if (!budget::BudgetListingAllowed(s)) return;

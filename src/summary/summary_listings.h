@@ -19,6 +19,8 @@ void ListIndex(shell::Session& s);    // 'Z', 'B'
 // The index with its answers given ("SSNSSNNS", one per optional entry) instead of the
 // options screen: nivex-batch. Nothing given: the answers the screen would offer.
 void ListIndexAnswered(shell::Session& s, const std::optional<IndexAnswers>& answers);
+// The identification dialog: its text kept in record 1 whatever the answer; true for "SI".
+bool ConfirmIdentification(shell::Session& s);
 // The letter sub-menu of main choice 'Z'.
 void RunSummaryListings(shell::Session& s);
 
