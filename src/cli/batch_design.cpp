@@ -52,9 +52,12 @@ std::string DesignSwmmFolder(const Batch& b) {
 class BatchAlternatives : public ui::AlternativesDialog {
   public:
     explicit BatchAlternatives(int row) : row_(row) {}
+    // The row once: a row without an alternative is refused and nobody chooses again.
     int run(const ui::AlternativesChoice& choice, const std::function<void()>&) override {
         shown = choice;
-        return row_;
+        const int row = row_;
+        row_ = -1;
+        return row;
     }
     ui::AlternativesChoice shown;
 
