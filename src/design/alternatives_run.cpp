@@ -69,10 +69,19 @@ class Run {
 bool Run::LoadState() {
     std::string error;
     if (!network::LoadControlState(p_, &error) ||
-        !network::ReadStoredReaches(p_, reaches_, &error) ||
-        !OpenDesignState(table_, DesignStatePath(p_), &error)) {
+        !network::ReadStoredReaches(p_, reaches_, &error)) {
         sink_.Message("Error", cp(error));
         return false;
+    }
+    if (!OpenDesignState(table_, DesignStatePath(p_), &error)) {
+        // The file holds only what the designs compute: a damaged one is computed again.
+        sink_.Message("Advertencia", cp(error + "\rLas alternativas se calculan de nuevo."));
+        table_ = AlternativesTable{};
+        if (!SaveRecords(p_, {}, sink_, [&] {
+                p_.header.DiameterTableValid = 0;
+                p_.header.CriteriaValid = 0;
+            }))
+            return false;
     }
     out_.mode = TopologyModeOfRun(p_);
     if (out_.mode < kTopologyManual || out_.mode > kTopologyBoth) out_.mode = kTopologyManual;

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 
 #include "console/codepage.h"
@@ -19,6 +20,7 @@
 #include "design/design_options.h"
 #include "design/evolution_listing.h"
 #include "design/model_loop.h"
+#include "project/project_open.h"
 #include "shell/session.h"
 #include "specs/criteria_store.h"
 #include "swmm/engine.h"
@@ -304,6 +306,7 @@ void RunDesignModule(shell::Session& s) {
     bool optionsSaved = true;
     AlternativesHooks hooks;
     hooks.askOptions = [&](DesignOptions& o) {
+        Frame(s);
         AskDesignOptions(s, o);
         optionsSaved = SaveDesignOptions(p, o);
         Frame(s);
@@ -346,6 +349,10 @@ void RunDesignModule(shell::Session& s) {
     if (out.end == AlternativesEnd::Designed) {
         ShowDesignResults(s, out.result, out.chosen != 0);
         AdoptAlternative(s);
+        // The caption names the alternative now designed.
+        p.caption =
+            p.baseCaption + project::AlternativeCaption(std::lround(p.header.DesignAlternative));
+        s.console.setCaption(p.caption);
     } else if (out.end == AlternativesEnd::Cancelled) {
         s.ui.showInformation("Proceso terminado por el usuario", "Informe");
     }

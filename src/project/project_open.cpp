@@ -151,15 +151,17 @@ bool FinishOpening(Project& p) {
         if (alternative < 0) {
             p.caption = p.baseCaption;
             h.StageDone[1] = 0;
-        } else if (alternative == 0) {
-            p.caption = p.baseCaption + "        (Alternativa Manual)";
         } else {
-            p.caption = p.baseCaption + "        (Alternativa Automatica #" +
-                        std::to_string(alternative) + ")";
+            p.caption = p.baseCaption + AlternativeCaption(alternative);
         }
     }
     p.consultant = h.Consultant.substr(0, 35);
     return writeHeader(p);
+}
+
+std::string AlternativeCaption(long alternative) {
+    if (alternative == 0) return "        (Alternativa Manual)";
+    return "        (Alternativa Automatica #" + std::to_string(alternative) + ")";
 }
 
 }  // namespace nivex::project

@@ -36,4 +36,8 @@ bool FinishOpening(Project& p);
 // " Diseño ..." text of the topology mode (1 manual, 2 automatic, 3 both; others 1).
 std::string DesignModeText(int mode);
 
+// What the window caption adds to the base caption for the design alternative chosen (its
+// position in the alternatives table; 0 the network as entered).
+std::string AlternativeCaption(long alternative);
+
 }  // namespace nivex::project

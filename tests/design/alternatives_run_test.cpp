@@ -184,6 +184,21 @@ TEST_F(AlternativesRun, StoredAlternativesAreOfferedWithoutDesigningWhileNothing
     EXPECT_EQ(dialog.shown[1].rows[0][0], "Auto 1");
 }
 
+TEST_F(AlternativesRun, ADamagedStateFileIsComputedAgain) {
+    Mode(kTopologyAutomatic);
+    dialog.rows = {-1};
+    CountingSink first;
+    Run(first);
+    const std::string path = DesignStatePath(project);
+    fs::resize_file(path, kDesignStateSize - 10);  // cut short
+    CountingSink again;
+    EXPECT_EQ(Run(again).end, AlternativesEnd::Declined);
+    EXPECT_EQ(again.designs(), 6);  // every alternative designed again
+    ASSERT_FALSE(again.messages.empty());
+    EXPECT_EQ(again.messages[0].rfind("Advertencia: ", 0), 0u);
+    EXPECT_EQ(fs::file_size(path), kDesignStateSize);
+}
+
 TEST_F(AlternativesRun, DiameterCheckNamesTheDiameterNeededAndSetsTheStagesBack) {
     CountingSink sink;
     DesignResult r;
