@@ -61,6 +61,18 @@ const ColourScheme& colourScheme(int index) {
     return kSchemes[static_cast<size_t>(std::clamp(index, 0, 7))];
 }
 
+CampoT AnswerField(std::string prompt, int row, std::string allowed) {
+    CampoT f;
+    f.prompt = std::move(prompt);
+    f.type = 'S';
+    f.column = 3;
+    f.row = static_cast<int16_t>(row);
+    f.width = 1;
+    f.maximum = std::move(allowed);
+    f.upperCase = true;
+    return f;
+}
+
 Screen::Screen(Console& console) : console_(console) {}
 
 int Screen::scheme() const {

@@ -54,6 +54,10 @@ std::string validateField(const CampoT& field, const std::string& text, int* err
 
 bool InSet(std::string_view allowed, std::string_view answer);
 
+// A one-letter answer at column 3 of row, typed in upper case; allowed: the letters it
+// takes ("" for any).
+CampoT AnswerField(std::string prompt, int row, std::string allowed = "SN");
+
 class Screen {
   public:
     static constexpr int kMaxWindows = 10;

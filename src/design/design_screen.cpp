@@ -48,15 +48,7 @@ void Frame(shell::Session& s) {
 }
 
 CampoT Answer(const char* prompt, int row) {
-    CampoT f;
-    f.prompt = cp(prompt);
-    f.type = 'S';
-    f.column = 3;
-    f.row = static_cast<int16_t>(row);
-    f.width = 1;
-    f.maximum = "SN";
-    f.upperCase = true;
-    return f;
+    return console::AnswerField(cp(prompt), row);
 }
 
 // The progress of the running design, scrolled inside rows 3 to 24. Esc stops it.

@@ -53,18 +53,6 @@ bool Store(shell::Session& s, std::initializer_list<int> records,
     return saved;
 }
 
-CampoT Answer(std::string prompt, int row, const char* allowed) {
-    CampoT f;
-    f.prompt = std::move(prompt);
-    f.type = 'S';
-    f.column = 3;
-    f.row = static_cast<int16_t>(row);
-    f.width = 1;
-    f.maximum = allowed;
-    f.upperCase = true;
-    return f;
-}
-
 // The options screen; false on Esc. The answers start from the mask.
 bool AskIndexOptions(shell::Session& s, IndexAnswers& answers) {
     console::Screen& screen = s.screen;
@@ -84,10 +72,11 @@ bool AskIndexOptions(shell::Session& s, IndexAnswers& answers) {
     std::vector<CampoT> fields;
     std::vector<std::string> values;
     for (size_t k = 0; k < kPrompts.size(); ++k) {
-        fields.push_back(Answer(kPrompts[k], kRows[k], "SN"));
+        fields.push_back(console::AnswerField(kPrompts[k], kRows[k]));
         values.emplace_back(answers[k] ? "S" : "N");
     }
-    fields.push_back(Answer("        Para continuar oprima [Enter]            :", 15, ""));
+    fields.push_back(
+        console::AnswerField("        Para continuar oprima [Enter]            :", 15, ""));
     values.emplace_back(" ");
     const size_t last = fields.size() - 1;
 
