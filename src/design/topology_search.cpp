@@ -21,6 +21,10 @@ constexpr double kInfinite = std::numeric_limits<double>::infinity();
 constexpr double kTie = 1e-9;
 constexpr int kPollEvery = 256;
 constexpr int kRetries = 16;  // new trees for manholes that receive too many lines
+// Each pass of the polish estimates the whole network once per reach: only small networks.
+constexpr size_t kPolishReaches = 64;
+constexpr int kPolishPasses = 8;
+constexpr double kEstimateSlope = 0.005;  // the slope of the estimate without ground costs
 
 struct Edge {
     int from = 0, to = 0;  // as entered
@@ -67,6 +71,7 @@ class Search {
                 }
                 OrientChords();
             }
+            Polish();
             Progress(70);
             if (!Order()) return result_;
             Progress(100);
@@ -546,6 +551,126 @@ class Search {
             });
         }
         return true;
+    }
+
+    // ---- the polish of small networks
+
+    // An estimate of the pipe depths below the ground: the pipe that leaves a manhole
+    // with its lines starts as deep as the deepest of them arrives, any other starts at
+    // the minimum; every pipe falls at the slope wanted and follows the ground when the
+    // ground falls faster. The sum of both ends of every pipe; infinite with a circuit.
+    double Estimate() const {
+        const int n = static_cast<int>(names_.size());
+        const int m = static_cast<int>(edges_.size());
+        const double slope =
+            variant_.groundCost ? (variant_.strongPenalty ? 0.01 : 0.003) : kEstimateSlope;
+        std::vector<int> waiting(static_cast<size_t>(n), 0), ready;
+        for (int k = 0; k < m; ++k)
+            ++waiting[static_cast<size_t>(Head(k))];
+        for (int v = 0; v < n; ++v)
+            if (waiting[static_cast<size_t>(v)] == 0) ready.push_back(v);
+        std::vector<double> deep(static_cast<size_t>(n), 0.0);
+        double sum = 0;
+        for (size_t i = 0; i < ready.size(); ++i) {
+            const int v = ready[i];
+            ForEachEdge(v, [&](int k) {
+                if (Tail(k) != v) return;
+                const Edge& x = edges_[static_cast<size_t>(k)];
+                const double fall = turned_[static_cast<size_t>(k)] ? -x.fall : x.fall;
+                const double start =
+                    out_[static_cast<size_t>(v)] == k ? deep[static_cast<size_t>(v)] : 0.0;
+                const double end = std::max(0.0, start + slope * x.length - fall);
+                sum += start + end;
+                const int w = Head(k);
+                deep[static_cast<size_t>(w)] = std::max(deep[static_cast<size_t>(w)], end);
+                if (--waiting[static_cast<size_t>(w)] == 0) ready.push_back(w);
+            });
+        }
+        return static_cast<int>(ready.size()) == n ? sum : kInfinite;
+    }
+
+    // Small networks are improved one reach at a time while the estimate falls: another
+    // way out for a manhole's lines, or a new reach turned (and perhaps made the way out
+    // of its new upstream manhole). The result keeps every rule of the search.
+    void Polish() {
+        if (edges_.size() > kPolishReaches) return;
+        double current = Estimate();
+        auto keep = [&](double tried) {
+            if (tried + kTie >= current) return false;
+            current = tried;
+            return true;
+        };
+        auto leaving = [&](int v) {
+            std::vector<int> list;
+            ForEachEdge(v, [&](int k) {
+                if (Tail(k) == v) list.push_back(k);
+            });
+            return list;
+        };
+        auto turn = [&](int k) {
+            const int from = Tail(k), to = Head(k);
+            turned_[static_cast<size_t>(k)] ^= 1;
+            --arrivals_[static_cast<size_t>(to)];
+            ++arrivals_[static_cast<size_t>(from)];
+        };
+        const int n = static_cast<int>(names_.size());
+        const int m = static_cast<int>(edges_.size());
+        for (int pass = 0; pass < kPolishPasses; ++pass) {
+            bool better = false;
+            for (int v = 0; v < n; ++v) {
+                Poll();
+                int& way = out_[static_cast<size_t>(v)];
+                if (way < 0) continue;
+                for (int k : leaving(v)) {
+                    if (k == way) continue;
+                    const int was = way;
+                    way = k;
+                    if (keep(Estimate())) {
+                        better = true;
+                    } else {
+                        way = was;
+                    }
+                }
+            }
+            for (int k = 0; k < m; ++k) {
+                Poll();
+                if (edges_[static_cast<size_t>(k)].fixed) continue;
+                const int from = Tail(k), to = Head(k);
+                if (arrivals_[static_cast<size_t>(from)] >= kMaxArrivals || Reachable(from, to, k))
+                    continue;
+                int& fromWay = out_[static_cast<size_t>(from)];
+                int& toWay = out_[static_cast<size_t>(to)];
+                const int fromWas = fromWay, toWas = toWay;
+                // Turned, k can no longer carry the lines of `from`: another reach must.
+                std::vector<int> ways;
+                for (int j : leaving(from))
+                    if (j != k) ways.push_back(j);
+                if (fromWay != k) ways = {fromWay};
+                if (ways.empty()) continue;
+                turn(k);
+                bool kept = false;
+                for (int j : ways) {
+                    fromWay = j;
+                    for (int w : {toWas, k}) {
+                        if (w < 0) continue;
+                        toWay = w;
+                        if (keep(Estimate())) {
+                            kept = true;
+                            break;
+                        }
+                    }
+                    if (kept) break;
+                }
+                if (kept) {
+                    better = true;
+                    continue;
+                }
+                turn(k);
+                fromWay = fromWas;
+                toWay = toWas;
+            }
+            if (!better) break;
+        }
     }
 
     // ---- the order

@@ -25,6 +25,11 @@
 //          already collects more lines: fewer, longer collectors.
 // Reaches that keep their entered direction: outlets, type 4 and every reach that is not
 // new; only new reaches of types 0 and 1 may be turned.
+//
+// On small networks (up to 64 reaches) the layout is then polished: one change at a time
+// (another way out for a manhole's lines, a new reach turned) is kept while it lowers an
+// estimate of the pipes' depths at the variant's wanted slope, so that head lines run down
+// the ground into fewer, shallower collectors.
 
 #include <chrono>
 #include <functional>
