@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "network/record_file.h"
+#include "network/simulated_project.h"
 #include "network/tramo.h"
 #include "project/project.h"
 #include "specs/criteria_store.h"
@@ -53,6 +54,28 @@ inline std::vector<network::TramoT> Comb(int sides, int perSide) {
         v.push_back(Reach(k + 1, k + 2, trunk, trunk - 0.3f, k + 1 == sides ? 2 : 0));
     }
     return v;
+}
+
+// A street grid as the simulated project lays it out (blocks of 100 m, ground falling
+// 0.5 %), with the most blocks whose reaches do not pass the count asked for (a sector
+// holds at most 10000); the blocks grow a row or a column at a time so that the grid stays
+// square.
+inline std::vector<network::TramoT> Grid(int reaches) {
+    auto count = [](const network::SimulationParams& g) {
+        return g.horizontal * (g.vertical + 1) + (g.horizontal + 1) * g.vertical + 1;
+    };
+    network::SimulationParams params;
+    params.horizontal = params.vertical = 1;
+    for (;;) {
+        network::SimulationParams next = params;
+        if (next.vertical <= next.horizontal)
+            ++next.vertical;
+        else
+            ++next.horizontal;
+        if (count(next) > reaches) break;
+        params = next;
+    }
+    return network::SimulatedReaches(params);
 }
 
 // The peak memory of the process so far, in kilobytes.
