@@ -4,6 +4,7 @@
 
 #include "console/codepage.h"
 #include "console/keys.h"
+#include "design/alternatives_table.h"
 #include "project/project_opening.h"
 #include "project/reach_backup.h"
 #include "shell/gating.h"
@@ -73,10 +74,21 @@ bool ReadMainChoice(Session& s) {
     }
 }
 
+// The design state file of the sector opened: made from an empty table when missing, so
+// that the sector carries it from its first opening. A damaged one is left to the design,
+// which says so and computes it again.
+void OpenDesignState(Session& s) {
+    if (s.project.selection.isTotaliser()) return;
+    design::AlternativesTable table;
+    std::string error;
+    design::OpenDesignState(table, design::DesignStatePath(s.project), &error);
+}
+
 void RunOpening(Session& s) {
     for (int row = 1; row <= 2; ++row)
         s.console.clearLegend(row);
     if (!project::OpenProject(s)) throw console::ProgramExit{};
+    OpenDesignState(s);
     s.screen.ShowLegend(kMainLegend);
 }
 
@@ -93,6 +105,7 @@ bool ConfirmLeave(ui::Ui& ui) {
 
 void RunMainMenu(Session& s) {
     if (!project::OpenProject(s)) return;
+    OpenDesignState(s);
     for (;;) {
         RefreshState(s);
         project::Project& p = s.project;
