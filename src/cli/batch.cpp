@@ -5,6 +5,7 @@
 
 #include "cli/batch_context.h"
 #include "console/codepage.h"
+#include "network/reach_file.h"
 #include "project/project_selection.h"
 #include "shell/startup.h"
 
@@ -288,6 +289,9 @@ int Batch::OpenSector(bool create) {
                     options.projects);
     if (selection.Accept(fields) != 'S')
         return Fail("Error: el proyecto " + fields.code + fields.sector + " no fue aceptado");
+    // A rewrite that was interrupted may have left the index or the header behind.
+    std::string error;
+    if (!network::SettleNetworkFiles(session.project, &error)) return Fail(error);
     return 0;
 }
 
@@ -323,6 +327,15 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
         if (!ec) options.projects = absolute.lexically_normal().string();
         while (options.projects.size() > 1 && options.projects.back() == '/')
             options.projects.pop_back();
+    }
+    // The files a verb writes are named from where the command was given, for the same
+    // reason.
+    for (const char* option : {"--out", "--pdf", "--listado"}) {
+        auto it = options.values.find(option);
+        if (it == options.values.end() || it->second.empty()) continue;
+        std::error_code ec;
+        auto absolute = std::filesystem::absolute(it->second, ec);
+        if (!ec) it->second = absolute.lexically_normal().string();
     }
     const Verb* verb = nullptr;
     for (const Verb& v : kVerbs)

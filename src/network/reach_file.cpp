@@ -1,8 +1,11 @@
 #include "network/reach_file.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <tuple>
 
 #include "console/codepage.h"
+#include "network/network_controls.h"
 #include "specs/criteria_store.h"
 
 namespace nivex::network {
@@ -182,6 +185,48 @@ void RecordNetworkChange(shell::ProyectoT& h, int reachCount) {
         h.StageDone[k] = 0;
     h.DiameterTableValid = 0;
     h.Simulated = 0;
+}
+
+bool SettleNetworkFiles(project::Project& p, std::string* error) {
+    std::error_code ec;
+    if (p.selection.isTotaliser() || !std::filesystem::exists(p.files.reaches(), ec)) return true;
+    std::vector<codec::Bytes> reaches, entries;
+    for (auto [path, size, records] : {std::tuple{p.files.reaches(), kTramoSize, &reaches},
+                                       std::tuple{p.files.reachIndex(), kIndiceSize, &entries}}) {
+        RecordFile file(size);
+        if (!file.Open(path)) return (*error = file.error(), false);
+        records->resize(static_cast<size_t>(file.count()));
+        for (size_t k = 0; k < records->size(); ++k)
+            if (!file.Read(static_cast<int>(k), (*records)[k]))
+                return (*error = file.error(), false);
+        if (!file.Close()) return (*error = file.error(), false);
+    }
+    std::vector<codec::Bytes> expected(reaches.size());
+    bool indexMatches = entries.size() == reaches.size();
+    for (size_t k = 0; k < reaches.size(); ++k) {
+        TramoT t;
+        Decode(reaches[k], t);
+        expected[k].assign(kIndiceSize, 0);
+        if (!Encode(IndiceTramoT{t.Upstream, t.Downstream, static_cast<int>(k + 1)}, expected[k]))
+            return (*error = "No se pudo codificar el indice de la linea " + std::to_string(k + 1),
+                    false);
+        if (indexMatches) {
+            IndiceTramoT e;
+            Decode(entries[k], e);
+            indexMatches = e.Upstream == t.Upstream && e.Downstream == t.Downstream &&
+                           e.Line == static_cast<int>(k + 1);
+        }
+    }
+    std::string message;
+    if (!indexMatches && !ReplaceRecordFile(p.files.reachIndex(), kIndiceSize, expected, message))
+        return (*error = message, false);
+    const int count = static_cast<int>(reaches.size());
+    if (p.header.ReachCount == count) return true;
+    return WithControl(p, error, [&] {
+        if (p.header.ReachCount == count) return true;
+        RecordNetworkChange(p.header, count);
+        return SaveControlRecords(p, {}, error);
+    });
 }
 
 void ResetConstructionAfterRebuild(specs::EspecT& e) {

@@ -94,6 +94,12 @@ class ReachFile {
 // valid and the project no longer simulated.
 void RecordNetworkChange(shell::ProyectoT& h, int reachCount);
 
+// What a sector's opening checks after a rewrite that may have been interrupted: the reach
+// file is what counts. An index that does not name its lines is rebuilt, and a header whose
+// reach count differs records the change of network. False with *error (UTF-8) when a
+// file fails.
+bool SettleNetworkFiles(project::Project& p, std::string* error);
+
 // The construction data after an index rebuild: compaction 1, fills 100, 0, 0, no gravel.
 void ResetConstructionAfterRebuild(specs::EspecT& e);
 

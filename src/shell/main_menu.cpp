@@ -5,6 +5,7 @@
 #include "console/codepage.h"
 #include "console/keys.h"
 #include "design/alternatives_table.h"
+#include "network/reach_file.h"
 #include "project/project_opening.h"
 #include "project/reach_backup.h"
 #include "shell/gating.h"
@@ -74,13 +75,14 @@ bool ReadMainChoice(Session& s) {
     }
 }
 
-// The design state file of the sector opened: made from an empty table when missing, so
-// that the sector carries it from its first opening. A damaged one is left to the design,
-// which says so and computes it again.
-void OpenDesignState(Session& s) {
+// The sector just opened: its reach index and header settled against its reach file (a
+// rewrite may have been interrupted), and its design state file made when missing. A
+// damaged state file is left to the design, which says so and computes it again.
+void SettleOpenedSector(Session& s) {
+    std::string error;
+    if (!network::SettleNetworkFiles(s.project, &error)) s.ui.showError(cp(error), "Error");
     if (s.project.selection.isTotaliser()) return;
     design::AlternativesTable table;
-    std::string error;
     design::OpenDesignState(table, design::DesignStatePath(s.project), &error);
 }
 
@@ -88,7 +90,7 @@ void RunOpening(Session& s) {
     for (int row = 1; row <= 2; ++row)
         s.console.clearLegend(row);
     if (!project::OpenProject(s)) throw console::ProgramExit{};
-    OpenDesignState(s);
+    SettleOpenedSector(s);
     s.screen.ShowLegend(kMainLegend);
 }
 
@@ -105,7 +107,7 @@ bool ConfirmLeave(ui::Ui& ui) {
 
 void RunMainMenu(Session& s) {
     if (!project::OpenProject(s)) return;
-    OpenDesignState(s);
+    SettleOpenedSector(s);
     for (;;) {
         RefreshState(s);
         project::Project& p = s.project;
