@@ -107,7 +107,9 @@ bool Run::Preliminary(int k, bool search) {
     table_.records[static_cast<size_t>(k)].status.clear();
     DesignNetwork(p_, PreliminaryOptions(), sink_, out_.result, run);
     if (search && hooks_.searching) hooks_.searching(0);
-    if (hooks_.step) hooks_.step();
+    if (hooks_.step)  // the bar counts the two passes of every design
+        for (int pass = 0; pass < 2; ++pass)
+            hooks_.step();
     out_.chosen = k;
     return true;
 }
