@@ -90,9 +90,8 @@ int SetValues(Batch& b) {
         }
     }
     bool ok = true;
-    if (specs::SetChanged(p, before))
-        for (char letter : screens)
-            ok = ok && specs::SaveScreenChange(p, static_cast<uint8_t>(letter));
+    if (specs::SetChanged(p, before))  // one save: all of the command's changes or none
+        ok = specs::SaveScreenChanges(p, std::vector<uint8_t>(screens.begin(), screens.end()));
     const std::string failure = p.control.error();
     p.CloseControl();
     return ok ? 0 : b.Fail(failure);

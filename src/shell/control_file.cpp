@@ -1,6 +1,7 @@
 #include "shell/control_file.h"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace nivex::shell {
 
@@ -133,6 +134,40 @@ bool ControlFile::WriteRecord(int k) {
     if (std::fseek(file_, static_cast<long>(k * kControlRecordSize), SEEK_SET) != 0 ||
         std::fwrite(b.data(), 1, b.size(), file_) != b.size() || std::fflush(file_) != 0)
         return fail("No se pudo escribir");
+    return true;
+}
+
+bool ControlFile::WriteRecords(const std::vector<int>& records) {
+    if (records.size() == 1) return WriteRecord(records.front());
+    if (!file_) return fail("No esta abierto");
+    // The file as it stands, then the records over it.
+    const int count = RecordCount();
+    std::vector<uint8_t> image(static_cast<size_t>(count) * kControlRecordSize);
+    if (!image.empty() && (std::fseek(file_, 0, SEEK_SET) != 0 ||
+                           std::fread(image.data(), 1, image.size(), file_) != image.size()))
+        return fail("No se pudo leer");
+    for (int k : records) {
+        if (k < 0 || k >= kControlRecords) return fail("Registro invalido en");
+        const size_t at = static_cast<size_t>(k) * kControlRecordSize;
+        if (image.size() < at + kControlRecordSize) image.resize(at + kControlRecordSize, 0);
+        const Bytes& b = buffers_[static_cast<size_t>(k)];
+        std::copy(b.begin(), b.end(), image.begin() + static_cast<long>(at));
+    }
+    const std::string temp = path_ + ".tmp";
+    std::FILE* out = std::fopen(temp.c_str(), "wb");
+    bool written = out && std::fwrite(image.data(), 1, image.size(), out) == image.size() &&
+                   std::fflush(out) == 0;
+    if (out && std::fclose(out) != 0) written = false;
+    std::error_code ec;
+    if (written) std::filesystem::rename(temp, path_, ec);
+    if (!written || ec) {
+        std::filesystem::remove(temp, ec);
+        return fail("No se pudo escribir");
+    }
+    // The open handle still reads the replaced file: take the new one.
+    std::fclose(file_);
+    file_ = std::fopen(path_.c_str(), "r+b");
+    if (!file_) return fail("No se pudo abrir");
     return true;
 }
 

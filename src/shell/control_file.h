@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "shell/record_codec.h"
 
@@ -71,6 +72,10 @@ class ControlFile {
     bool ReadRecord(int k);
     // Writes record k's buffer.
     bool WriteRecord(int k);
+    // Writes the buffers of several records at once: the whole file is written under a
+    // temporary name and renamed over the old one, so that a save is either all on disk
+    // or not at all. One record is written in place.
+    bool WriteRecords(const std::vector<int>& records);
     codec::Bytes& buffer(int k) { return buffers_[static_cast<size_t>(k)]; }
     const codec::Bytes& buffer(int k) const { return buffers_[static_cast<size_t>(k)]; }
     void ClearBuffers();

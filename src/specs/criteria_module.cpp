@@ -1,5 +1,7 @@
 #include "specs/criteria_module.h"
 
+#include <algorithm>
+
 #include <array>
 #include <vector>
 
@@ -95,12 +97,25 @@ bool Report(shell::Session& s, const std::string& error) {
 }  // namespace
 
 bool SaveScreenChange(project::Project& p, uint8_t letter) {
-    const ScreenDef* def = FindScreen(letter);
-    if (!def) return true;
-    ApplyClears(p.header, def->clears);
-    std::vector<int> records = def->records;
-    if (letter == 'B')  // the table's copy, slopes and sections follow the new table
-        records = AfterDiameterTableSaved(p.espec);
+    return SaveScreenChanges(p, std::vector<uint8_t>{letter});
+}
+
+bool SaveScreenChanges(project::Project& p, const std::vector<uint8_t>& letters) {
+    std::vector<int> records;
+    bool any = false;
+    for (uint8_t letter : letters) {
+        const ScreenDef* def = FindScreen(letter);
+        if (!def) continue;
+        any = true;
+        ApplyClears(p.header, def->clears);
+        // The diameter table's copy, slopes and sections follow the new table.
+        const std::vector<int> own =
+            letter == 'B' ? AfterDiameterTableSaved(p.espec) : def->records;
+        records.insert(records.end(), own.begin(), own.end());
+    }
+    if (!any) return true;
+    std::sort(records.begin(), records.end());
+    records.erase(std::unique(records.begin(), records.end()), records.end());
     return SaveRecords(p.control, p.header, p.espec, records);
 }
 

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "shell/session.h"
 
@@ -24,5 +25,8 @@ bool SetChanged(const project::Project& p, const std::array<codec::Bytes, 6>& be
 // writes record 0 and the screen's records (the control file open). False on a failed
 // write (p.control.error()).
 bool SaveScreenChange(project::Project& p, uint8_t letter);
+// The changes of several screens in one save: every screen's clears, then all their
+// records written together.
+bool SaveScreenChanges(project::Project& p, const std::vector<uint8_t>& letters);
 
 }  // namespace nivex::specs

@@ -52,12 +52,14 @@ bool LoadDesignCriteria(shell::ControlFile& file, shell::ProyectoT& header, Espe
     }
     // Decoding normalises some values (options read as off, empty texts); those count as
     // repairs too, and a missing record is completed.
+    std::vector<int> changed;
     for (int k = 0; k < shell::kControlRecords; ++k) {
         const auto i = static_cast<size_t>(k);
         if (!repaired.recordChanged[i] && k < present && out[i] == file.buffer(k)) continue;
         file.buffer(k) = std::move(out[i]);
-        if (!file.WriteRecord(k)) return Fail(error, file.error());
+        changed.push_back(k);
     }
+    if (!changed.empty() && !file.WriteRecords(changed)) return Fail(error, file.error());
     return true;
 }
 
@@ -70,9 +72,12 @@ bool InitialiseDesignCriteria(shell::ControlFile& file, shell::ProyectoT& header
     header.DesignClass = ClassOfSystemKind(e.SystemKind);
     header.SwmmClass = 0;
     if (file.RecordCount() != 0) return true;
-    for (int k = 0; k < shell::kControlRecords; ++k)
-        if (!EncodeRecord(k, header, e, file.buffer(k)) || !file.WriteRecord(k)) return false;
-    return true;
+    std::vector<int> all;
+    for (int k = 0; k < shell::kControlRecords; ++k) {
+        if (!EncodeRecord(k, header, e, file.buffer(k))) return false;
+        all.push_back(k);
+    }
+    return file.WriteRecords(all);
 }
 
 bool SaveRecords(shell::ControlFile& file, const shell::ProyectoT& header, const EspecT& e,
@@ -94,12 +99,13 @@ bool SaveRecords(shell::ControlFile& file, const shell::ProyectoT& header, const
         out[static_cast<size_t>(k)] = file.buffer(k);
         if (!EncodeRecord(k, header, e, out[static_cast<size_t>(k)])) return false;
     }
+    std::vector<int> written;
     for (int k = 0; k < shell::kControlRecords; ++k) {
         if (!wanted[static_cast<size_t>(k)]) continue;
         file.buffer(k) = std::move(out[static_cast<size_t>(k)]);
-        if (!file.WriteRecord(k)) return false;
+        written.push_back(k);
     }
-    return true;
+    return file.WriteRecords(written);
 }
 
 }  // namespace nivex::specs
