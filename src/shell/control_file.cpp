@@ -158,16 +158,23 @@ bool ControlFile::WriteRecords(const std::vector<int>& records) {
     bool written = out && std::fwrite(image.data(), 1, image.size(), out) == image.size() &&
                    std::fflush(out) == 0;
     if (out && std::fclose(out) != 0) written = false;
-    std::error_code ec;
-    if (written) std::filesystem::rename(temp, path_, ec);
-    if (!written || ec) {
+    if (!written) {
+        std::error_code ec;
         std::filesystem::remove(temp, ec);
         return fail("No se pudo escribir");
     }
-    // The open handle still reads the replaced file: take the new one.
+    // Closed while it is replaced (some systems refuse to rename over an open file), then
+    // opened again: the new file, or the old one when the rename failed.
     std::fclose(file_);
+    std::error_code renamed;
+    std::filesystem::rename(temp, path_, renamed);
+    if (renamed) {
+        std::error_code ec;
+        std::filesystem::remove(temp, ec);
+    }
     file_ = std::fopen(path_.c_str(), "r+b");
     if (!file_) return fail("No se pudo abrir");
+    if (renamed) return fail("No se pudo escribir");
     return true;
 }
 
