@@ -135,25 +135,27 @@ bool AdoptAlternative(shell::Session& s) {
     for (size_t k = 0; k < entered.size(); ++k)
         network::Decode(entered[k], reaches[k]);
     std::vector<TopologySearchEntry> list;
-    std::vector<codec::Bytes> index;
     for (size_t k = 0; k < count; ++k) {
         network::TramoT t;
         network::Decode(designed[k], t);
         list.push_back({t.Upstream, t.Downstream, -1, false});
-        network::IndiceTramoT e{t.Upstream, t.Downstream, static_cast<int>(k) + 1};
-        codec::Bytes bytes(network::kIndiceSize, 0);
-        network::Encode(e, bytes);
-        index.push_back(std::move(bytes));
     }
-    std::vector<codec::Bytes> ordered;
+    // Every entered record takes its place (those the design copy does not name follow
+    // at the end), and the index names the records as they now stand.
+    std::vector<codec::Bytes> ordered, index;
     for (const ListedReach& l : ReachListOrder(reaches, list)) {
         codec::Bytes bytes = entered[static_cast<size_t>(l.source)];
+        network::TramoT t = reaches[static_cast<size_t>(l.source)];
         if (l.turned) {
-            network::TramoT t = reaches[static_cast<size_t>(l.source)];
             TurnReach(t);
             network::Encode(t, bytes);
         }
+        codec::Bytes entry(network::kIndiceSize, 0);
+        network::Encode(
+            network::IndiceTramoT{t.Upstream, t.Downstream, static_cast<int>(index.size()) + 1},
+            entry);
         ordered.push_back(std::move(bytes));
+        index.push_back(std::move(entry));
     }
     if (!p.BackupFolderExists()) {
         if (!BackUpReaches(f, error)) {
