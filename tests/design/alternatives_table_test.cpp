@@ -60,8 +60,8 @@ void WriteAll(const fs::path& path, const std::string& bytes) {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-std::string RandomBytes(size_t n, unsigned seed) {
-    std::mt19937 gen(seed);
+std::string RandomBytes(size_t n, unsigned start) {
+    std::mt19937 gen(start);
     std::string bytes(n, '\0');
     for (char& c : bytes)
         c = static_cast<char>(gen() & 0xFF);
@@ -175,8 +175,8 @@ TEST(ExtendedFloat, ExtraPrecisionRoundsToNearestEven) {
 // ---- Records, header and the design state file ----
 
 TEST_F(TempFolder, ArbitraryFileIsWrittenBackByteForByte) {
-    for (unsigned seed : {1u, 2u, 3u}) {
-        const std::string bytes = RandomBytes(kDesignStateSize, seed);
+    for (unsigned draw : {1u, 2u, 3u}) {
+        const std::string bytes = RandomBytes(kDesignStateSize, draw);
         const fs::path in = folder / "AB1";
         const fs::path out = folder / "AB2";
         WriteAll(in, bytes);
@@ -184,7 +184,7 @@ TEST_F(TempFolder, ArbitraryFileIsWrittenBackByteForByte) {
         std::string error;
         ASSERT_TRUE(ReadDesignState(table, in.string(), &error)) << error;
         ASSERT_TRUE(WriteDesignState(table, out.string(), &error)) << error;
-        EXPECT_EQ(ReadAll(out), bytes) << "seed " << seed;
+        EXPECT_EQ(ReadAll(out), bytes) << "draw " << draw;
         EXPECT_FALSE(fs::exists(out.string() + ".tmp"));
     }
 }

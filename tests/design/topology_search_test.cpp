@@ -439,10 +439,10 @@ TEST(TopologySearch, RandomNetworksWithFixedReachesAndBusyManholes) {
     // Deterministic pseudo-random networks: a spanning tree plus extra reaches, some of
     // them existing (entered down a potential, so that they close no circuit), a few
     // manholes joined to many others, and one to three outlets.
-    uint32_t seed = 12345;
+    uint32_t state = 12345;
     auto next = [&](uint32_t bound) {
-        seed = seed * 1664525u + 1013904223u;
-        return (seed >> 8) % bound;
+        state = state * 1664525u + 1013904223u;
+        return (state >> 8) % bound;
     };
     int designed = 0;
     for (int round = 0; round < 300; ++round) {
