@@ -1,7 +1,6 @@
 // The alternatives of the sector's last design run, as the dialog shows them: its table in
 // CSV, or the comparison listing written to a file.
 
-#include <filesystem>
 #include <string>
 
 #include "cli/batch_context.h"
@@ -27,18 +26,12 @@ std::string Field(const std::string& text) {
     return quoted + '"';
 }
 
-// The listing file copied where --listado says, through a temporary name.
+// The listing file copied where --listado says.
 class ListingCopy : public ui::ListingViewer {
   public:
     explicit ListingCopy(std::string to) : to_(std::move(to)) {}
     void ShowListing(const std::string& file, const std::string&) override {
-        std::error_code ec;
-        const std::string temp = to_ + ".tmp";
-        std::filesystem::copy_file(file, temp, std::filesystem::copy_options::overwrite_existing,
-                                   ec);
-        if (!ec) std::filesystem::rename(temp, to_, ec);
-        if (ec) std::filesystem::remove(temp, ec);
-        written = !ec;
+        written = CopyOut(file, to_);
     }
     bool written = false;
 

@@ -92,6 +92,8 @@ int VerbGlobals(Batch& b);
 // A listing file into a PDF, or onto standard output as the viewer shows it; false when
 // it failed (the message has been printed).
 bool WritePdf(Batch& b, const std::string& listing, const std::string& pdf);
+// A listing file copied out under a temporary name and renamed: whole or not at all.
+bool CopyOut(const std::string& from, const std::string& to);
 bool WriteShown(Batch& b, const std::string& listing);
 
 }  // namespace nivex::cli

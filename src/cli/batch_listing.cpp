@@ -41,13 +41,7 @@ class BatchListingOutput : public ui::ListingViewer {
 
   private:
     bool CopyFile(const std::string& from, const std::string& to) {
-        const std::string temp = to + ".tmp";
-        std::error_code ec;
-        std::filesystem::copy_file(from, temp, std::filesystem::copy_options::overwrite_existing,
-                                   ec);
-        if (!ec) std::filesystem::rename(temp, to, ec);
-        if (!ec) return true;
-        std::filesystem::remove(temp, ec);
+        if (CopyOut(from, to)) return true;
         b_.err << "Error: no se pudo escribir el archivo " << to << '\n';
         return false;
     }
@@ -83,6 +77,16 @@ bool ParseIndexAnswers(const std::string& text, summary::IndexAnswers& answers) 
 }
 
 }  // namespace
+
+bool CopyOut(const std::string& from, const std::string& to) {
+    const std::string temp = to + ".tmp";
+    std::error_code ec;
+    std::filesystem::copy_file(from, temp, std::filesystem::copy_options::overwrite_existing, ec);
+    if (!ec) std::filesystem::rename(temp, to, ec);
+    if (!ec) return true;
+    std::filesystem::remove(temp, ec);
+    return false;
+}
 
 int VerbList(Batch& b) {
     if (b.options.operands.size() != 1)
