@@ -5,6 +5,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 
 #include "budget/price_lines.h"
 #include "console/codepage.h"
@@ -61,8 +62,11 @@ void RoundAll(UnitPrices& p) {
 double RoundToCents(double x) {
     if (!std::isfinite(x)) return 0;
     const double cents = x * 100.0;
-    // A half cent reached through binary noise still goes up.
-    return std::round(cents + std::copysign(1e-9 * std::max(1.0, std::fabs(cents)), cents)) / 100.0;
+    // A half cent reached through binary noise still goes up. The nudge is a few units of
+    // the last place: a fixed share of the value would add whole cents to large budgets.
+    const double noise =
+        8 * std::numeric_limits<double>::epsilon() * std::max(1.0, std::fabs(cents));
+    return std::round(cents + std::copysign(noise, cents)) / 100.0;
 }
 
 double* PriceSlot(UnitPrices& p, const BudgetItem& item) {

@@ -111,6 +111,19 @@ TEST_F(BudgetRun, QuantitiesGoToTwoDecimalsBeforeThePrice) {
     EXPECT_GT(CountUnpriced(BuildBudgetChapters(e), q, p), 5);
 }
 
+TEST(BudgetRounding, LargeValuesKeepTheirCentsAndHalvesStillGoUp) {
+    // 2,560 m at $125,000: the partial is exact, whatever its size.
+    EXPECT_EQ(RoundToCents(2560.0 * 125000.0), 320000000.0);
+    EXPECT_EQ(RoundToCents(1760.0 * 125000.0), 220000000.0);
+    EXPECT_EQ(RoundToCents(9876543210.12), 9876543210.12);
+    EXPECT_EQ(RoundToCents(-787750000.0), -787750000.0);
+    // A half cent that binary arithmetic leaves just below the half.
+    EXPECT_EQ(RoundToCents(1.005), 1.01);
+    EXPECT_EQ(RoundToCents(2.675), 2.68);
+    EXPECT_EQ(RoundToCents(-1.005), -1.01);
+    EXPECT_EQ(RoundToCents(0.004), 0.0);
+}
+
 TEST(BudgetSystems, LumpSumItemsFollowTheirTags) {
     const GlobalItemT stage2{"Desvio", "2", 500}, existing{"Empalme", "E", 200};
     EXPECT_TRUE(BelongsTo(stage2, kSystemNew));
