@@ -165,6 +165,7 @@ void ReviewMenu(shell::Session& s) {
                                   false,     ""};
             swmm::SwmmProgress progress(s.progress);
             const swmm::SwmmRevision r = swmm::ReviseWithSwmm(ctx, engine, &progress);
+            s.screen.ClearFieldError();  // the wait line of the run
             if (!r.written.error.empty()) s.ui.showError(cp(r.written.error), "Error");
             break;
         }

@@ -48,6 +48,10 @@ TEST_F(ReviewWithSwmm, AnsweredYesRunsTheEngineOnTheDesignAndNoWritesNothing) {
     for (const auto& e : fs::directory_iterator(swmmFolder()))
         if (e.path().extension() == ".rpt" && fs::file_size(e.path()) > 0) report = true;
     EXPECT_TRUE(report);
+    // The wait line goes with the run: a line left standing would keep the menu bar from
+    // changing to another option.
+    EXPECT_FALSE(rig.switches.errorShowing);
+    EXPECT_EQ(rig.console.rowText(25).find("espere"), std::string::npos);
     for (const auto& b : rig.ui.boxes)
         EXPECT_NE(b.kind, "error") << b.message;
 }
