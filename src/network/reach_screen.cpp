@@ -948,6 +948,9 @@ bool AskSearchNames(shell::Session& s, int row, std::string& upstream, std::stri
 }
 
 void RunReachEntry(shell::Session& s) {
+    // The menu bar's "Tramos" pushes a sub-option key after the main key: left in the
+    // queue it would be typed into the first field of the last reach.
+    if (s.switches.keysInjected && s.console.queue().peek() == 'A') s.console.takeKey();
     ReachScreen screen(s);
     screen.Run();
 }
