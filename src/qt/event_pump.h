@@ -25,6 +25,8 @@ class QtEventPump : public QObject, public console::EventPump {
     void beep() override;
 
     bool leaving() const { return leaving_; }
+    // Whether the program waits for a key now.
+    bool waiting() const { return !loops_.empty(); }
 
   public slots:
     // Something reached the key queue: every waiting loop looks again.

@@ -36,7 +36,8 @@ bool QtDesktop::registerListingFont(const std::string& path) {
 ui::OpenResult QtDesktop::openDocument(const std::string& path) {
     const QFileInfo file(QString::fromStdString(path));
     if (!file.exists()) return ui::OpenResult::FileMissing;
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(file.absoluteFilePath())))
+    const QUrl url = QUrl::fromLocalFile(file.absoluteFilePath());
+    if (!(openUrl ? openUrl(url) : QDesktopServices::openUrl(url)))
         return ui::OpenResult::NoProgram;
     return ui::OpenResult::Opened;
 }

@@ -2,7 +2,9 @@
 // Font registration, the system's "open" action and the about box.
 
 #include <QPointer>
+#include <QUrl>
 #include <QWidget>
+#include <functional>
 #include <vector>
 
 #include "ui/desktop.h"
@@ -21,6 +23,9 @@ class QtDesktop : public ui::Desktop {
     ui::OpenResult openDocument(const std::string& path) override;
     void showAbout() override;
     bool moveToTrash(const std::string& path) override;
+
+    // The system's "open" action; scripted runs of the program replace it.
+    std::function<bool(const QUrl&)> openUrl;
 
   private:
     QPointer<QWidget> owner_;

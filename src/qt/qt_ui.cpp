@@ -12,6 +12,14 @@ QMessageBox::StandardButton QtUi::run(QMessageBox::Icon icon, const std::string&
                                       QMessageBox::StandardButtons buttons) {
     QMessageBox box(icon, qtext(caption), messageText(message), buttons, owner_.data());
     box.setTextFormat(Qt::PlainText);
+    // The program speaks Spanish whatever translations the system has.
+    const std::pair<QMessageBox::StandardButton, const char*> captions[] = {
+        {QMessageBox::Yes, "&Sí"},
+        {QMessageBox::No, "&No"},
+        {QMessageBox::Ok, "Aceptar"},
+        {QMessageBox::Cancel, "Cancelar"}};
+    for (const auto& [which, text] : captions)
+        if (QAbstractButton* b = box.button(which)) b->setText(QString::fromUtf8(text));
     box.exec();
     QAbstractButton* clicked = box.clickedButton();
     return clicked ? box.standardButton(clicked) : QMessageBox::NoButton;

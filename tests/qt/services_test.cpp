@@ -26,6 +26,7 @@ struct SeenBox {
     QString title, text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     int buttons = 0;
+    QStringList captions;  // of the buttons, mnemonics left out
 };
 
 // Answers the next modal message box with `act` once it is up.
@@ -36,8 +37,12 @@ void answerBox(SeenBox& seen, std::function<void(QMessageBox&)> act) {
             answerBox(seen, act);
             return;
         }
+        QStringList captions;
+        for (QAbstractButton* b : box->buttons())
+            captions << b->text().remove(QLatin1Char('&'));
+        captions.sort();
         seen = {box->windowTitle(), box->text(), box->icon(),
-                static_cast<int>(box->buttons().size())};
+                static_cast<int>(box->buttons().size()), captions};
         act(*box);
     });
 }
@@ -60,6 +65,7 @@ TEST(MessageBoxes, ShowTheTextWithItsLineBreaksAndCaption) {
     EXPECT_EQ(seen.text, QString::fromUtf8("Falta el archivo\nDiseño"));
     EXPECT_EQ(seen.icon, QMessageBox::Critical);
     EXPECT_EQ(seen.buttons, 1);
+    EXPECT_EQ(seen.captions, QStringList{"Aceptar"});
 
     answerBox(seen, [](QMessageBox& b) { press(QMessageBox::Ok, b); });
     EXPECT_EQ(ui.showWarning("Uno\r\nDos", ""), 'S');
@@ -86,6 +92,8 @@ TEST(MessageBoxes, QuestionsAnswerSNOrC) {
     answerBox(seen, [](QMessageBox& b) { press(QMessageBox::Yes, b); });
     EXPECT_EQ(ui.askYesNoCancel("?", ""), 'S');
     EXPECT_EQ(seen.buttons, 3);
+    // Spanish whatever translations the system has.
+    EXPECT_EQ(seen.captions, (QStringList{"Cancelar", "No", QString::fromUtf8("Sí")}));
     answerBox(seen, [](QMessageBox& b) { press(QMessageBox::No, b); });
     EXPECT_EQ(ui.askYesNoCancel("?", ""), 'N');
     answerBox(seen, escape);
