@@ -424,6 +424,42 @@ TEST_F(CrashSafety, AdoptedAlternativeIsOldOrNew) {
         "leaves a header that does not describe it:");
 }
 
+TEST_F(CrashSafety, ReorderingCommitIsOldOrNew) {
+    const fs::path start = root_ / "reorder" / "projects";
+    Make(start, {{"new", "--yes"},
+                 kConfig,
+                 {"simulate", "--horizontal", "40", "--vertical", "40", "--yes"},
+                 {"controls", "--yes"}});
+    ASSERT_FALSE(HasFatalFailure());
+    const std::vector<std::string> command{"reaches", "move", "1", "200", "3000", "--yes"};
+    const Ends e = Reference(start, command);
+    ASSERT_NE(e.before.reaches, e.after.reaches) << "the lines were not moved";
+
+    const fs::path trial = root_ / "trial" / "projects";
+    // The reordered network is written under this name before it replaces the old one.
+    const auto writing = [](const fs::path& p) { return fs::exists(folder(p) / "SanTem.AB1"); };
+    int timed = 0, during = 0;
+    for (int us : {0, 500, 2000, 10000}) {
+        Fresh(start, trial);
+        if (KillAt(
+                On(trial, command), root_ / "out.txt", [&] { return writing(trial); },
+                std::chrono::microseconds(us)))
+            ++timed;
+        if (writing(trial)) ++during;
+        CheckNetwork(trial, e, "kill " + std::to_string(us) + " us after the temporary file");
+    }
+    std::cout << "[ timed    ] " << timed << " kills, " << during
+              << " while the reach file was being written\n";
+
+    int traced = 0;
+    if (kTraceable)
+        TraceEveryBoundary(
+            start, command, writing, 8, 8,
+            [&](const fs::path& p, const std::string& when) { CheckNetwork(p, e, when); }, &traced);
+    std::cout << "[ traced   ] " << traced << " kills\n";
+    ReportBlends("The reordered network and its index or header disagree:");
+}
+
 TEST_F(CrashSafety, ControlFileIsOldOrNew) {
     if (!kTraceable) GTEST_SKIP() << "traced kills need x86-64";
     const fs::path start = root_ / "control" / "projects";
