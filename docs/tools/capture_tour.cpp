@@ -32,11 +32,12 @@ int main(int argc, char** argv) {
         return 1;
     }
     // A home of its own: the walk creates its project there, not in the user's folders.
-    QTemporaryDir home;
-    if (!home.isValid()) return 1;
-    qputenv("HOME", home.path().toLocal8Bit());
+    QTemporaryDir root;
+    const QString home = root.filePath(QStringLiteral("home/ingeniero"));
+    if (!root.isValid() || !QDir().mkpath(home)) return 1;
+    qputenv("HOME", home.toLocal8Bit());
 
-    nivex::qt::DesktopProgram program(home.filePath(QStringLiteral("nivex.ini")));
+    nivex::qt::DesktopProgram program(root.filePath(QStringLiteral("nivex.ini")));
     program.desktop().openUrl = [](const QUrl&) { return true; };
     nivex::qt::DesktopScript script(program);
     script.onFailed = [&script](const std::string& why) {
