@@ -115,18 +115,6 @@ int Move(Batch& b) {
         file.Close();
         return b.Fail("No se pudo mover el bloque");
     }
-    // The header first: a stop before the new files are in place leaves the old network
-    // with its controls to be run again, never the new one taken as controlled.
-    bool marked = p.OpenControl() && p.ReadHeader();
-    if (marked) {
-        network::RecordNetworkChange(p.header, count);
-        marked = p.WriteHeader();
-    }
-    p.CloseControl();
-    if (!marked) {
-        file.Close();
-        return b.Fail(toUtf8(p.error));
-    }
     std::string error;
     const bool committed = network::CommitReorder(p, file, list, error);
     file.Close();

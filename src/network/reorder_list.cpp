@@ -209,6 +209,19 @@ bool CommitReorder(project::Project& p, ReachFile& file, const ReorderModel& lis
         return false;
     }
 
+    // The header first: a stop before the new order is in place leaves the old one with
+    // its controls to be run again, never the new order taken as controlled.
+    bool marked = p.OpenControl() && p.ReadHeader();
+    if (marked) {
+        RecordNetworkChange(p.header, static_cast<int>(records.size()));
+        marked = p.WriteHeader();
+    }
+    p.CloseControl();
+    if (!marked) {
+        error = toUtf8(p.error);
+        return false;
+    }
+
     const std::string work = ReachWorkPath(p.files);
     const std::string reaches = p.files.reaches();
     const std::string index = p.files.reachIndex();

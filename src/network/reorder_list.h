@@ -67,8 +67,9 @@ bool WriteSavedList(const std::string& path, const std::vector<TramoBufT>& nodes
 // names of the list, so that record and index agree), a new row gets a record of zeros
 // with its names, and a new row left without names is dropped. The new reach file is
 // written as "SanTem." and the index as a temporary file; only when both are whole do they
-// replace the old ones, so an interrupted commit leaves the old network. The reach file
-// is closed for it and opened again; "SanSc." is erased. False with error (UTF-8).
+// replace the old ones, so an interrupted commit leaves the old network. The header is
+// marked first (controls to run again, the new count). The reach file is closed for it
+// and opened again; "SanSc." is erased. False with error (UTF-8).
 bool CommitReorder(project::Project& p, ReachFile& file, const ReorderModel& list,
                    std::string& error);
 
