@@ -419,14 +419,14 @@ std::string numberChecks(const CampoT& field, const std::string& text) {
     int decimals = field.decimals;
     if (freeDecimals(decimals)) decimals = std::max(2, typedDecimals + typedDecimals % 2);
     if (field.decimals > 0) {
-        // Significant integer digits: the sign and leading zeros take no room. The
-        // rule keeps one position free besides the point (6 wide, 2 decimals: 12.34 fits,
-        // 123.45 does not).
+        // Significant integer digits: the sign and leading zeros take no room; the
+        // digits, the point and the decimals fill the width (7 wide, 2 decimals: 2595.52
+        // fits, 12345.6 does not).
         std::string integer = t.substr(0, point);
         if (!integer.empty() && integer[0] == '-') integer.erase(0, 1);
         size_t nonZero = integer.find_first_not_of('0');
         int digits = nonZero == std::string::npos ? 0 : static_cast<int>(integer.size() - nonZero);
-        if (digits > field.width - decimals - 2)
+        if (digits > field.width - decimals - 1)
             return "Error...No queda espacio para " + std::to_string(decimals) +
                    " cifra(s) decimale(s)";
     }

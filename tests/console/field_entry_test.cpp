@@ -196,7 +196,7 @@ TEST_F(FieldEntry, EmptyDateShowsItsMask) {
 TEST_F(FieldEntry, RealRoomAndDecimalsMessages) {
     ErrorLineRecorder errors(rig);
     float value = 1;
-    rig.pump.type("123.45\r12.345\r12.3\r");
+    rig.pump.type("1234.5\r12.345\r12.3\r");
     screen.EditField(field('R', 6, 2), &value);
     ASSERT_EQ(errors.messages.size(), 2u);
     EXPECT_EQ(errors.messages[0], "Error...No queda espacio para 2 cifra(s) decimale(s)");

@@ -170,7 +170,14 @@ TEST(FieldChecks, IntegerMessages) {
 
 TEST(FieldChecks, RealMessages) {
     CampoT f = field('R', 6, 2);
-    EXPECT_EQ(check(f, "123.45"), "Error...No queda espacio para 2 cifra(s) decimale(s)");
+    EXPECT_EQ(check(f, "1234.5"), "Error...No queda espacio para 2 cifra(s) decimale(s)");
+    EXPECT_EQ(check(f, "123.45"), "");  // digits, point and decimals fill the width
+    // A ground elevation of the Andes in the reach screen's 7-wide field, and a slope of
+    // 1.50 % in a 4-wide one.
+    EXPECT_EQ(check(field('R', 7, 2), "2595.52"), "");
+    EXPECT_EQ(check(field('R', 4, 2), "1.5"), "");
+    EXPECT_EQ(check(field('R', 4, 2), "12"),
+              "Error...No queda espacio para 2 cifra(s) decimale(s)");
     EXPECT_EQ(check(f, "12.345"), "Error...Usar maximo 2 cifra(s) decimale(s) ");
     EXPECT_EQ(check(f, "12.3"), "");
     EXPECT_EQ(check(f, "-12.34"), "");
