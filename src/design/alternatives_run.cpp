@@ -265,14 +265,13 @@ bool CaptureAlternative(project::Project& p, AlternativesTable& table, int k, co
                         std::string* error) {
     AlternativeT& a = table.records[static_cast<size_t>(k)];
     a.number = k;
-    if (k > 0) {
-        a.outfalls = static_cast<int>(r.finalReaches.size());
-        a.largestFinalDepth = 0;
-        a.smallestFinalDepth = 100;
-        for (const FinalReach& f : r.finalReaches) {
-            if (f.depth > a.largestFinalDepth) a.largestFinalDepth = f.depth;
-            if (f.depth < a.smallestFinalDepth) a.smallestFinalDepth = f.depth;
-        }
+    // The manual design too: its row would otherwise show the outfalls of some former run.
+    a.outfalls = static_cast<int>(r.finalReaches.size());
+    a.largestFinalDepth = 0;
+    a.smallestFinalDepth = r.finalReaches.empty() ? 0 : 100;
+    for (const FinalReach& f : r.finalReaches) {
+        if (f.depth > a.largestFinalDepth) a.largestFinalDepth = f.depth;
+        if (f.depth < a.smallestFinalDepth) a.smallestFinalDepth = f.depth;
     }
     const quantities::QuantityOutcome q = quantities::RunQuantities(p, false);
     if (q.stop != quantities::RunStop::None) {

@@ -97,6 +97,9 @@ TEST_F(AlternativesRun, ManualModeOffersOneRowAndDesignsTheNetworkAsEntered) {
     ASSERT_EQ(dialog.shown[0].rows.size(), 1u);
     EXPECT_EQ(dialog.shown[0].rows[0][0], "Manual");
     EXPECT_EQ(dialog.shown[0].rows[0][10], "OK");
+    // Its outfalls and final depths are those of this design, as for the automatic rows.
+    EXPECT_NE(dialog.shown[0].rows[0][5], "0");
+    EXPECT_NE(dialog.shown[0].rows[0][6], "0.00");
     EXPECT_EQ(dialog.shown[0].gridRows, 15);
     EXPECT_TRUE(AdoptAlternative(s.session));
     EXPECT_EQ(Bytes(project.files.reaches()), entered);
