@@ -169,12 +169,16 @@ void ProjectTour::addTo(DesktopScript& script) {
         script.key(key::Esc);
     });
 
+    // The length of the last reach typed again and saved: the network is the user's own
+    // from then on, and the design may choose its topology.
     script.choose("Tramos");
     answer("cambiara de simulado a normal", QMessageBox::Ok);
     script.whenShown("LINEA # :", [shoot, &script, &form] {
         shoot("tramos", &form);
-        script.key(key::Esc);
+        script.type("\n\n\n\n80\n");
+        script.key(key::F1 + 3);  // F4: save
     });
+    script.act("salir de tramos", [&script] { script.key(key::Esc); });
 
     // The four controls in their order; the last two ask first.
     script.choose("Controles");
