@@ -1,11 +1,21 @@
 #!/usr/bin/env bash
 # Instala lo que falte, compila y pasa todas las pruebas (sin pantalla).
+#   ./test.sh [--largo] [opciones de ctest]
+# --largo (o NIVEX_LONG=1) corre además cada fuzzer cinco minutos.
 set -euo pipefail
 source "$(dirname "$0")/scripts/setup.sh"
+
+long="${NIVEX_LONG:-0}"
+if [ "${1:-}" = "--largo" ]; then
+    long=1
+    shift
+fi
 
 nivex_install_packages
 nivex_install_swmm
 nivex_build
 export QT_QPA_PLATFORM=offscreen
-cd "$NIVEX_BUILD"
-ctest --output-on-failure -j "$(nproc)" "$@"
+(cd "$NIVEX_BUILD" && ctest --output-on-failure -j "$(nproc)" "$@")
+if [ "$long" = "1" ]; then
+    "$NIVEX_ROOT/scripts/fuzz.sh" 300
+fi

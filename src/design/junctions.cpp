@@ -14,7 +14,6 @@ using network::TramoT;
 
 constexpr double kTwoG = 19.62;
 constexpr double kManholeDiameter = 1.2;  // m
-constexpr float kNoCrown = 10000;
 // Heights are compared to the millimetre: crowns are stored to the centimetre.
 constexpr double kTolerance = 1e-4;
 

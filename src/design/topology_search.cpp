@@ -359,7 +359,10 @@ class Search {
         }
         while (!queue.empty()) {
             Poll();
-            const auto [key, g, v] = queue.top();
+            // Named copies, not a structured binding: the lambdas below capture v.
+            const auto top = queue.top();
+            const double key = std::get<0>(top), g = std::get<1>(top);
+            const int v = std::get<2>(top);
             queue.pop();
             if (rank_[static_cast<size_t>(v)] >= 0) continue;
             double low = kInfinite;
