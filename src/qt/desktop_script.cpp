@@ -32,11 +32,6 @@ void DesktopScript::whenShown(std::string_view text, std::function<void()> act, 
         std::move(act), timeoutMs);
 }
 
-void DesktopScript::keysWhenShown(std::string_view text, std::string_view keys) {
-    const std::string typed(keys);
-    whenShown(text, [this, typed] { type(typed); });
-}
-
 void DesktopScript::choose(std::string_view menuItem) {
     const std::string caption = cp(menuItem);
     then(
@@ -50,16 +45,6 @@ void DesktopScript::choose(std::string_view menuItem) {
                 return;
             }
             action->trigger();
-        });
-}
-
-void DesktopScript::answerBox(std::string_view containing, QMessageBox::StandardButton button) {
-    const std::string text(containing);
-    then(
-        "mensaje \"" + text + "\"", [text] { return box(text) != nullptr; },
-        [text, button] {
-            if (QMessageBox* b = box(text))
-                if (QAbstractButton* pressed = b->button(button)) pressed->click();
         });
 }
 
@@ -151,10 +136,6 @@ bool DesktopScript::atMainMenu() const {
     return program_.session().switches.atMainMenu && program_.console().queue().empty() &&
            QApplication::activeModalWidget() == nullptr;
 }
-
-}  // namespace nivex::qt
-
-namespace nivex::qt {
 
 bool DesktopScript::waitsForKey() const {
     return program_.waitingForKey() && program_.console().queue().empty() &&

@@ -30,9 +30,7 @@ class DesktopScript : public QObject {
               int timeoutMs = 30000);
     // Shortcuts for the usual steps. Texts are UTF-8.
     void whenShown(std::string_view text, std::function<void()> act, int timeoutMs = 30000);
-    void keysWhenShown(std::string_view text, std::string_view keys);
-    void choose(std::string_view menuItem);  // once the program waits for a key
-    void answerBox(std::string_view containing, QMessageBox::StandardButton button);
+    void choose(std::string_view menuItem);                    // once the program waits for a key
     void act(std::string what, std::function<void()> action);  // at once, in order
     // A step that acts again and again, each time the program has taken the keys of the
     // last turn, until done() holds.
