@@ -467,16 +467,18 @@ bool ReplaceNetwork(project::Project& p, const std::vector<TramoT>& reaches, std
         p.CloseControl();
         return Fail(error, message);
     }
-    if (!ReplaceRecordFile(p.files.reaches(), kTramoSize, records, message) ||
-        !ReplaceRecordFile(p.files.reachIndex(), kIndiceSize, entries, message)) {
+    // The header first: a stop before the new network is in place leaves the old one with
+    // its controls to be run again, never the new one taken as controlled.
+    RecordNetworkChange(p.header, static_cast<int>(reaches.size()));
+    if (!specs::SaveRecords(p.control, p.header, p.espec, {})) {
+        message = p.control.error();
         p.CloseControl();
         return Fail(error, message);
     }
-    RecordNetworkChange(p.header, static_cast<int>(reaches.size()));
-    const bool saved = specs::SaveRecords(p.control, p.header, p.espec, {});
-    if (!saved) message = p.control.error();
+    const bool replaced = ReplaceRecordFile(p.files.reaches(), kTramoSize, records, message) &&
+                          ReplaceRecordFile(p.files.reachIndex(), kIndiceSize, entries, message);
     p.CloseControl();
-    return saved || Fail(error, message);
+    return replaced || Fail(error, message);
 }
 
 }  // namespace nivex::network
