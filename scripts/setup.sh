@@ -4,6 +4,7 @@ set -euo pipefail
 
 NIVEX_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 NIVEX_BUILD="${NIVEX_BUILD:-$NIVEX_ROOT/build}"
+NIVEX_FUZZ_BUILD="${NIVEX_FUZZ_BUILD:-$NIVEX_BUILD/fuzz}"
 
 nivex_as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
@@ -12,8 +13,13 @@ nivex_as_root() {
 # Debian packages: compiler, CMake, Ninja, Qt 6 (Widgets, PrintSupport), GoogleTest, the
 # monospace font and Python's virtual environments.
 nivex_install_packages() {
-    local wanted=(g++ cmake ninja-build qt6-base-dev libgl-dev libgtest-dev googletest
-                  fonts-dejavu-core python3 python3-venv "$@")
+    nivex_install_only g++ cmake ninja-build qt6-base-dev libgl-dev libgtest-dev googletest \
+        fonts-dejavu-core python3 python3-venv "$@"
+}
+
+# The Debian packages named that are not installed yet.
+nivex_install_only() {
+    local wanted=("$@")
     local missing=()
     for pkg in "${wanted[@]}"; do
         dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" ||
@@ -43,4 +49,15 @@ nivex_build() {
         cmake -G Ninja -S "$NIVEX_ROOT" -B "$NIVEX_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo
     fi
     cmake --build "$NIVEX_BUILD" "$@"
+}
+
+# The libFuzzer targets of fuzz/: clang with its sanitizer runtimes, in a build folder of
+# their own (the logic compiled with ASan and UBSan, no Qt, no tests).
+nivex_build_fuzz() {
+    nivex_install_only cmake ninja-build clang-14 libclang-rt-14-dev
+    if [ ! -f "$NIVEX_FUZZ_BUILD/build.ninja" ]; then
+        CC=clang-14 CXX=clang++-14 cmake -G Ninja -S "$NIVEX_ROOT" -B "$NIVEX_FUZZ_BUILD" \
+            -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNIVEX_FUZZ=ON -DNIVEX_WITH_QT=OFF
+    fi
+    cmake --build "$NIVEX_FUZZ_BUILD" "$@"
 }
