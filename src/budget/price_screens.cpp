@@ -343,9 +343,16 @@ void UnitPriceScreen::Run() {
     screen_.WriteCentred(kF2NoteRow, kF2Note);
     ShowPage(0);
     ShowChapter();
-    for (;;) {
-        const bool going = place_ < 0 ? EditChapter() : EditPrice();
-        if (!going) break;
+    try {
+        for (;;) {
+            const bool going = place_ < 0 ? EditChapter() : EditPrice();
+            if (!going) break;
+        }
+    } catch (const console::ProgramExit&) {
+        // Leaving the program from the screen keeps the prices already taken.
+        std::string error;
+        if (!StorePrices(s_.project, book_, changed_, &error)) s_.ui.showError(error, "Error");
+        throw;
     }
     screen_.ZonesOff();
     s_.console.hideCaret();

@@ -159,31 +159,37 @@ void GlobalPriceScreen::Run() {
         ShowRow(r);
     int r = 0, c = kDescription;
     uint8_t k = 0;
-    while (Edit(r, c, k)) {
-        switch (k) {
-            case key::Enter:
-                if (c < kValue) {
-                    ++c;
-                } else if (r + 1 < kGlobalRows) {
-                    ++r;
-                    c = kDescription;
-                }
-                break;
-            case key::Down:
-                r = std::min(r + 1, kGlobalRows - 1);
-                break;
-            case key::Up:
-                r = std::max(r - 1, 0);
-                break;
-            case key::Home:
-                c = std::max(c - 1, static_cast<int>(kDescription));
-                break;
-            case key::End:
-                c = std::min(c + 1, static_cast<int>(kValue));
-                break;
-            default:
-                break;
+    try {
+        while (Edit(r, c, k)) {
+            switch (k) {
+                case key::Enter:
+                    if (c < kValue) {
+                        ++c;
+                    } else if (r + 1 < kGlobalRows) {
+                        ++r;
+                        c = kDescription;
+                    }
+                    break;
+                case key::Down:
+                    r = std::min(r + 1, kGlobalRows - 1);
+                    break;
+                case key::Up:
+                    r = std::max(r - 1, 0);
+                    break;
+                case key::Home:
+                    c = std::max(c - 1, static_cast<int>(kDescription));
+                    break;
+                case key::End:
+                    c = std::min(c + 1, static_cast<int>(kValue));
+                    break;
+                default:
+                    break;
+            }
         }
+    } catch (const console::ProgramExit&) {
+        // Leaving the program from the screen keeps the rows already taken.
+        if (!StoreGlobals(s_.project, book_, rows_, &error)) s_.ui.showError(error, "Error");
+        throw;
     }
     screen_.ZonesOff();
     s_.console.hideCaret();

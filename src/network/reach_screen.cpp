@@ -802,103 +802,113 @@ void ReachScreen::Run() {
     const int first = c_.fromSwmm ? kFieldZone : kFieldUpstream;
     int field = Applies(first) ? first : Forward(first);
 
-    for (;;) {
-        if (!Applies(field)) field = Forward(kFieldLine);
-        const TramoT before = t_;
-        LoadBuffers();
-        screen_.EditField(Field(field), ValueOf(field));
-        const uint8_t k = sw_.lastKey;
-        if (field == kFieldLine) {
-            if (k == key::Enter || k == key::Down || k == key::Esc) {
-                LineField(k);
-                field = first;
-                continue;
-            }
-            if (k != kF5 && k != key::PgUp && k != key::PgDn && k != key::AltF1 && k != key::AltM) {
-                LineField(k);
-                continue;
-            }
-        } else {
-            StoreBuffer(field);
-            const bool typed = sw_.fieldChanged && field != kFieldSpecialData;
-            // Going back over a field left as it was never asks for its value.
-            const bool untouched = k == key::Up && !sw_.fieldChanged;
-            const Taken taken = untouched ? Taken{} : Take(field, before, k);
-            if (!taken.ok) {
-                if (k != key::Esc) continue;
-                t_ = before;  // leaving: the refused value is not kept
-            } else if (typed || taken.goTo != 0) {
-                changed_ = true;
-            }
-            if (taken.goTo != 0) {
-                field = taken.goTo;
-                continue;
-            }
-            if (field != kFieldSpecialData) Show();
-        }
-
-        switch (k) {
-            case key::Esc:
-                Close();
-                sw_.endKeys = endKeys;
-                sw_.blankZero = blankZero;
-                screen_.ZonesOff();
-                s_.console.hideCaret();
-                return;
-            case key::Up:
-                field = Backward(field);
-                break;
-            case key::Enter:
-            case key::Down:
-                if (field == kFieldClass) {
-                    field = Applies(GroupFirst(t_)) ? GroupFirst(t_) : Forward(GroupFirst(t_));
-                } else if (field == kFieldSpecialData && special_ != "S" &&
-                           Applies(GroupLast(t_))) {
-                    field = GroupLast(t_);
-                } else if (field == kFieldSpecialData && special_ != "S") {
-                    if (EndReach()) field = first;
-                } else if (field >= GroupLast(t_) || Forward(field) == field) {
-                    if (EndReach()) field = first;
-                } else {
-                    field = Forward(field);
-                }
-                break;
-            case key::PgDn:
-                if (Advance()) field = first;
-                break;
-            case key::PgUp:
-                if (MoveTo(std::max(line_ - 1, 1))) field = first;
-                break;
-            case key::CtrlZ:
-                if (MoveTo(std::min(typedLine_, NextFreeLine(c_)))) field = first;
-                break;
-            case kF4:
-                SaveAll();
-                break;
-            case kF5:
-                Search();
-                break;
-            case key::AltF1:
-                if (!c_.fromSwmm) {
-                    Reorder();
+    try {
+        for (;;) {
+            if (!Applies(field)) field = Forward(kFieldLine);
+            const TramoT before = t_;
+            LoadBuffers();
+            screen_.EditField(Field(field), ValueOf(field));
+            const uint8_t k = sw_.lastKey;
+            if (field == kFieldLine) {
+                if (k == key::Enter || k == key::Down || k == key::Esc) {
+                    LineField(k);
                     field = first;
+                    continue;
                 }
-                break;
-            case key::AltF2:
-                RemoveRestrictions();
-                break;
-            case key::AltM: {
-                const int clicked = screen_.SelectClickedField();
-                if (clicked >= kFieldLine && clicked <= kReachFieldCount && Applies(clicked))
-                    field = clicked;
-                break;
+                if (k != kF5 && k != key::PgUp && k != key::PgDn && k != key::AltF1 &&
+                    k != key::AltM) {
+                    LineField(k);
+                    continue;
+                }
+            } else {
+                StoreBuffer(field);
+                const bool typed = sw_.fieldChanged && field != kFieldSpecialData;
+                // Going back over a field left as it was never asks for its value.
+                const bool untouched = k == key::Up && !sw_.fieldChanged;
+                const Taken taken = untouched ? Taken{} : Take(field, before, k);
+                if (!taken.ok) {
+                    if (k != key::Esc) continue;
+                    t_ = before;  // leaving: the refused value is not kept
+                } else if (typed || taken.goTo != 0) {
+                    changed_ = true;
+                }
+                if (taken.goTo != 0) {
+                    field = taken.goTo;
+                    continue;
+                }
+                if (field != kFieldSpecialData) Show();
             }
-            case kF6:
-                ToggleRemoval();
-                break;
-            default:
-                break;
+
+            switch (k) {
+                case key::Esc:
+                    Close();
+                    sw_.endKeys = endKeys;
+                    sw_.blankZero = blankZero;
+                    screen_.ZonesOff();
+                    s_.console.hideCaret();
+                    return;
+                case key::Up:
+                    field = Backward(field);
+                    break;
+                case key::Enter:
+                case key::Down:
+                    if (field == kFieldClass) {
+                        field = Applies(GroupFirst(t_)) ? GroupFirst(t_) : Forward(GroupFirst(t_));
+                    } else if (field == kFieldSpecialData && special_ != "S" &&
+                               Applies(GroupLast(t_))) {
+                        field = GroupLast(t_);
+                    } else if (field == kFieldSpecialData && special_ != "S") {
+                        if (EndReach()) field = first;
+                    } else if (field >= GroupLast(t_) || Forward(field) == field) {
+                        if (EndReach()) field = first;
+                    } else {
+                        field = Forward(field);
+                    }
+                    break;
+                case key::PgDn:
+                    if (Advance()) field = first;
+                    break;
+                case key::PgUp:
+                    if (MoveTo(std::max(line_ - 1, 1))) field = first;
+                    break;
+                case key::CtrlZ:
+                    if (MoveTo(std::min(typedLine_, NextFreeLine(c_)))) field = first;
+                    break;
+                case kF4:
+                    SaveAll();
+                    break;
+                case kF5:
+                    Search();
+                    break;
+                case key::AltF1:
+                    if (!c_.fromSwmm) {
+                        Reorder();
+                        field = first;
+                    }
+                    break;
+                case key::AltF2:
+                    RemoveRestrictions();
+                    break;
+                case key::AltM: {
+                    const int clicked = screen_.SelectClickedField();
+                    if (clicked >= kFieldLine && clicked <= kReachFieldCount && Applies(clicked))
+                        field = clicked;
+                    break;
+                }
+                case kF6:
+                    ToggleRemoval();
+                    break;
+                default:
+                    break;
+            }
         }
+    } catch (const console::ProgramExit&) {
+        // Leaving the program from the screen keeps the reach as Esc would: every field
+        // already taken is written.
+        Close();
+        sw_.endKeys = endKeys;
+        sw_.blankZero = blankZero;
+        throw;
     }
 }
 

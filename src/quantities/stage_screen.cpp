@@ -174,57 +174,63 @@ void StageScreen::Run() {
     if (Load(1)) Show();
     int field = kLineField;
     uint8_t k = key::Esc;
-    while (!failed_) {
-        if (field == kLineField) {
-            screen_.EditField(lineField_, &typedLine_);
-            k = s_.switches.lastKey;
-            if (k == key::Esc || k == kF4) break;
-            if (k == key::AltM) {
-                field = std::clamp(screen_.SelectClickedField(), kLineField, kStageField);
+    try {
+        while (!failed_) {
+            if (field == kLineField) {
+                screen_.EditField(lineField_, &typedLine_);
+                k = s_.switches.lastKey;
+                if (k == key::Esc || k == kF4) break;
+                if (k == key::AltM) {
+                    field = std::clamp(screen_.SelectClickedField(), kLineField, kStageField);
+                    continue;
+                }
+                if (k == key::PgDn) {
+                    MoveTo(line_ + 1);
+                } else if (k == key::PgUp) {
+                    MoveTo(line_ - 1);
+                } else {
+                    // A typed number outside the lines is taken to the nearest line.
+                    MoveTo(typedLine_);
+                    if (k == key::Enter || k == key::Down) field = kStageField;
+                }
+                screen_.ShowField(lineField_, &typedLine_, 2);
                 continue;
             }
-            if (k == key::PgDn) {
-                MoveTo(line_ + 1);
-            } else if (k == key::PgUp) {
-                MoveTo(line_ - 1);
-            } else {
-                // A typed number outside the lines is taken to the nearest line.
-                MoveTo(typedLine_);
-                if (k == key::Enter || k == key::Down) field = kStageField;
-            }
-            screen_.ShowField(lineField_, &typedLine_, 2);
-            continue;
-        }
 
-        screen_.EditField(stageField_, &stage_);
-        k = s_.switches.lastKey;
-        const std::string problem = StageProblem(reach_.Class, stage_);
-        if (!problem.empty()) {
-            if (k == key::Esc) {
-                stage_ = FieldStage(reach_.Diseno.ConstructionStage);  // not kept
-                break;
+            screen_.EditField(stageField_, &stage_);
+            k = s_.switches.lastKey;
+            const std::string problem = StageProblem(reach_.Class, stage_);
+            if (!problem.empty()) {
+                if (k == key::Esc) {
+                    stage_ = FieldStage(reach_.Diseno.ConstructionStage);  // not kept
+                    break;
+                }
+                screen_.FieldError(cp(problem));
+                continue;
             }
-            screen_.FieldError(cp(problem));
-            continue;
+            reach_.Diseno.ConstructionStage = stage_;
+            if (k == key::Esc || k == kF4) break;
+            switch (k) {
+                case key::Up:
+                    field = kLineField;
+                    break;
+                case key::PgDn:
+                    MoveTo(line_ + 1);
+                    break;
+                case key::PgUp:
+                    MoveTo(line_ - 1);
+                    break;
+                case key::AltM:
+                    field = std::clamp(screen_.SelectClickedField(), kLineField, kStageField);
+                    break;
+                default:
+                    break;  // Enter and Down stay on the stage
+            }
         }
-        reach_.Diseno.ConstructionStage = stage_;
-        if (k == key::Esc || k == kF4) break;
-        switch (k) {
-            case key::Up:
-                field = kLineField;
-                break;
-            case key::PgDn:
-                MoveTo(line_ + 1);
-                break;
-            case key::PgUp:
-                MoveTo(line_ - 1);
-                break;
-            case key::AltM:
-                field = std::clamp(screen_.SelectClickedField(), kLineField, kStageField);
-                break;
-            default:
-                break;  // Enter and Down stay on the stage
-        }
+    } catch (const console::ProgramExit&) {
+        // Leaving the program from the screen keeps the stages already taken.
+        Leave(key::Esc);
+        throw;
     }
     Leave(k);
     s_.switches.endKeys = endKeys;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "console/codepage.h"
+#include "console/console.h"
 #include "network/simulated_project.h"
 #include "project/configuration.h"
 #include "project/project_opening.h"
@@ -134,7 +135,14 @@ bool RunCriteriaScreen(shell::Session& s, uint8_t letter) {
         return Report(s, error);
     }
     const auto before = Snapshot(p);
-    def->run(s);
+    try {
+        def->run(s);
+    } catch (const console::ProgramExit&) {
+        // Leaving the program from the screen keeps every value it took, as Esc would.
+        if (SetChanged(p, before) && !SaveScreenChange(p, letter)) Report(s, p.control.error());
+        p.CloseControl();
+        throw;
+    }
     bool ok = true;
     if (SetChanged(p, before)) {
         ok = SaveScreenChange(p, letter);

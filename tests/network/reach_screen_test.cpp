@@ -140,6 +140,27 @@ TEST_F(ReachScreen, NewProjectWritesLineOneOnPgDnAndLeavesTheNetworkChanged) {
     EXPECT_TRUE(rig.pump.done());
 }
 
+TEST_F(ReachScreen, ClosingTheProgramMidReachKeepsTheFieldsAlreadyTaken) {
+    Open();
+    Network({NewReach("P1", "P2", 100, 99)});
+    // A new reach begun on line 2: names and grounds taken, then the window is closed
+    // (confirmed) while the length is being typed.
+    rig.pump.key(key::PgDn);
+    rig.pump.type("P2\rP3\r99\r98.5\r7");
+    rig.pump.call([] { throw console::ProgramExit{}; });
+    EXPECT_THROW(RunReachEntry(session), console::ProgramExit);
+
+    const std::vector<TramoT> r = Reaches();
+    ASSERT_EQ(r.size(), 2u);
+    EXPECT_EQ(r[1].Upstream, "P2");
+    EXPECT_EQ(r[1].Downstream, "P3");
+    EXPECT_FLOAT_EQ(r[1].GroundDown, 98.5f);
+    EXPECT_FLOAT_EQ(r[1].Length, 0);  // the field being typed was never taken
+    const shell::ProyectoT h = Header();
+    EXPECT_EQ(h.ReachCount, 2);
+    EXPECT_EQ(h.ControlsDone, (std::array<uint8_t, 4>{}));
+}
+
 TEST_F(ReachScreen, TheMenuBarsSubOptionKeyIsNotTypedIntoTheLastReach) {
     Open();
     Network({NewReach("P1", "P2", 100, 99), NewReach("P2", "P3", 99, 98)});

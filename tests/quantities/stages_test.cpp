@@ -218,6 +218,16 @@ TEST_F(StageScreen, EscKeepsTheStagesWithoutCounting) {
     EXPECT_EQ(project.header.StageDone[2], 0);
 }
 
+TEST_F(StageScreen, ClosingTheProgramKeepsTheStagesTaken) {
+    QuantitiesDone();
+    c().pump.key(key::Enter).type("2").key(key::Enter);  // taken, not yet written
+    c().pump.call([] { throw console::ProgramExit{}; });
+    EXPECT_THROW(RunStageEntry(s), console::ProgramExit);
+    EXPECT_EQ(Reach(1).Diseno.ConstructionStage, 2.0f);
+    Control();
+    EXPECT_EQ(project.header.StageDone[2], 0);
+}
+
 TEST_F(StageScreen, RefusedStageIsEditedAgain) {
     Patch(1, network::kClassExisting);
     QuantitiesDone();

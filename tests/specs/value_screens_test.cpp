@@ -380,6 +380,23 @@ TEST_F(ValueScreenFiles, GeneralSavesRecordsZeroAndTwoAndClearsItsFlags) {
     EXPECT_EQ(h.CriteriaValid, 0);
 }
 
+TEST_F(ValueScreenFiles, ClosingTheProgramFromAScreenSavesWhatItTook) {
+    rig.pump.type("0.05\r");  // roughness, taken
+    enters(7);
+    rig.pump.type("0.8");  // minimum drop height, still being typed
+    rig.pump.call([] { throw console::ProgramExit{}; });
+    EXPECT_THROW(RunCriteriaScreen(session, 'F'), console::ProgramExit);
+
+    const codec::Bytes after = bytes();
+    EXPECT_FLOAT_EQ(codec::F32(record(after, 2), 494), 0.05f);
+    EXPECT_NE(codec::F32(record(after, 0), 54), 0.8f);
+    shell::ProyectoT h;
+    shell::Decode(record(after, 0), h);
+    EXPECT_EQ(h.ControlsDone, (std::array<uint8_t, 4>{0, 0, 1, 1}));
+    EXPECT_EQ(h.CriteriaValid, 0);
+    EXPECT_FALSE(session.project.control.isOpen());
+}
+
 TEST_F(ValueScreenFiles, ScreensLeftWithoutChangesWriteNothing) {
     const codec::Bytes before = bytes();
     for (char letter : {'F', 'G', 'H', 'I', 'J', 'S', 'L', 'O', 'K'}) {
