@@ -173,11 +173,15 @@ bool PrepareTopology(project::Project& p, const DesignRun& run, DesignSink& sink
         if (!network::Encode(reaches[k], bytes[k]))
             return Fail(sink, r, kFatalReadTitle, kFatalRead, p.files.reaches());
     }
+    // The header first: a stop while the copy is replaced never leaves an earlier design
+    // marked as done over the bare network.
+    p.header.StageDone[1] = p.header.StageDone[2] = p.header.StageDone[3] = 0;
+    if (!SaveControl(p, {}))
+        return Fail(sink, r, kSystemFailureTitle, kSystemFailure, p.control.error());
     std::string error;
     if (!network::ReplaceRecordFile(p.files.designCopy(), network::kTramoSize, bytes, error))
         return Fail(sink, r, kSystemFailureTitle, kSystemFailure, error);
     p.header.StageDone[0] = 1;
-    p.header.StageDone[1] = p.header.StageDone[2] = p.header.StageDone[3] = 0;
     if (!SaveControl(p, {}))
         return Fail(sink, r, kSystemFailureTitle, kSystemFailure, p.control.error());
     return true;

@@ -282,12 +282,12 @@ class CrashSafety : public ::testing::Test {
         EXPECT_TRUE(Batch(projects, {"controls", "--yes"}).exited()) << when;
     }
 
-    // Every traced boundary from the moment armed() holds, the first `all` of them and then
+    // The traced boundaries from the moment armed() holds: the first `first` of them, then
     // one in `stride`, plus the last `tail`.
     template <typename Check>
     void TraceEveryBoundary(const fs::path& start, const std::vector<std::string>& command,
                             const std::function<bool(const fs::path&)>& armed, int stride, int tail,
-                            Check check, int* kills) {
+                            Check check, int* kills, int first = 0) {
         const fs::path trial = root_ / "trial" / "projects";
         auto armedOn = [&] {
             return armed ? std::function<bool()>([&] { return armed(trial); })
@@ -297,7 +297,7 @@ class CrashSafety : public ::testing::Test {
         const int total = RunTraced(On(trial, command), root_ / "out.txt", 0, armedOn()).calls;
         ASSERT_GT(total, 0);
         for (int k = 1; k <= total; ++k) {
-            if (k % stride != 1 % stride && k < total - tail) continue;
+            if (k > first && k % stride != 1 % stride && k < total - tail) continue;
             Fresh(start, trial);
             const Traced t = RunTraced(On(trial, command), root_ / "out.txt", k, armedOn());
             if (t.killed) ++*kills;
@@ -465,6 +465,52 @@ TEST_F(CrashSafety, ReorderingCommitIsOldOrNew) {
     if (kTraceable) TraceEveryBoundary(start, command, writing, 8, 8, check, &traced);
     std::cout << "[ traced   ] " << traced << " kills\n";
     ReportBlends("The reordered network and its index or header disagree:");
+}
+
+// Reaches of the design copy that carry no design (no diameter or no full-pipe flow).
+int UndesignedReaches(const std::string& dump) {
+    std::istringstream in(dump);
+    int undesigned = 0, rows = 0;
+    for (std::string line; std::getline(in, line);) {
+        if (line.empty() || line[0] < '1' || line[0] > '9') continue;  // heading, questions
+        std::vector<std::string> cells;
+        std::istringstream row(line);
+        for (std::string cell; std::getline(row, cell, ',');)
+            cells.push_back(cell);
+        ++rows;
+        if (cells.size() < 18 || std::atof(cells[6].c_str()) <= 0 ||
+            std::atof(cells[17].c_str()) <= 0)
+            ++undesigned;
+    }
+    return rows == 0 ? -1 : undesigned;
+}
+
+TEST_F(CrashSafety, ARedesignNeverTakesTheBareNetworkForADesign) {
+    if (!kTraceable) GTEST_SKIP() << "traced kills need x86-64";
+    const fs::path start = root_ / "redesign" / "projects";
+    Make(start, {{"new", "--yes"},
+                 kConfig,
+                 {"simulate", "--horizontal", "6", "--vertical", "6", "--yes"},
+                 {"controls", "--yes"},
+                 {"design", "--yes"}});
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_EQ(UndesignedReaches(Batch(start, {"dump", "design", "--csv"}).out), 0);
+    const std::vector<std::string> command{"design", "--yes"};
+
+    // A design marked as done is a whole design; otherwise it is to be made again.
+    const auto check = [&](const fs::path& p, const std::string& when) {
+        const std::string stages = ValueOf(Batch(p, {"info"}).out, "etapas");
+        ASSERT_EQ(stages.size(), 4u) << when << ": " << stages;
+        if (stages[1] != '1') return;
+        EXPECT_EQ(UndesignedReaches(Batch(p, {"dump", "design", "--csv"}).out), 0)
+            << when << ": the design is marked as done over reaches without a design";
+    };
+    // From the moment the first design copy is being replaced: every boundary around the
+    // replacement, then a sample of the designs.
+    const auto copying = [](const fs::path& p) { return fs::exists(folder(p) / "ZSDB.AB1.tmp"); };
+    int traced = 0;
+    TraceEveryBoundary(start, command, copying, 16, 4, check, &traced, 16);
+    std::cout << "[ traced   ] " << traced << " kills\n";
 }
 
 TEST_F(CrashSafety, ControlFileIsOldOrNew) {
