@@ -343,21 +343,22 @@ void UnitPriceScreen::Run() {
     screen_.WriteCentred(kF2NoteRow, kF2Note);
     ShowPage(0);
     ShowChapter();
+    const auto store = [this] {
+        std::string error;
+        if (!StorePrices(s_.project, book_, changed_, &error)) s_.ui.showError(error, "Error");
+    };
     try {
         for (;;) {
             const bool going = place_ < 0 ? EditChapter() : EditPrice();
             if (!going) break;
         }
     } catch (const console::ProgramExit&) {
-        // Leaving the program from the screen keeps the prices already taken.
-        std::string error;
-        if (!StorePrices(s_.project, book_, changed_, &error)) s_.ui.showError(error, "Error");
+        store();  // leaving the program from the screen keeps the prices already taken
         throw;
     }
     screen_.ZonesOff();
     s_.console.hideCaret();
-    std::string error;
-    if (!StorePrices(s_.project, book_, changed_, &error)) s_.ui.showError(error, "Error");
+    store();
     s_.switches.endKeys = endKeys;
     s_.switches.blankZero = blankZero;
 }

@@ -159,6 +159,9 @@ void GlobalPriceScreen::Run() {
         ShowRow(r);
     int r = 0, c = kDescription;
     uint8_t k = 0;
+    const auto store = [&] {
+        if (!StoreGlobals(s_.project, book_, rows_, &error)) s_.ui.showError(error, "Error");
+    };
     try {
         while (Edit(r, c, k)) {
             switch (k) {
@@ -187,13 +190,12 @@ void GlobalPriceScreen::Run() {
             }
         }
     } catch (const console::ProgramExit&) {
-        // Leaving the program from the screen keeps the rows already taken.
-        if (!StoreGlobals(s_.project, book_, rows_, &error)) s_.ui.showError(error, "Error");
+        store();  // leaving the program from the screen keeps the rows already taken
         throw;
     }
     screen_.ZonesOff();
     s_.console.hideCaret();
-    if (!StoreGlobals(s_.project, book_, rows_, &error)) s_.ui.showError(error, "Error");
+    store();
     s_.switches.endKeys = endKeys;
     s_.switches.blankZero = blankZero;
 }

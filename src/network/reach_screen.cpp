@@ -801,6 +801,13 @@ void ReachScreen::Run() {
     Show();
     const int first = c_.fromSwmm ? kFieldZone : kFieldUpstream;
     int field = Applies(first) ? first : Forward(first);
+    const auto leave = [&] {
+        Close();
+        sw_.endKeys = endKeys;
+        sw_.blankZero = blankZero;
+        screen_.ZonesOff();
+        s_.console.hideCaret();
+    };
 
     try {
         for (;;) {
@@ -841,11 +848,7 @@ void ReachScreen::Run() {
 
             switch (k) {
                 case key::Esc:
-                    Close();
-                    sw_.endKeys = endKeys;
-                    sw_.blankZero = blankZero;
-                    screen_.ZonesOff();
-                    s_.console.hideCaret();
+                    leave();
                     return;
                 case key::Up:
                     field = Backward(field);
@@ -903,11 +906,9 @@ void ReachScreen::Run() {
             }
         }
     } catch (const console::ProgramExit&) {
-        // Leaving the program from the screen keeps the reach as Esc would: every field
+        // Leaving the program from the screen keeps the reach as Esc does: every field
         // already taken is written.
-        Close();
-        sw_.endKeys = endKeys;
-        sw_.blankZero = blankZero;
+        leave();
         throw;
     }
 }

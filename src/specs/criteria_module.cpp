@@ -135,20 +135,19 @@ bool RunCriteriaScreen(shell::Session& s, uint8_t letter) {
         return Report(s, error);
     }
     const auto before = Snapshot(p);
+    const auto save = [&] {
+        const bool saved = !SetChanged(p, before) || SaveScreenChange(p, letter);
+        if (!saved) Report(s, p.control.error());
+        p.CloseControl();
+        return saved;
+    };
     try {
         def->run(s);
     } catch (const console::ProgramExit&) {
-        // Leaving the program from the screen keeps every value it took, as Esc would.
-        if (SetChanged(p, before) && !SaveScreenChange(p, letter)) Report(s, p.control.error());
-        p.CloseControl();
+        save();  // leaving the program from the screen keeps every value it took
         throw;
     }
-    bool ok = true;
-    if (SetChanged(p, before)) {
-        ok = SaveScreenChange(p, letter);
-        if (!ok) Report(s, p.control.error());
-    }
-    p.CloseControl();
+    const bool ok = save();
     shell::ApplyClassItems(s.menu, project::MenuFactsOf(p));
     shell::ApplyListingItems(s.menu, project::MenuFactsOf(p));
     return ok;
