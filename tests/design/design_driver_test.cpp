@@ -213,8 +213,7 @@ TEST_F(DesignDriver, AnEvolutionFileThatCannotBeWrittenStopsWithTheMessage) {
     EXPECT_FALSE(Design());
     EXPECT_EQ(result_.end, DesignEnd::Failed);
     ASSERT_EQ(sink_.messages.size(), 1u);
-    EXPECT_NE(sink_.messages[0].find(p_.files.evolution()), std::string::npos)
-        << sink_.messages[0];
+    EXPECT_NE(sink_.messages[0].find(p_.files.evolution()), std::string::npos) << sink_.messages[0];
 }
 
 TEST_F(DesignDriver, BadGeometryAndHugeFlowsDesignWithoutAnyNaN) {
@@ -236,7 +235,9 @@ TEST_F(DesignDriver, BadGeometryAndHugeFlowsDesignWithoutAnyNaN) {
 }
 
 TEST_F(DesignDriver, InitialReachesLeaveRoomForOtherOutletsUnlessFlush) {
-    Network({Reach("A", "B", 101, 100.9f), Reach("B", "C", 100.9f, 100.8f, 2)});
+    // The ground falls 0.2 m: the self-cleansing slope (0.56 %) alone leaves B at 1.08 m,
+    // short of the 1.18 m the room for other outlets asks.
+    Network({Reach("A", "B", 101, 100.8f), Reach("B", "C", 100.8f, 100.7f, 2)});
     ASSERT_TRUE(Design("NNSS"));
     std::vector<TramoT> z = Zsdb();
     EXPECT_NEAR(z[0].MinimumDepth, -1.0f, 1e-6);
@@ -248,7 +249,7 @@ TEST_F(DesignDriver, InitialReachesLeaveRoomForOtherOutletsUnlessFlush) {
     EXPECT_NEAR(z[1].MinimumDepth, -(1.0f + allowance), 1e-5);
     EXPECT_GE(DepthDown(z[0]), 1.0f + allowance - 0.005f);  // measured from the true ground
     EXPECT_GT(DepthDown(z[0]), flush);
-    EXPECT_NEAR(z[0].GroundDown, 100.9f, 1e-5);  // the ground itself is given back
+    EXPECT_NEAR(z[0].GroundDown, 100.8f, 1e-5);  // the ground itself is given back
 }
 
 TEST_F(DesignDriver, ACancelledDesignKeepsTheStageFlags) {
