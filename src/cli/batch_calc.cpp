@@ -89,7 +89,7 @@ int Analyse(Batch& b, const design::HydraulicCriteria& c, const Inputs& in) {
     Line(b, "y/D", yd);
     Line(b, "V", v);
     Line(b, "tau", design::TractiveForce(c, q, d, s));
-    Line(b, "Froude", design::FroudeNumber(q, d, v));
+    Line(b, "Froude", design::FroudeNumber(c, q, d, v));
     Line(b, "Z", design::SulfideIndex(yd, flow, s, c.waterTemperature, c.bod5));
     return 0;
 }

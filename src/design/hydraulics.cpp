@@ -87,8 +87,31 @@ double ClassTractive100(const HydraulicCriteria& c, bool storm) {
     }
 }
 
-// R/R0 of the tractive force at flow ratio q.
-double TractiveRadiusRatio(bool duct, float q) {
+// The wetted segment of a circular pipe at relative depth yd, from its central angle
+// θ = 2·acos(1 − 2·y/D): A = D²/8·(θ − sin θ), P = D·θ/2, T = D·sin(θ/2).
+double SegmentAngle(double yd) {
+    return 2.0 * std::acos(1.0 - 2.0 * std::clamp(yd, 0.0, 1.0));
+}
+// R/R0 = (A/P)/(D/4).
+double SegmentRadiusRatio(double yd) {
+    const double theta = SegmentAngle(yd);
+    return theta > 0 ? 1.0 - std::sin(theta) / theta : 0.0;
+}
+// (A/T)/D.
+double SegmentHydraulicDepth(double yd) {
+    const double theta = SegmentAngle(yd);
+    return (theta - std::sin(theta)) / (8.0 * std::sin(theta / 2.0));
+}
+
+// y/D of a pipe at flow ratio q with a constant n; a flow that fills the pipe keeps the
+// fullest free surface of the relation (q = 1), where a hydraulic depth still exists.
+double ConstantFreeSurfaceDepth(float q) {
+    return ForwardLookup(YqConstTable(), std::min(q, 1.0f), 105, 0.9f, 0.071f);
+}
+
+// R/R0 of the tractive force at flow ratio q. With a constant n the radius is the one
+// of the circular segment at the depth the relation gives, R0 when it fills the pipe.
+double TractiveRadiusRatio(const HydraulicCriteria& c, bool duct, float d, float q) {
     const double qq = std::max(static_cast<double>(q), 0.0);
     if (duct) {
         const double x = std::min(qq, 1.0);
@@ -96,6 +119,7 @@ double TractiveRadiusRatio(bool duct, float q) {
         const double at = RelativeRadius(DuctDepth(false, x));
         return above + (at - above) * ((x + 0.01) - x);
     }
+    if (!c.variableRelations) return SegmentRadiusRatio(DepthRatio(c, d, static_cast<float>(qq)));
     const double p = 100.0 * qq;
     return p >= 102.0 ? 1.168 : InterpolateFromZero(RR0Table(), p);
 }
@@ -181,6 +205,33 @@ class FullSection {
     bool valid_ = false, duct_ = false;
     double velocityBase_ = 0, flowBase_ = 0;
 };
+
+// The slope at which a pipe with a constant n carries q with a tractive force of at
+// least tau, R/R0 taken as TractiveForce takes it at q/Q0 of that slope. sf is the slope
+// of the full radius; R/R0 lies between 0.18 and 1.22, so the slope lies between sf/1.25
+// and 8·sf. τ grows with the slope (the depth falls, but S grows faster than R falls):
+// bisected down to neighbouring single-precision slopes, the upper one is returned.
+float ConstantSlopeForTractiveForce(const HydraulicCriteria& c, double tau, float d, float n,
+                                    float q, double sf) {
+    const FullSection section(c, n, d, FullSection::kFlow);
+    const auto force = [&](float s) {
+        const float ratio = q / section.flow(s);
+        return d / 4.0 * s / 100.0 * TractiveRadiusRatio(c, false, d, ratio);
+    };
+    const float full = Clean(sf);
+    if (!(q / section.flow(full) < 1.0f)) return full;  // it fills the pipe: R = R0
+    float low = Clean(sf / 1.25), high = Clean(8.0 * sf);
+    for (int i = 0; i < 8 && !(force(high) >= tau); ++i)
+        high *= 2.0f;
+    for (int i = 0; i < 8 && force(low) >= tau; ++i)
+        low *= 0.5f;
+    for (int i = 0; i < 64; ++i) {
+        const float mid = static_cast<float>((static_cast<double>(low) + high) / 2.0);
+        if (!(mid > low && mid < high)) break;
+        (force(mid) >= tau ? high : low) = mid;
+    }
+    return high;
+}
 
 // The stepped search of the slope that gives a real velocity with a constant n: from 0
 // by steps of 10 until V reaches the target, one step back, then again by 1, 0.1, 0.01,
@@ -428,15 +479,26 @@ float HydraulicDepthRatio(float q) {
     return ForwardLookup(DhVarTable(), q, 100, 1.344f, 0.041f);
 }
 
+float HydraulicDepthRatio(const HydraulicCriteria& c, float d, float q) {
+    if (std::isnan(q)) return 0.0f;
+    if (c.variableRelations || IsDuct(c, d)) return HydraulicDepthRatio(q);
+    return Clean(SegmentHydraulicDepth(ConstantFreeSurfaceDepth(q)));
+}
+
 float FroudeNumber(float q, float d, float v) {
     const double depth = kGravity * d / 1000.0 * HydraulicDepthRatio(q);
+    return Clean(v / std::sqrt(depth));
+}
+
+float FroudeNumber(const HydraulicCriteria& c, float q, float d, float v) {
+    const double depth = kGravity * d / 1000.0 * HydraulicDepthRatio(c, d, q);
     return Clean(v / std::sqrt(depth));
 }
 
 float TractiveForce(const HydraulicCriteria& c, float q, float d, float s, bool storm) {
     if (!Finite(q, d, s) || !(d > 0)) return 0.0f;
     const bool duct = IsDuct(c, d);
-    return TractiveAt(c, duct, d, s, TractiveRadiusRatio(duct, q), storm);
+    return TractiveAt(c, duct, d, s, TractiveRadiusRatio(c, duct, d, q), storm);
 }
 
 // ---- Inverses ----
@@ -458,6 +520,7 @@ float SlopeForTractiveForce(const HydraulicCriteria& c, float tau, float d, floa
         return radius > 0 ? Clean(sf / radius) : Clean(sf);
     }
     const double sf = 100.0 * tau / (1000.0 * d / 4000.0);
+    if (!c.variableRelations) return ConstantSlopeForTractiveForce(c, tau, d, n, q, sf);
     const double qf = std::pow(d / 4000.0, 2.0 / 3.0) *
                       (std::numbers::pi * (d / 1000.0) * (d / 1000.0) / 4.0) *
                       std::sqrt(sf / 100.0) / an * 1000.0;
@@ -472,7 +535,7 @@ float SlopeForTau015(const HydraulicCriteria& c, float d, bool storm) {
     if (!Finite(d) || !(d > 0)) return 0.0f;
     // TractiveForce(0.1, D, S): the flow ratio, and so R/R0, stays.
     const bool duct = IsDuct(c, d);
-    const double ratio = TractiveRadiusRatio(duct, 0.1f);
+    const double ratio = TractiveRadiusRatio(c, duct, d, 0.1f);
     const auto tau = [&](double slope) -> double {
         const float s = static_cast<float>(slope);
         return std::isfinite(s) ? TractiveAt(c, duct, d, s, ratio, storm) : 0.0f;
@@ -593,7 +656,7 @@ float SlopeAvoidingCriticalFlow(const HydraulicCriteria& c, float s, float q, fl
         float v0, q0;
         section.both(static_cast<float>(slope), v0, q0);
         const float ratio = q / q0;
-        froude = FroudeNumber(ratio, d, PartialVelocity(c, d, ratio, v0));
+        froude = FroudeNumber(c, ratio, d, PartialVelocity(c, d, ratio, v0));
         yd = DepthRatio(c, d, ratio);
     };
     evaluate(s);

@@ -71,8 +71,16 @@ float FullFlow(const HydraulicCriteria& c, float n, float s, float d);
 float DepthRatio(const HydraulicCriteria& c, float d, float q);
 float FlowRatioFromDepth(const HydraulicCriteria& c, float yd);  // circular pipes
 float PartialVelocity(const HydraulicCriteria& c, float d, float q, float v0);
+// (A/T)/D by q from the variable-n table (what ducts use in both modes).
 float HydraulicDepthRatio(float q);
+// (A/T)/D of the section at q: with a constant n, that of the circular segment at the
+// depth of the relation (the fullest free surface when q fills the pipe).
+float HydraulicDepthRatio(const HydraulicCriteria& c, float d, float q);
+// Fr with the hydraulic depth of the variable-n relation.
 float FroudeNumber(float q, float d, float v);
+// Fr with the hydraulic depth of the section in the mode of the criteria.
+float FroudeNumber(const HydraulicCriteria& c, float q, float d, float v);
+// With a constant n, R is that of the circular segment at the depth of the relation.
 // storm: the reach carries storm water (decides the class-5 minimum).
 float TractiveForce(const HydraulicCriteria& c, float q, float d, float s, bool storm = false);
 

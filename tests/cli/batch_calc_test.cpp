@@ -50,6 +50,13 @@ TEST_F(BatchCalc, PartialFlowInBothModes) {
     EXPECT_NEAR(number(one, "V"), number(one, "V0"), 2e-3 * number(one, "V0"));
     for (const char* key : {"tau", "Froude", "Z"})
         EXPECT_GT(number(one, key), 0) << key;
+    // With a constant n, R and the hydraulic depth are those of the wetted segment at the
+    // listed depth: θ = 2·acos(1 − 2y), R = D/4·(1 − sin θ/θ), A/T = D/8·(θ − sin θ)/sin(θ/2).
+    const double y = number(one, "y/D"), theta = 2 * std::acos(1 - 2 * y);
+    const double radius = 0.3 / 4 * (1 - std::sin(theta) / theta);
+    EXPECT_NEAR(number(one, "tau"), 1000 * radius * 0.005, 0.0051);  // two decimals
+    const double depth = 0.3 / 8 * (theta - std::sin(theta)) / std::sin(theta / 2);
+    EXPECT_NEAR(number(one, "Froude"), number(one, "V") / std::sqrt(9.81 * depth), 1e-4);
     const BatchOutcome variable = calc({"--diameter", "300", "--slope", "0.5", "--n", "0.013",
                                         "--flow", half, "--modo", "variable"});
     EXPECT_NEAR(number(variable, "y/D"), 0.561, 1e-3);

@@ -123,17 +123,100 @@ TEST(Hydraulics, FroudeNumber) {
     EXPECT_NEAR(FroudeNumber(0.5f, 300, 1.0f), 0.8613, 1e-4);
     EXPECT_FLOAT_EQ(FroudeNumber(0.5f, 0, 1.0f), 0.0f);
     EXPECT_FLOAT_EQ(FroudeNumber(0.5f, -300, 1.0f), 0.0f);
+    // The variable-n relation keeps its table of hydraulic depths, pipes and ducts alike;
+    // so does a duct with a constant n.
+    const HydraulicCriteria variable = Criteria(true), constant = Criteria(false);
+    EXPECT_NEAR(FroudeNumber(variable, 0.5f, 300, 1.0f), 0.8613, 1e-4);
+    EXPECT_FLOAT_EQ(HydraulicDepthRatio(variable, 300, 0.93f), 0.995f);
+    EXPECT_FLOAT_EQ(HydraulicDepthRatio(variable, 300, 1.2f), 1.344f);
+    EXPECT_FLOAT_EQ(HydraulicDepthRatio(constant, 3000, 0.5f), 0.458f);
+    EXPECT_FLOAT_EQ(FroudeNumber(constant, 0.5f, 0, 1.0f), 0.0f);
+}
+
+// Circular segment at relative depth y (central angle θ = 2·acos(1 − 2y)):
+// A = D²/8·(θ − sin θ), P = D·θ/2, T = D·sin(θ/2); R = A/P, hydraulic depth A/T.
+struct Segment {
+    double radius, hydraulicDepth;  // over D
+};
+Segment SegmentAt(double y) {
+    const double theta = 2 * std::acos(1 - 2 * y);
+    const double area = (theta - std::sin(theta)) / 8, perimeter = theta / 2;
+    return {area / perimeter, area / std::sin(theta / 2)};
+}
+
+// Depth ratios the constant-n relation gives between 0.07 and 0.82, a full pipe after.
+constexpr float kFlowRatios[] = {0.004f, 0.01f, 0.03f, 0.07f, 0.15f, 0.3f,  0.5f,
+                                 0.65f,  0.8f,  0.9f,  0.95f, 0.99f, 0.999f};
+constexpr float kPipes[] = {145, 182, 452, 900, 1524, 2500};
+
+// With a constant n the tractive force is γ·R·S of the wetted segment at the depth the
+// program gives: τ = 1000 kg/m³ · R (m) · S/100.
+TEST(Hydraulics, ConstantModeTractiveForceIsThatOfTheCircularSegment) {
+    const HydraulicCriteria c = Criteria(false, 7);  // a class without a minimum
+    double yMin = 1, yMax = 0;
+    for (float d : kPipes)
+        for (float q : kFlowRatios)
+            for (float s : {0.5f, 5.0f}) {
+                const double y = DepthRatio(c, d, q);
+                yMin = std::min(y, yMin);
+                yMax = std::max(y, yMax);
+                const double tau = 1000 * SegmentAt(y).radius * d / 1000 * s / 100;
+                ASSERT_GT(tau, 0.02);  // clear of the snap to the class minimum
+                EXPECT_NEAR(TractiveForce(c, q, d, s), tau, 0.005 + 1e-5 * tau)
+                    << d << " " << q << " " << s << " y/D " << y;
+            }
+    EXPECT_LT(yMin, 0.1);
+    EXPECT_GT(yMax, 0.8);
+    // A flow that fills the pipe has the full radius D/4: 1000 · 0.9/4 · 0.02 = 4.5.
+    EXPECT_FLOAT_EQ(TractiveForce(c, 1.0f, 900, 2.0f), 4.5f);
+    EXPECT_FLOAT_EQ(TractiveForce(c, 1.05f, 900, 2.0f), 4.5f);
+    // TractiveForce(0.1, D, S) = 0.15 at the slope found for it.
+    const double y = DepthRatio(c, 300, 0.1f);
+    const float s = SlopeForTau015(c, 300);
+    EXPECT_NEAR(1000 * SegmentAt(y).radius * 0.3 * s / 100, 0.15, 0.005);
+}
+
+// With a constant n, Fr = V/√(g·A/T) of the wetted segment at the depth the program
+// gives; a flow that fills the pipe keeps the fullest free surface of the relation,
+// the depth at which the segment carries Q0 (y/D ≈ 0.82).
+TEST(Hydraulics, ConstantModeFroudeNumberIsThatOfTheCircularSegment) {
+    const HydraulicCriteria c = Criteria(false);
+    for (float d : kPipes)
+        for (float q : kFlowRatios) {
+            const float v = PartialVelocity(c, d, q, 1.3f);
+            const double depth = SegmentAt(DepthRatio(c, d, q)).hydraulicDepth * d / 1000;
+            const double froude = v / std::sqrt(9.81 * depth);
+            EXPECT_NEAR(FroudeNumber(c, q, d, v), froude, 1e-5 * froude) << d << " " << q;
+        }
+    // Q/Q0 = (θ − sin θ)/(2π) · (1 − sin θ/θ)^(2/3) reaches 1 on its rising side.
+    const auto flowRatio = [](double y) {
+        const double theta = 2 * std::acos(1 - 2 * y);
+        return (theta - std::sin(theta)) / (2 * std::numbers::pi) *
+               std::pow(1 - std::sin(theta) / theta, 2.0 / 3.0);
+    };
+    double lo = 0.5, hi = 0.9;
+    for (int i = 0; i < 60; ++i)
+        (flowRatio((lo + hi) / 2) < 1 ? lo : hi) = (lo + hi) / 2;
+    const double full = SegmentAt(lo).hydraulicDepth * 0.6;
+    for (float q : {1.0f, 1.04f, 3.0f})
+        EXPECT_NEAR(FroudeNumber(c, q, 600, 2.0f), 2 / std::sqrt(9.81 * full), 2e-4) << q;
 }
 
 TEST(Hydraulics, TractiveForceIsTheWeightOfWaterOnTheWettedPerimeter) {
-    const HydraulicCriteria c = Criteria(false, 7);  // a class without a minimum
-    // Full pipe: γ·R·S = 1000 · 0.3/4 · 0.01 = 0.75 kg/m², R/R0 of 1.0 at q ≈ 0.40.
+    const HydraulicCriteria c = Criteria(true, 7);  // variable n, a class without a minimum
+    // Full pipe: γ·R·S = 1000 · 0.3/4 · 0.01 = 0.75 kg/m², times R/R0 of the variable-n
+    // relation: 1.168 past q = 1.02, 0.090 at q = 0, 1.000 at q = 0.405.
     EXPECT_FLOAT_EQ(TractiveForce(c, 1.03f, 300, 1.0f), Round2(0.75f * 1.168f));
     EXPECT_FLOAT_EQ(TractiveForce(c, 0.0f, 300, 1.0f), Round2(0.75f * 0.090f));
     EXPECT_FLOAT_EQ(TractiveForce(c, 0.405f, 300, 1.0f), Round2(0.75f * 1.0f));
-    // Full duct of 3 m: γ·(H/3)·S = 10 kg/m² at 1 %.
-    EXPECT_FLOAT_EQ(TractiveForce(c, 1.0f, 3000, 1.0f), 10.0f);
-    EXPECT_LT(TractiveForce(c, 0.3f, 3000, 1.0f), 10.0f);
+    // 1000 · 1.5/4 · 0.02 · (1.067 + (1.074 − 1.067) · 0.5) = 8.0288.
+    EXPECT_FLOAT_EQ(TractiveForce(c, 0.495f, 1500, 2.0f), 8.03f);
+    // Full duct of 3 m: γ·(H/3)·S = 10 kg/m² at 1 %, in both modes.
+    for (bool variable : {false, true}) {
+        const HydraulicCriteria m = Criteria(variable, 7);
+        EXPECT_FLOAT_EQ(TractiveForce(m, 1.0f, 3000, 1.0f), 10.0f);
+        EXPECT_LT(TractiveForce(m, 0.3f, 3000, 1.0f), 10.0f);
+    }
 }
 
 // τ of a class is snapped to its minimum when it misses it by one hundredth.
@@ -228,7 +311,9 @@ TEST(Hydraulics, BadInputsGiveFiniteResults) {
                     FlowRatioFromDepth(c, qmax),
                     PartialVelocity(c, d, qmax, v),
                     HydraulicDepthRatio(qmax),
+                    HydraulicDepthRatio(c, d, qmax),
                     FroudeNumber(qmax, d, v),
+                    FroudeNumber(c, qmax, d, v),
                     TractiveForce(c, qmax, d, s),
                     SlopeForTractiveForce(c, v, d, n, q),
                     SlopeForTau015(c, d),
