@@ -31,12 +31,16 @@ bool IsInlet(const TramoT& t) {
     return t.Type == network::kTypeFromSector;
 }
 
-// Class 5 decides by what the reach carries, before its storm flow is known: the kind
-// its contribution gives (sanitary, combined, storm).
-int KindForStorm(const TramoT& t, int designClass) {
+// Class 5 decides by what the reach carries, before its own storm flow is known: the kind
+// its contribution gives (sanitary, combined, storm), made combined when a reach of sanitary
+// contribution collects storm lines: it carries their rain, which a sanitary kind (reduction
+// factor 0) would drop but for the largest tributary's flow.
+int KindForStorm(const TramoT& t, const std::vector<const TramoT*>& tributaries, int designClass) {
     if (designClass != 5) return ContributionKind(t, designClass);
     switch (t.Contribution) {
         case 1:
+            for (const TramoT* r : tributaries)
+                if (StormFlow(*r) != 0 || r->InEquivalentArea != 0) return 1;
             return 0;
         case 2:
             return 1;
@@ -262,7 +266,7 @@ double RationalFlow(const FlowCriteria& c, int contributionKind, int equationSet
 
 void ComputeStormFlows(TramoT& t, const std::vector<const TramoT*>& tributaries,
                        const FlowCriteria& c, FlowCounts& counts, const float* modelFlow) {
-    const int kind = KindForStorm(t, c.designClass);
+    const int kind = KindForStorm(t, tributaries, c.designClass);
     const bool relief = t.ReliefFactor != 0 && !tributaries.empty();
     // Without sanitary flows the relief chambers of initial reaches are counted here.
     if (t.ReliefFactor != 0 && tributaries.empty() && c.designClass == 4)

@@ -83,6 +83,10 @@ class Designer {
     void SelectSlope(TramoT& t, ReachWork& w);
     void SetCrowns(TramoT& t, ReachWork& w);
     bool ReadjustReach(TramoT& t, ReachWork& w);
+    bool Overloaded(const TramoT& t, const ReachWork& w) const;
+    void GrowWhileOverloaded(TramoT& t, ReachWork& w);
+    // Raises the slope out of the critical band when the criteria ask; true when it rose.
+    bool AvoidCriticalFlow(TramoT& t);
     void RoundCrowns(TramoT& t);
     void EvaluateReach(TramoT& t, const ReachWork& w);
     void StoreReach(int n);

@@ -222,7 +222,7 @@ void Designer::EnergyJunction(int n, bool last) {
     for (int run = 0; run < kEnergyRuns; ++run) {
         double deficit = 0, inlet = 0;
         for (TramoT* t : in) {
-            const EnergyValues v = TributaryEnergy(jc_, *t, c, receiverVelocity);
+            const EnergyValues v = TributaryEnergy(jc_, hc_, *t, c, receiverVelocity);
             deficit = std::max(deficit, -v.surplus);
             if (v.supercritical && c.Diameter > jc_.energyDiameter && v.inletExcess > deficit)
                 deficit = v.inletExcess;
@@ -231,7 +231,9 @@ void Designer::EnergyJunction(int n, bool last) {
         }
         for (int k = kSlotFirstTributary; k < kSlots; ++k)
             WriteSlot(k);
-        const double lower = Round2(deficit + (repeatable ? inlet : 0.0));
+        // The inlet-control excess already stands in the deficit when it is the larger: a
+        // negative margin is the same excess seen from the tributary, not a second one.
+        const double lower = Round2(repeatable ? std::max(deficit, inlet) : deficit);
         if (!(lower > 0) || !IsNew(c)) break;
         if ((run > 0 && !repeatable) || run == kEnergyRuns - 1) break;
         if (run >= kEnergyGrowthFrom) {
@@ -253,6 +255,9 @@ void Designer::EnergyJunction(int n, bool last) {
         ProposedCrown(c) = c.CrownUp;
         ReachWork w = WorkFor(c);
         SelectSlope(c, w);
+        // The new slope keeps out of the critical band as the readjustment's did.
+        if (AvoidCriticalFlow(c))
+            c.CrownDown = Round2(Finite(double(c.CrownUp) - double(c.Slope) * c.Length / 100.0));
         if (double(c.GroundDown) - c.CrownDown < MinDepth(c)) {
             c.CrownDown = c.GroundDown - MinDepth(c);
             c.CrownUp = Round2(Finite(double(c.CrownDown) + double(c.Slope) * c.Length / 100.0));

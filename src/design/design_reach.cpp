@@ -281,7 +281,10 @@ void Designer::SelfCleansing(TramoT& t, ReachWork& w) {
         w.minTractive = e_.SanMinTractive100 / 100.0f;
         w.minRealVelocity = std::max(t.IndustrialVelocity, e_.SanMinRealVelocity);
     }
-    w.selfCleansingFlow = storm ? DesignFlow(t) : SanitaryMin(t);
+    // Classes 3 to 5 keep no minimum sanitary flow: a reach cleans itself, or not, at the
+    // sanitary flow it is designed for, never at a flow of nothing (which asks for any slope).
+    const float sanitary = SanitaryMin(t) > 0 ? SanitaryMin(t) : SanitaryMax(t);
+    w.selfCleansingFlow = storm ? DesignFlow(t) : sanitary;
 }
 
 void Designer::SelectDiameter(TramoT& t, ReachWork& w) {
@@ -338,8 +341,12 @@ void Designer::SelectDiameter(TramoT& t, ReachWork& w) {
     }
     const int type = t.Type;
     if (type == 2 || type == 3 || type == network::kTypeFromSector) d = dmin;
-    if (SlotRecord(kSlotCurrent) == networkRecords_) d = dc;
+    const bool lastRecord = SlotRecord(kSlotCurrent) == networkRecords_;
+    if (lastRecord) d = dc;
+    // Every reach takes at least its imposed minimum; the last one takes it exactly, as the
+    // outfalls of type 2 do: its size must not depend on where it stands in the file.
     d = std::max(d, dmin);
+    if (lastRecord && d > dmin) d = dmin;
     t.Diameter = d;
     if (t.ManningN <= 0) t.ManningN = -ReachManningN(hc_, 0, d);
     bool listed = false;
@@ -472,11 +479,7 @@ void Designer::SetCrowns(TramoT& t, ReachWork& w) {
 bool Designer::ReadjustReach(TramoT& t, ReachWork& w) {
     const float n = ManningOf(t), q = DesignFlow(t);
     const bool classStorm = designClass_ == 5 && t.Runoff != 0;
-    if (e_.AvoidCriticalDiameter > 0) {
-        float froude = 0;
-        t.Slope = SlopeAvoidingCriticalFlow(hc_, t.Slope, q, t.Diameter, n, froude);
-        Froude(t) = Finite(froude);
-    }
+    AvoidCriticalFlow(t);
     float largestIn = 0;
     for (TramoT* in : TributarySlots(*this))
         largestIn = std::max(largestIn, in->Diameter);
@@ -523,9 +526,53 @@ bool Designer::ReadjustReach(TramoT& t, ReachWork& w) {
     return true;
 }
 
+bool Designer::Overloaded(const TramoT& t, const ReachWork& w) const {
+    const float q0 = FullFlow(hc_, ManningOf(t), t.Slope, t.Diameter);
+    const float q = DesignFlow(const_cast<TramoT&>(t));
+    return q > 0 && !(double(q) <= double(q0) * w.qmax * (1 + 1e-4));
+}
+
+void Designer::GrowWhileOverloaded(TramoT& t, ReachWork& w) {
+    // The slope is capped by the real velocity, which the choice of diameter does not see:
+    // a pipe that cannot carry its flow at the slope it got takes the next size.
+    const int type = t.Type;
+    if (!IsNew(t) || type == 3 || type == network::kTypeFromSector) return;
+    const SizeList& sizes = hc_.sizes;
+    for (int guard = 0; guard < sizes.count && Overloaded(t, w); ++guard) {
+        float bigger = t.Diameter;
+        for (int k = 0; k < sizes.count; ++k)
+            if (sizes.size[static_cast<size_t>(k)] > t.Diameter) {
+                bigger = sizes.size[static_cast<size_t>(k)];
+                break;
+            }
+        if (!(bigger > t.Diameter)) {
+            state_.counters.largerSizesNeeded = true;
+            return;
+        }
+        log_.Append("<" + Size(bigger) + ">");
+        t.Diameter = bigger;
+        if (t.ManningN < 0) t.ManningN = -ReachManningN(hc_, 0, bigger);
+        SelectSlope(t, w);
+        SetCrowns(t, w);
+    }
+}
+
+bool Designer::AvoidCriticalFlow(TramoT& t) {
+    if (!(e_.AvoidCriticalDiameter > 0)) return false;
+    float froude = 0;
+    const float before = t.Slope;
+    t.Slope = SlopeAvoidingCriticalFlow(hc_, t.Slope, DesignFlow(t), t.Diameter, ManningOf(t), froude);
+    Froude(t) = Finite(froude);
+    return t.Slope != before;
+}
+
 void Designer::RoundCrowns(TramoT& t) {
-    if (!IsNew(t) || !(ProposedCrown(t) < t.CrownUp)) return;
-    t.CrownUp = Round2(ProposedCrown(t));
+    // The crowns are kept to the centimetre: the proposed crown is compared as it would be
+    // stored, or a crown already set from it looks higher by the float's last digits.
+    if (!IsNew(t)) return;
+    const float proposed = Round2(ProposedCrown(t));
+    if (!(proposed < t.CrownUp)) return;
+    t.CrownUp = proposed;
     t.CrownDown = Round2(Finite(double(t.CrownUp) - double(t.Slope) * t.Length / 100.0));
     Depths(t);
 }
@@ -603,6 +650,7 @@ void Designer::DesignReach(int n) {
         }
         SelectSlope(c, w);
         SetCrowns(c, w);
+        GrowWhileOverloaded(c, w);
         if (w.tributaries > 0 && (DropKind(c) != kDropNone || c.Diameter != ImposedDiameter(c))) {
             w.outletDrop = OutletCrownDrop(jc_, c.Diameter, ImposedDiameter(c));
             Junction(c, w);
@@ -634,7 +682,7 @@ void Designer::DesignReach(int n) {
         DepthMean(c) = Finite((double(DepthUp(c)) + DepthDown(c)) / 2);
     }
     if (jc_.energyDiameter > 0 && w.tributaries > 0) EnergyJunction(n, false);
-    Froude(c) = Round2(FroudeNumber(FlowRatioQ(c), c.Diameter, RealVelocity(c)));
+    Froude(c) = Round2(FroudeNumber(hc_, FlowRatioQ(c), c.Diameter, RealVelocity(c)));
     StoreReach(n);
 }
 

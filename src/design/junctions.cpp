@@ -167,10 +167,11 @@ double InletControlHead(float d, float q) {
     return std::isfinite(head) ? head : 0;
 }
 
-EnergyValues TributaryEnergy(const JunctionCriteria& c, TramoT& t, TramoT& current,
-                             float receiverVelocity) {
+EnergyValues TributaryEnergy(const JunctionCriteria& c, const HydraulicCriteria& hc, TramoT& t,
+                             TramoT& current, float receiverVelocity) {
     EnergyValues e;
-    const double frt = Round2(double(FroudeNumber(FlowRatioQ(t), t.Diameter, RealVelocity(t))));
+    const double frt =
+        Round2(double(FroudeNumber(hc, FlowRatioQ(t), t.Diameter, RealVelocity(t))));
     Froude(t) = Stored(frt);
     const double yt = Round2(double(RelativeDepth(t)) * t.Diameter / 1000.0);
     const double invT = Round2(double(t.CrownDown) - t.Diameter / 1000.0);

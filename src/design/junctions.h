@@ -72,8 +72,8 @@ struct EnergyValues {
     double inletExcess = 0;  // inlet head above the water minus the invert drop (supercritical)
     bool supercritical = false;
 };
-EnergyValues TributaryEnergy(const JunctionCriteria& c, network::TramoT& t,
-                             network::TramoT& current, float receiverVelocity);
+EnergyValues TributaryEnergy(const JunctionCriteria& c, const HydraulicCriteria& hc,
+                             network::TramoT& t, network::TramoT& current, float receiverVelocity);
 
 // The counts of the end-of-pass marks.
 struct MarkCounts {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 
 #include "console/codepage.h"
@@ -32,7 +33,13 @@ TEST_F(DesignDriver, ANetworkOfOneReachIsItsOwnFinalReach) {
     EXPECT_TRUE(std::filesystem::exists(kept));
     std::vector<TramoT> z = Zsdb();
     ASSERT_EQ(z.size(), 1u);
-    EXPECT_GT(z[0].Diameter, p_.espec.MinSanitaryDiameter);
+    // The last reach keeps its imposed minimum, as every outfall does, and takes the slope
+    // that carries its flow: Manning full flow by hand, A = pi D^2/4, R = D/4.
+    EXPECT_EQ(z[0].Diameter, p_.espec.MinSanitaryDiameter);
+    const double d = z[0].Diameter / 1000.0, n = std::fabs(z[0].ManningN);
+    const double q0 = 1000.0 / n * (M_PI * d * d / 4) * std::pow(d / 4, 2.0 / 3.0) *
+                      std::sqrt(z[0].Slope / 100.0);
+    EXPECT_GE(q0 * 1.001, 60.0);
     EXPECT_LE(FlowRatioQ(z[0]), 1.0f);
     ASSERT_EQ(result_.finalReaches.size(), 1u);
     EXPECT_EQ(result_.finalReaches[0].record, 1);

@@ -153,14 +153,14 @@ TEST(TributaryEnergy, ADeepDropLeavesEnergyToSpare) {
     RealVelocity(in) = 2.0f;
     RelativeDepth(in) = 0.4f;
     FlowRatioQ(in) = 0.3f;
-    const EnergyValues v = TributaryEnergy(c, in, out, 1.0f);
+    const EnergyValues v = TributaryEnergy(c, HydraulicCriteria{}, in, out, 1.0f);
     EXPECT_GT(v.surplus, 0.5);
     EXPECT_NEAR(InvertDrop(in), 1.101f, 1e-4);  // 98.70 − 97.60 + 0.001
     EXPECT_NEAR(VelocityHeadIn(in), 0.20f, 1e-6);
     EXPECT_NEAR(JunctionInvertIn(in), 98.70f, 1e-4);
     // Arriving below the outgoing invert: a negative drop.
     in.CrownDown = 97.5f;
-    EXPECT_LT(TributaryEnergy(c, in, out, 1.0f).invertDrop, 0);
+    EXPECT_LT(TributaryEnergy(c, HydraulicCriteria{}, in, out, 1.0f).invertDrop, 0);
 }
 
 TEST(EndOfPassMarks, CountCapacityMismatchesAndMarkAddedInitialManholes) {
