@@ -68,7 +68,8 @@ std::vector<std::string> AlternativesListingLines(const AlternativesTable& table
     if (mode == kTopologyManual || mode == kTopologyBoth)
         lines.push_back(Row("Manual", table.records[0]));
     if (mode == kTopologyAutomatic || mode == kTopologyBoth) {
-        for (int k = 1; k <= n && k < kAlternatives; ++k)
+        for (int k = 1;
+             k <= n && k < kAlternatives && WasDesigned(table.records[static_cast<size_t>(k)]); ++k)
             lines.push_back(
                 Row("Auto " + std::to_string(k), table.records[static_cast<size_t>(k)]));
     }

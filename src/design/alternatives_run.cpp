@@ -1,5 +1,6 @@
 #include "design/alternatives_run.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -44,6 +45,10 @@ class Run {
     bool Preliminary(int k, bool search);
     bool Automatic();
     AlternativesOutcome Final(int alternative);
+    // What the dialog gave back: the network as entered, or an automatic alternative
+    // whose preliminary design the table holds.
+    bool Designable(int alternative) const;
+    AlternativesOutcome Choose(double days);
     AlternativesOutcome End(AlternativesEnd end) {
         out_.end = end;
         if (hooks_.progressBar) hooks_.progressBar(0);
@@ -103,6 +108,7 @@ bool Run::Preliminary(int k, bool search) {
     run.search = search;
     run.variant = std::string(kTopologyVariants[static_cast<size_t>(k)].characters);
     run.searchLimits.cancel = [this] { return Cancelled(); };
+    run.searchLimits.budget = hooks_.searchBudget;
     if (search && hooks_.searching) hooks_.searching(++searches_);
     table_.records[static_cast<size_t>(k)].status.clear();
     DesignNetwork(p_, PreliminaryOptions(), sink_, out_.result, run);
@@ -170,6 +176,28 @@ bool Run::Automatic() {
     return WriteState();
 }
 
+bool Run::Designable(int alternative) const {
+    if (alternative == 0) return true;
+    return std::any_of(
+        table_.records.begin() + 1, table_.records.end(),
+        [&](const AlternativeT& a) { return a.number == alternative && WasDesigned(a); });
+}
+
+// The dialog, then the final design of the alternative chosen in it.
+AlternativesOutcome Run::Choose(double days) {
+    if (hooks_.progressBar) hooks_.progressBar(0);
+    const int chosen = hooks_.choose ? hooks_.choose(table_, out_.mode, days) : 0;
+    if (chosen < 0) return End(AlternativesEnd::Declined);
+    if (!Designable(chosen)) {
+        // Never a design of what was not designed: as a dialog closed without a choice.
+        sink_.Message("Error", "Debe selecionar una opcion o cancelar");
+        SaveRecords(p_, {}, sink_, [&] { p_.header.StageDone[1] = 0; });
+        return End(AlternativesEnd::Declined);
+    }
+    if (out_.mode == kTopologyManual && !WriteState()) return End(AlternativesEnd::Failed);
+    return Final(chosen);
+}
+
 AlternativesOutcome Run::Final(int alternative) {
     if (hooks_.askOptions) hooks_.askOptions(options_);
     DesignRun run = finalRun_;
@@ -203,11 +231,7 @@ AlternativesOutcome Run::Go() {
             sink_.Message("Error", error);
             return End(AlternativesEnd::Failed);
         }
-        if (hooks_.progressBar) hooks_.progressBar(0);
-        const int chosen = hooks_.choose ? hooks_.choose(table_, out_.mode, 0) : 0;
-        if (chosen < 0) return End(AlternativesEnd::Declined);
-        if (!WriteState()) return End(AlternativesEnd::Failed);
-        return Final(chosen);
+        return Choose(0);
     }
 
     if (out_.mode == kTopologyBoth) {
@@ -230,10 +254,7 @@ AlternativesOutcome Run::Go() {
         if (!Automatic()) return End(out_.end);
         days = p_.espec.AlternativesRunDays;
     }
-    if (hooks_.progressBar) hooks_.progressBar(0);
-    const int chosen = hooks_.choose ? hooks_.choose(table_, out_.mode, days) : 0;
-    if (chosen < 0) return End(AlternativesEnd::Declined);
-    return Final(chosen);
+    return Choose(days);
 }
 
 std::string Fixed2(double v) {
@@ -380,7 +401,8 @@ ui::AlternativesChoice AlternativesRows(AlternativesTable& table, int mode, int 
     };
     if (mode != kTopologyAutomatic) row("Manual", 0);
     if (mode != kTopologyManual)
-        for (int k = 1; k <= n; ++k)
+        for (int k = 1;
+             k <= n && k < kAlternatives && WasDesigned(table.records[static_cast<size_t>(k)]); ++k)
             row("Auto " + std::to_string(k), k);
     return choice;
 }

@@ -4,6 +4,7 @@
 // designed as preliminary designs, their statistics kept in the design state file; the
 // user picks one, and its final design runs with the answers of the options screen.
 
+#include <chrono>
 #include <functional>
 #include <string>
 
@@ -26,6 +27,8 @@ struct AlternativesHooks {
     std::function<void()> step;
     // True once the user pressed "Cancelar".
     std::function<bool()> cancelled;
+    // The time a topology search may take before its variant is abandoned for complexity.
+    std::chrono::microseconds searchBudget = TopologySearchLimits{}.budget;
 };
 
 enum class AlternativesEnd {
@@ -69,7 +72,8 @@ std::string TopologyCaption(int error);
 std::string DurationText(double days);
 
 // The rows of the dialog: in modes 1 and 3 "Manual" with record 0, then "Auto 1" .. "Auto n"
-// with records 1 .. n; the grid one row shorter in mode 2 and of 15 rows in mode 1.
+// with records 1 .. n, up to the first that holds no design; the grid one row shorter in
+// mode 2 and of 15 rows in mode 1.
 ui::AlternativesChoice AlternativesRows(AlternativesTable& table, int mode, int n, double days);
 // The table position of grid row r (1-based), -1 for a row without an alternative.
 int RowPosition(int mode, int n, int row);

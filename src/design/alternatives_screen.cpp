@@ -89,23 +89,32 @@ int ChooseAlternative(shell::Session& s, AlternativesTable& table, int mode, dou
     auto print = [&] {
         if (summary::ConfirmIdentification(s)) ListAlternatives(s, table, mode, n, abandoned);
     };
+    // A row offers an alternative only when it holds a design: the network as entered, or
+    // an automatic alternative whose preliminary design was made.
+    auto offered = [&](int position) {
+        return position == 0 || (position > 0 && position < kAlternatives &&
+                                 WasDesigned(table.records[static_cast<size_t>(position)]));
+    };
     for (;;) {
         const int row = s.alternatives ? s.alternatives->run(choice, print) : 1;
-        if (row < 0) {
-            Store(s, [](project::Project& p) { p.header.StageDone[1] = 0; });
-            return -1;
-        }
-        const int position = RowPosition(mode, n, row);
-        if (position < 0) {
+        if (row >= 0) {
+            const int position = RowPosition(mode, n, row);
+            if (position >= 0 && offered(position)) {
+                if (!Store(s, [&](project::Project& p) {
+                        p.header.DesignAlternative = static_cast<float>(position);
+                    }))
+                    return -1;
+                return table.records[static_cast<size_t>(position)].number;
+            }
             s.ui.showError("Debe selecionar una opcion o cancelar", "Error");
-            if (!s.alternatives) return -1;  // nobody to choose again
-            continue;
+            if (s.alternatives) continue;  // shown again until a row is chosen or it is closed
         }
-        if (!Store(s, [&](project::Project& p) {
-                p.header.DesignAlternative = static_cast<float>(position);
-            }))
-            return -1;
-        return table.records[static_cast<size_t>(position)].number;
+        Store(s, [&](project::Project& p) {
+            p.header.StageDone[1] = 0;
+            // With no row to offer, the former choice names nothing the table now holds.
+            if (choice.rows.empty()) p.header.DesignAlternative = -1;
+        });
+        return -1;
     }
 }
 

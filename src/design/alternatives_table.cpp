@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
+#include "design/design_state.h"
 #include "network/tramo.h"
 #include "project/project.h"
 #include "project/replace_file.h"
@@ -51,9 +53,11 @@ std::string Cut(const std::string& text, size_t n) {
 }
 
 // Record a must come after record b in the order of the alternatives.
+// Records without a design go behind the designed ones, whatever their figures hold.
 // A mean depth of 0 (an abandoned alternative) counts as the largest of all, so that such
 // records end behind every other one.
 bool ComesAfter(const AlternativeT& a, const AlternativeT& b) {
+    if (WasDesigned(a) != WasDesigned(b)) return !WasDesigned(a);
     if (a.meanDepth == 0) return true;
     if (b.meanDepth == 0) return false;
     if (a.meanDepth != b.meanDepth) return a.meanDepth > b.meanDepth;
@@ -266,6 +270,17 @@ void ClearAbandoned(AlternativesTable& table, int k) {
     a.number = k;
 }
 
+bool WasDesigned(const AlternativeT& a) {
+    // Far beyond any depth in metres or size in millimetres a design gives.
+    constexpr double kLargestFigure = 1e6;
+    if (!IsDesignedAlternative(a.number)) return false;
+    if (a.outfalls < 1 || a.outfalls > kMaxFinalReaches) return false;
+    for (double v : {a.meanDepth, a.meanSize, a.largestCrownDepth, a.largestFinalDepth,
+                     a.smallestFinalDepth, a.largestDiameter, a.eliminated})
+        if (!std::isfinite(v) || v < 0 || v > kLargestFigure) return false;
+    return true;
+}
+
 int TopologyModeOfRun(const project::Project& project) {
     if (project.header.Simulated == 1) return kTopologyManual;
     if (project.espec.FromSwmm == 1) return kTopologyAutomatic;
@@ -368,12 +383,14 @@ int SelectAlternatives(AlternativesTable& table) {
     constexpr std::array<Key, 3> keys{&AlternativeT::meanSize, &AlternativeT::largestCrownDepth,
                                       &AlternativeT::largestDiameter};
     auto& r = table.records;
+    // The sort put the designed records first: with none at the top there is none.
+    if (!WasDesigned(r[1])) return 0;
     size_t p = 1;
     for (Key key : keys) {
         double minimum = r[1].*key;
         size_t candidate = 0;
         for (size_t k = p + 1; k < kAlternatives; ++k) {
-            if (r[k].*key < minimum) {
+            if (WasDesigned(r[k]) && r[k].*key < minimum) {
                 minimum = r[k].*key;
                 candidate = k;
             }

@@ -132,6 +132,11 @@ bool Encode(const AlternativesTable& table, codec::Bytes& bytes);
 void FillUndesigned(AlternativesTable& table, int k);
 // An alternative abandoned for complexity: zeros except its number.
 void ClearAbandoned(AlternativesTable& table, int k);
+// Whether an automatic record holds a preliminary design: one of the six designed
+// alternatives, with the outfalls every design has and figures a design can give. False
+// for the bytes of 100, an abandoned record and a damaged one: such a record is never
+// offered nor chosen.
+bool WasDesigned(const AlternativeT& a);
 
 // The topology mode a run uses: 1 for a simulated project, 2 for one imported from SWMM,
 // otherwise the stored one.
@@ -153,11 +158,13 @@ bool OpenDesignState(AlternativesTable& table, const std::string& path, std::str
 void RefreshHeader(AlternativesTable& table, const project::Project& project, int mode,
                    const std::vector<network::TramoT>& reaches);
 
-// Orders records 1 to 16 from the best alternative down; record 0 stays first.
+// Orders records 1 to 16 from the best alternative down, the designed ones first; record 0
+// stays first.
 void SortAlternatives(AlternativesTable& table);
-// After the sort: brings the record with the smallest mean size, largest crown depth and
-// largest diameter, when one beats the first record, right behind the rows chosen so
-// far. Gives the number of automatic rows to show, 1 to 4.
+// After the sort: brings the designed record with the smallest mean size, largest crown
+// depth and largest diameter, when one beats the first record, right behind the rows
+// chosen so far. Gives the number of automatic rows to show, 1 to 4, every one designed;
+// 0 when no alternative was designed.
 int SelectAlternatives(AlternativesTable& table);
 
 }  // namespace nivex::design

@@ -345,8 +345,14 @@ void RunDesignModule(shell::Session& s) {
         p.caption =
             p.baseCaption + project::AlternativeCaption(std::lround(p.header.DesignAlternative));
         s.console.setCaption(p.caption);
-    } else if (out.end == AlternativesEnd::Cancelled) {
-        s.ui.showInformation("Proceso terminado por el usuario", "Informe");
+    } else {
+        if (out.end == AlternativesEnd::Cancelled)
+            s.ui.showInformation("Proceso terminado por el usuario", "Informe");
+        // A run that had no alternative to offer leaves none named.
+        if (p.header.DesignAlternative < 0 && p.caption != p.baseCaption) {
+            p.caption = p.baseCaption;
+            s.console.setCaption(p.caption);
+        }
     }
     s.switches.endKeys = endKeys;
 }

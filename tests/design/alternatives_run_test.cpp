@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -70,8 +71,10 @@ class AlternativesRun : public swmm::testing::DesignedProjectTest {
             return network::SaveControlRecords(p, {5}, &error);
         })) << error;
     }
-    AlternativesOutcome Run(CountingSink& sink, int* designsBeforeDialog = nullptr) {
+    AlternativesOutcome Run(CountingSink& sink, int* designsBeforeDialog = nullptr,
+                            std::chrono::microseconds searchBudget = std::chrono::seconds(10)) {
         AlternativesHooks hooks;
+        hooks.searchBudget = searchBudget;
         hooks.choose = [&](AlternativesTable& table, int mode, double days) {
             if (designsBeforeDialog) *designsBeforeDialog = sink.designs();
             return ChooseAlternative(s.session, table, mode, days);
@@ -185,6 +188,111 @@ TEST_F(AlternativesRun, StoredAlternativesAreOfferedWithoutDesigningWhileNothing
     EXPECT_EQ(dialog.shown[1].time, dialog.shown[0].time);
     EXPECT_EQ(dialog.shown[1].gridRows, 17);  // no row for the network as entered
     EXPECT_EQ(dialog.shown[1].rows[0][0], "Auto 1");
+}
+
+// No time for any search: the six automatic alternatives are abandoned for complexity.
+constexpr std::chrono::microseconds kNoTime{0};
+
+// What a run leaves for an abandoned alternative: its number, then zeros.
+std::string AbandonedRecord(int k) {
+    std::string record(kAlternativeSize, '\0');
+    record[0] = static_cast<char>(k);
+    return record;
+}
+
+TEST_F(AlternativesRun, AllAbandonedInBothModesLeaveTheNetworkAsEnteredToChoose) {
+    Mode(kTopologyBoth);
+    const std::string entered = Bytes(project.files.reaches());
+    dialog.rows = {2, 1};  // the row after "Manual" holds nothing
+    CountingSink sink;
+    const AlternativesOutcome out = Run(sink, nullptr, kNoTime);
+    ASSERT_EQ(out.end, AlternativesEnd::Designed) << ::testing::PrintToString(sink.messages);
+    EXPECT_EQ(out.chosen, 0);
+    EXPECT_EQ(sink.designs(), 2);  // the preliminary design of the network and its final one
+    ASSERT_EQ(dialog.shown.size(), 2u);
+    ASSERT_EQ(dialog.shown[0].rows.size(), 1u);
+    EXPECT_EQ(dialog.shown[0].rows[0][0], "Manual");
+    ASSERT_EQ(s.rig.ui.boxes.size(), 1u);
+    EXPECT_EQ(s.rig.ui.boxes[0].message, "Debe selecionar una opcion o cancelar");
+
+    std::string error;
+    ASSERT_TRUE(network::LoadControlState(project, &error)) << error;
+    EXPECT_EQ(project.header.AbandonedAlternatives, 6);
+    EXPECT_EQ(project.header.DesignAlternative, 0);
+    EXPECT_EQ(project.header.StageDone[1], 1);
+    const std::string state = Bytes(DesignStatePath(project));
+    ASSERT_EQ(state.size(), kDesignStateSize);
+    for (int k : kDesignedAlternatives)
+        EXPECT_EQ(state.substr(static_cast<size_t>(k) * kAlternativeSize, kAlternativeSize),
+                  AbandonedRecord(k))
+            << k;
+    ASSERT_TRUE(AdoptAlternative(s.session));
+    EXPECT_EQ(Bytes(project.files.reaches()), entered);
+    EXPECT_FALSE(fs::exists(project.files.backupFolder()));
+}
+
+TEST_F(AlternativesRun, AllAbandonedInTheAutomaticModeOfferNothing) {
+    Mode(kTopologyAutomatic);
+    const std::string entered = Bytes(project.files.reaches());
+    for (int run = 1; run <= 2; ++run) {  // the second run offers the stored alternatives
+        dialog.shown.clear();
+        s.rig.ui.boxes.clear();
+        dialog.rows = {1, -1};  // "Aceptar" on the first row, then the dialog closed
+        CountingSink sink;
+        const AlternativesOutcome out = Run(sink, nullptr, kNoTime);
+        EXPECT_EQ(out.end, AlternativesEnd::Declined) << run;
+        EXPECT_EQ(sink.designs(), 0) << run;
+        ASSERT_EQ(dialog.shown.size(), 2u) << run;
+        EXPECT_TRUE(dialog.shown[0].rows.empty()) << run;
+        ASSERT_EQ(s.rig.ui.boxes.size(), 1u) << run;
+        EXPECT_EQ(s.rig.ui.boxes[0].message, "Debe selecionar una opcion o cancelar");
+        std::string error;
+        ASSERT_TRUE(network::LoadControlState(project, &error)) << error;
+        EXPECT_EQ(project.header.AbandonedAlternatives, 6) << run;
+        EXPECT_LT(project.header.DesignAlternative, 0) << run;
+        EXPECT_EQ(project.header.StageDone[1], 0) << run;
+        EXPECT_EQ(Bytes(project.files.reaches()), entered) << run;
+    }
+    EXPECT_TRUE(AdoptAlternative(s.session));
+    EXPECT_EQ(Bytes(project.files.reaches()), entered);
+    EXPECT_FALSE(fs::exists(project.files.backupFolder()));
+}
+
+// Alternatives 1, 10 and 15 as a run leaves them when their searches are abandoned; the
+// stored table is offered again while nothing changes.
+TEST_F(AlternativesRun, OnlyDesignedAlternativesAreOfferedAndChosen) {
+    Mode(kTopologyAutomatic);
+    dialog.rows = {-1};
+    CountingSink first;
+    ASSERT_EQ(Run(first).end, AlternativesEnd::Declined);
+    const std::string path = DesignStatePath(project);
+    AlternativesTable stored;
+    std::string error;
+    ASSERT_TRUE(ReadDesignState(stored, path, &error)) << error;
+    for (int k : {1, 10, 15})
+        ClearAbandoned(stored, k);
+    ASSERT_TRUE(WriteDesignState(stored, path, &error)) << error;
+
+    // Rows past the offered ones are refused; the last offered one is designed.
+    dialog.shown.clear();
+    dialog.rows = {4, 3, 2, 1};
+    CountingSink again;
+    AlternativesOutcome out = Run(again);
+    ASSERT_GE(dialog.shown.size(), 1u);
+    const auto& rows = dialog.shown[0].rows;
+    ASSERT_GE(rows.size(), 1u);
+    ASSERT_LE(rows.size(), 3u);
+    for (const auto& row : rows) {
+        EXPECT_TRUE(row[9] == "2" || row[9] == "12" || row[9] == "16") << row[9];
+        EXPECT_NE(row[5], "0") << row[9];  // a designed alternative has its outfalls
+    }
+    ASSERT_EQ(dialog.shown.size(), 4 - rows.size() + 1);
+    for (size_t k = 0; k + 1 < dialog.shown.size(); ++k)
+        EXPECT_EQ(s.rig.ui.boxes[k].message, "Debe selecionar una opcion o cancelar");
+    ASSERT_EQ(out.end, AlternativesEnd::Designed) << ::testing::PrintToString(again.messages);
+    EXPECT_EQ(std::to_string(out.chosen), rows.back()[9]);
+    ASSERT_TRUE(network::LoadControlState(project, &error)) << error;
+    EXPECT_EQ(project.header.DesignAlternative, static_cast<float>(rows.size()));
 }
 
 TEST_F(AlternativesRun, ADamagedStateFileIsComputedAgain) {

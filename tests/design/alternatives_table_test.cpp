@@ -383,6 +383,7 @@ AlternativeT Alt(int number, double depth, double size = 200, double crown = 2,
     a.smallestFinalDepth = finalMin;
     a.largestDiameter = diameter;
     a.eliminated = eliminated;
+    a.outfalls = 1;
     return a;
 }
 
@@ -404,9 +405,10 @@ AlternativesTable RunTable(const std::vector<AlternativeT>& designed) {
     return t;
 }
 
-TEST(SortAlternatives, DesignedFirstByDepthThenUndesignedThenZeroDepth) {
-    AlternativesTable t = RunTable({Alt(1, 1.8), Alt(2, 1.6), Alt(10, 0), Alt(12, 1.6, 190),
+TEST(SortAlternatives, DesignedFirstByDepthThenUndesignedThenAbandoned) {
+    AlternativesTable t = RunTable({Alt(1, 1.8), Alt(2, 1.6), Alt(10, 1), Alt(12, 1.6, 190),
                                     Alt(15, 1.9), Alt(16, 1.6, 190, 1.9)});
+    ClearAbandoned(t, 10);
     t.records[0] = Alt(0, 5);
     SortAlternatives(t);
     const std::vector<int> n = Numbers(t);
@@ -415,6 +417,38 @@ TEST(SortAlternatives, DesignedFirstByDepthThenUndesignedThenZeroDepth) {
     for (size_t k = 6; k < 16; ++k)
         EXPECT_EQ(t.records[k].raw, codec::Bytes(kAlternativeSize, 100)) << k;
     EXPECT_EQ(n[16], 10);  // mean depth 0 behind everything, undesigned records included
+}
+
+TEST(SortAlternatives, ADesignOfNoNewPipeStaysAheadOfTheUndesigned) {
+    // With no new reach the new system has no pipe and its statistics are 0, but the
+    // design has its outfalls and final depths.
+    AlternativesTable t = RunTable({Alt(1, 0, 0, 0, 1.5, 1.2, 0), Alt(2, 0, 0, 0, 1.4, 1.2, 0)});
+    for (int k : {10, 12, 15, 16})
+        ClearAbandoned(t, k);
+    SortAlternatives(t);
+    EXPECT_TRUE(WasDesigned(t.records[1]));
+    EXPECT_TRUE(WasDesigned(t.records[2]));
+    EXPECT_EQ(t.records[1].number, 2);
+    EXPECT_EQ(SelectAlternatives(t), 1);
+}
+
+TEST(AlternativesRecords, OnlyDesignedRecordsCountAsDesigned) {
+    AlternativesTable t = RunTable({Alt(1, 1.5)});
+    EXPECT_TRUE(WasDesigned(t.records[1]));
+    EXPECT_FALSE(WasDesigned(t.records[3]));  // bytes of 100: alternative 25700
+    ClearAbandoned(t, 1);
+    EXPECT_FALSE(WasDesigned(t.records[1]));
+    // Figures no design gives, as a damaged file may hold them.
+    for (double bad : {std::numeric_limits<double>::quiet_NaN(),
+                       std::numeric_limits<double>::infinity(), -1.0, 1e300}) {
+        AlternativeT a = Alt(2, 1.5);
+        a.largestDiameter = bad;
+        EXPECT_FALSE(WasDesigned(a)) << bad;
+    }
+    AlternativeT a = Alt(3, 1.5);  // not one of the six designed alternatives
+    EXPECT_FALSE(WasDesigned(a));
+    a = Alt(0, 1.5);  // nor the network as entered
+    EXPECT_FALSE(WasDesigned(a));
 }
 
 TEST(SortAlternatives, LaterKeysBreakTies) {
@@ -429,11 +463,12 @@ TEST(SortAlternatives, LaterKeysBreakTies) {
 }
 
 TEST(SortAlternatives, FullTiesChangePlacesOnlyWithEqualEliminatedCounts) {
-    // Records 15 and 16 are compared once, in the first pass; the others are better.
+    // Records 15 and 16 are compared once, in the first pass; the others are better (they
+    // all carry the number 1).
     auto table = [](double min15, double elim15, double min16, double elim16) {
         AlternativesTable t;
         for (int k = 1; k <= 14; ++k)
-            t.records[static_cast<size_t>(k)] = Alt(k, 1 + k / 100.0);
+            t.records[static_cast<size_t>(k)] = Alt(1, 1 + k / 100.0);
         t.records[15] = Alt(15, 2, 200, 2, 1.5, min15, 300, elim15);
         t.records[16] = Alt(16, 2, 200, 2, 1.5, min16, 300, elim16);
         SortAlternatives(t);
@@ -490,16 +525,34 @@ TEST(SelectAlternatives, RunningMinimumIsRecordOnesValue) {
     EXPECT_EQ(t.records[3].number, 10);
 }
 
-TEST(SelectAlternatives, AbandonedRecordsCanBePicked) {
+TEST(SelectAlternatives, AbandonedAndUndesignedRecordsAreNeverPicked) {
+    // Their zeros and their bytes of 100 would beat record 1 on every key.
     AlternativesTable t =
-        RunTable({Alt(1, 1.1), Alt(2, 1.2), Alt(10, 1), Alt(12, 1.3), Alt(15, 1.4), Alt(16, 1.5)});
-    ClearAbandoned(t, 10);
+        RunTable({Alt(1, 1.1, 200, 2, 1, 1, 400), Alt(2, 1.2, 200, 2, 1, 1, 400), Alt(10, 1),
+                  Alt(12, 1.3, 190, 2, 1, 1, 400), Alt(15, 1.4), Alt(16, 1.5, 200, 2, 1, 1, 400)});
+    for (int k : {10, 15})
+        ClearAbandoned(t, k);
     SortAlternatives(t);
-    EXPECT_EQ(t.records[16].number, 10);
-    // Its zero mean size beats record 1; once moved to position 2 it is not scanned again.
     EXPECT_EQ(SelectAlternatives(t), 2);
-    EXPECT_EQ(t.records[2].number, 10);
-    EXPECT_EQ(t.records[3].number, 2);
+    EXPECT_EQ(t.records[1].number, 1);
+    EXPECT_EQ(t.records[2].number, 12);  // the smaller mean size
+    // The four designed alternatives lead; the rest follow.
+    for (size_t k = 1; k < kAlternatives; ++k)
+        EXPECT_EQ(WasDesigned(t.records[k]), k <= 4) << k;
+}
+
+TEST(SelectAlternatives, NoRowWhenNothingWasDesigned) {
+    AlternativesTable t = RunTable({});
+    for (int k : kDesignedAlternatives)
+        ClearAbandoned(t, k);
+    SortAlternatives(t);
+    EXPECT_EQ(SelectAlternatives(t), 0);
+    // Nor when the table holds only what a run leaves for the undesigned alternatives.
+    AlternativesTable undesigned;
+    for (int k = 1; k < kAlternatives; ++k)
+        FillUndesigned(undesigned, k);
+    SortAlternatives(undesigned);
+    EXPECT_EQ(SelectAlternatives(undesigned), 0);
 }
 
 // ---- The reach lists of the automatic alternatives ----
@@ -598,12 +651,21 @@ TEST(AlternativesListing, BordersHeadingsRowsAndClosingLine) {
 }
 
 TEST(AlternativesListing, RowsFollowTheMode) {
-    const AlternativesTable t = ListedTable();
+    AlternativesTable t = ListedTable();
+    t.records[2] = Alt(16, 1.3);
     EXPECT_EQ(AlternativesListingLines(t, 1, 0, 0).size(), 9u);  // Manual only
     const std::vector<std::string> automatic = AlternativesListingLines(t, 2, 2, 0);
     ASSERT_EQ(automatic.size(), 10u);
     EXPECT_EQ(automatic[5].substr(1, 7), "Auto 1 ");
     EXPECT_EQ(automatic[6].substr(1, 7), "Auto 2 ");
+    // A record without a design is never listed; with none the table is empty.
+    FillUndesigned(t, 2);
+    EXPECT_EQ(AlternativesListingLines(t, 2, 2, 0).size(), 9u);
+    ClearAbandoned(t, 1);
+    const std::vector<std::string> none = AlternativesListingLines(t, 2, 1, 6);
+    ASSERT_EQ(none.size(), 8u);
+    EXPECT_EQ(static_cast<unsigned char>(none[4][0]), 198);  // the separator, then the bottom
+    EXPECT_EQ(static_cast<unsigned char>(none[5][0]), 212);
 }
 
 struct CapturingViewer : ui::ListingViewer {

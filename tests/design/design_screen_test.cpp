@@ -6,6 +6,9 @@
 
 #include <atomic>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
 #include <sstream>
 
 #include "cli/batch.h"
@@ -13,6 +16,9 @@
 #include "console/keys.h"
 #include "design/design_options.h"
 #include "design/design_screen.h"
+#include "network/network_controls.h"
+#include "network/network_walk.h"
+#include "network/reach_csv.h"
 #include "project/project_selection.h"
 #include "shell/modules.h"
 #include "shell/session.h"
@@ -45,13 +51,18 @@ class DesignScreen : public ::testing::Test {
               {"simulate", "--horizontal", "2", "--vertical", "2", "--yes"},
               {"config", "--texto", "correo=a@b.co", "--texto", "pais=Colombia", "--texto",
                "entidad=E", "--texto", "fecha=09/12/26", "--texto", "consultor=C", "--yes"},
-              {"controls", "--yes"}}) {
-            args.insert(args.begin(),
-                        {"--projects", (base_ / "projects").string(), "--project", "DS1"});
-            std::ostringstream out, err;
-            cli::RunBatch(args, out, err);
-        }
+              {"controls", "--yes"}})
+            Batch(args);
+        Open();
+    }
+    void Batch(std::vector<std::string> args) {
+        args.insert(args.begin(),
+                    {"--projects", (base_ / "projects").string(), "--project", "DS1"});
+        std::ostringstream out, err;
+        EXPECT_EQ(cli::RunBatch(args, out, err), 0) << out.str() << err.str();
         fs::current_path(start_);
+    }
+    void Open() {
         project::ProjectSelection selection(session, p);
         ASSERT_EQ(selection.List((base_ / "projects").string()), project::ListOutcome::Listed);
         rig.ui.answers.push_back('S');
@@ -162,6 +173,58 @@ TEST(DesignResults, PagesOfSixteenAndTheRecommendationForFloodedNodes) {
         if (b.message.find("RECOMENDACION") != std::string::npos) ++recommendations;
     EXPECT_EQ(recommendations, 1);
     EXPECT_NE(rig.ui.last()->message.find("Factor de Dise"), std::string::npos);
+}
+
+// One outfall more than the open lines a design may hold, each the end of a line of one
+// reach: every automatic alternative is abandoned for complexity.
+TEST_F(DesignScreen, NothingToChooseDesignsNothingAndTheCaptionNamesNoAlternative) {
+    const std::vector<std::string>& columns = network::ReachCsvColumns();
+    std::string csv;
+    for (size_t c = 0; c < columns.size(); ++c)
+        csv += (c ? "," : "") + columns[c];
+    csv += '\n';
+    for (int k = 1; k <= network::kMaxOpenEnds + 1; ++k) {
+        const std::map<std::string, std::string> cells{
+            {"Linea", std::to_string(k)},           {"Tramo de", "A" + std::to_string(k)},
+            {"Tramo a", "B" + std::to_string(k)},   {"Cota rasante superior (m)", "1000"},
+            {"Cota rasante inferior (m)", "999.4"}, {"Longitud del tramo (m)", "60"},
+            {"Area del tramo (Has)", "0.18"},       {"Tipo", "2"}};
+        for (size_t c = 0; c < columns.size(); ++c) {
+            const auto it = cells.find(columns[c]);
+            csv += (c ? "," : "") + (it == cells.end() ? std::string("0") : it->second);
+        }
+        csv += '\n';
+    }
+    const fs::path path = base_ / "red.csv";
+    std::ofstream(path, std::ios::binary) << csv;
+    Batch({"reaches", "import", path.string(), "--yes"});  // no longer a simulated network
+    Batch({"config", "--topologia", "automatico", "--yes"});
+    Batch({"controls", "--yes"});
+    // As left by a former design of the first automatic row.
+    std::string error;
+    ASSERT_TRUE(network::WithControl(p, &error, [&] {
+        p.header.DesignAlternative = 1;
+        return network::SaveControlRecords(p, {}, &error);
+    })) << error;
+    Open();
+    ASSERT_NE(p.caption.find("(Alternativa Automatica #1)"), std::string::npos) << p.caption;
+    const std::string entered = [&] {
+        std::ifstream in(p.files.reaches(), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }();
+
+    rig.console.pushKey('A');
+    shell::RunModule(session, 5);
+    ASSERT_NE(rig.ui.last(), nullptr);
+    EXPECT_EQ(rig.ui.last()->message, "Debe selecionar una opcion o cancelar");
+    EXPECT_EQ(p.caption.find("Alternativa"), std::string::npos) << p.caption;
+    EXPECT_EQ(rig.console.caption(), p.caption);
+    const shell::ProyectoT h = Header();
+    EXPECT_EQ(h.StageDone[1], 0);
+    EXPECT_EQ(h.AbandonedAlternatives, 6);
+    std::ifstream in(p.files.reaches(), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), entered);
+    EXPECT_FALSE(fs::exists(p.files.backupFolder()));
 }
 
 TEST_F(DesignScreen, StoredAnswersReadBackAndZerosAreTheDefaults) {
