@@ -158,7 +158,7 @@ bool CheckLength(const Row& row, ImportRefusal& r) {
 }
 
 // "FLOW_UNITS" of [OPTIONS]; without it SWMM takes CFS.
-bool ReadFlowUnit(const Sections& sections, SwmmModel& m, ImportRefusal& r) {
+bool ReadFlowUnit(const Sections& sections, ImportedModel& m, ImportRefusal& r) {
     m.flowUnit = "CFS";
     for (const Row& row : sections.rows("[OPTIONS]")) {
         if (!CheckLength(row, r)) return false;
@@ -216,7 +216,7 @@ bool ReadNodes(const Sections& sections, const char* header, bool outfall, doubl
 }
 
 bool ReadConduits(const Sections& sections, double scale, const std::map<std::string, Node>& nodes,
-                  SwmmModel& m, ImportRefusal& r) {
+                  ImportedModel& m, ImportRefusal& r) {
     const std::vector<Row>& rows = sections.rows("[CONDUITS]");
     if (rows.empty())
         return Refuse(r,
@@ -329,7 +329,7 @@ bool IsUsFlowUnit(std::string_view unit) {
     return u == "CFS" || u == "GPM" || u == "MGD";
 }
 
-bool ParseSwmmModel(std::string_view text, SwmmModel& model, ImportRefusal& refusal) {
+bool ParseSwmmModel(std::string_view text, ImportedModel& model, ImportRefusal& refusal) {
     model = {};
     const Sections sections(text);
     for (const char* structure : kStructures)
@@ -361,14 +361,14 @@ bool ImportAllowed(const project::Project& p) {
 }
 
 bool ImportSwmmFile(shell::Session& s, const std::string& path, ImportRefusal& refusal,
-                    SwmmModel* out) {
+                    ImportedModel* out) {
     if (HasReservedPrefix(path))
         return Refuse(refusal, kReservedPrefixMessage, kReservedPrefixCaption);
     s.settings.write(shell::kSettingsKey, kImportedFileSetting, path);
 
     std::string text;
     if (!ReadWholeFile(path, text, refusal)) return false;
-    SwmmModel model;
+    ImportedModel model;
     if (!ParseSwmmModel(text, model, refusal)) return false;
     text.clear();
 
