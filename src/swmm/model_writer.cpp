@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
-#include <sstream>
 #include <system_error>
 
 #include "console/codepage.h"
@@ -19,6 +18,7 @@
 #include "design/reach_values.h"
 #include "network/reach_file.h"
 #include "project/replace_file.h"
+#include "swmm/input_fields.h"
 #include "swmm/model_writer_text.h"
 #include "swmm/swmm_run.h"
 #include "ui/ui.h"
@@ -352,8 +352,11 @@ std::vector<MapPointT> ReadMapPoints(const std::string& path) {
         if (line.empty()) break;
         MapPointT p;
         if (line[0] != '[') {
-            std::istringstream words(line);
-            words >> p.name >> p.x >> p.y;
+            std::vector<std::string> words = InputFields(line);
+            words.resize(std::max<size_t>(words.size(), 3));
+            p.name = upper(words[0]);
+            p.x = std::move(words[1]);
+            p.y = std::move(words[2]);
         }
         points.push_back(p);
     }

@@ -138,7 +138,8 @@ struct MapPointT {
     std::string name, x, y;
 };
 // The points of the map file "MAPA.": the lines after the leading ';' lines up to the
-// first empty line; CR LF or LF line ends.
+// first empty line; CR LF or LF line ends. Names are upper case, as the import makes the
+// names of the nodes.
 std::vector<MapPointT> ReadMapPoints(const std::string& path);
 
 // ---- The input file ----

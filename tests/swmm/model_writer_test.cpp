@@ -545,6 +545,40 @@ TEST(SwmmTextOnEngine, TheMapOfAnImportedProjectAndTheNetworkEndsAreAccepted) {
     EXPECT_EQ(rc, 0) << outcome.engineText << ReadAll(folder.file("m.rpt"));
 }
 
+TEST(SwmmText, AnImportedMapWithLowerCaseNamesPlacesItsNodes) {
+    // The import makes the node names upper case; the map file keeps the model's lines.
+    ScratchFolder folder("lower");
+    folder.write("MAPA.AB1",
+                 ";;Node             X-Coord            Y-Coord\r\n"
+                 "p12 100 100\r\na 100 200\r\np3 300 200\r\nb 100 300\r\nout 100 400\r\n"
+                 "\r\n[VERTICES]\r\n");
+    const std::vector<MapPointT> points = ReadMapPoints(folder.file("MAPA.AB1"));
+    ASSERT_EQ(points.size(), 5u);
+    EXPECT_EQ(points[0].name, "P12");
+    EXPECT_EQ(points[4].name, "OUT");
+    const std::vector<TramoT> r = HeadNetwork();
+    const SwmmModel m = BuildSwmmModel(r, specs::DefaultEspec(), 1);
+    specs::EspecT e = specs::DefaultEspec();
+    SwmmInputData d = DataOf(m, e);
+    d.imported = true;
+    for (const TramoT& t : r) {
+        d.upstreamNames.push_back(t.Upstream);
+        d.reachTypes.push_back(t.Type);
+    }
+    d.mapPoints = points;
+    const std::vector<std::string> c = Section(SwmmInputText(d), "[COORDINATES]");
+    ASSERT_EQ(c.size(), 6u);
+    // A at (100, 200) and B at (100, 300); P3-1 moved by 0.025 of its 200 m towards A.
+    EXPECT_EQ(c[2].substr(12),
+              "A        " + std::string(6, ' ') + "  100.000" + std::string(15, ' ') + "  200.000");
+    EXPECT_EQ(c[4].substr(12),
+              "B        " + std::string(6, ' ') + "  100.000" + std::string(15, ' ') + "  300.000");
+    EXPECT_EQ(c[1].substr(12, 9), "P3-1     ");
+    EXPECT_EQ(c[1].substr(27), "  295.000" + std::string(15, ' ') + "  200.000");
+    // The outfall point is the model's outfall.
+    EXPECT_EQ(c[5].substr(12, 11), "OUT        ");
+}
+
 // ---- The written file of a designed project ----
 
 class SwmmWriting : public DesignedProjectTest {};
