@@ -48,6 +48,9 @@ double TotalDesignFlow(const TramoT& t) {
 double ReliefFlow(const TramoT& t) {
     return double(t.Diseno.F72[0]) + t.Diseno.F72[1];
 }
+double SanitaryReliefFlow(const TramoT& t) {
+    return t.Diseno.F72[1];
+}
 int Receiver(const TramoT& t) {
     return t.Diseno.I16[3];
 }
@@ -92,33 +95,24 @@ void ComputeNodeInflows(const std::vector<TramoT>& reaches, int designClass,
     const bool storm = IsSwmmStormDesign(designClass);
     const int n = static_cast<int>(std::min(reaches.size(), links.size()));
     auto valid = [n](int record) { return record >= 1 && record <= n; };
-    // An entry preset by the relief chamber upstream keeps its inflow when its turn comes.
-    std::vector<bool> preset(static_cast<size_t>(n), false);
     for (int i = 0; i < n; ++i) {
         const TramoT& t = reaches[static_cast<size_t>(i)];
-        SwmmLinkT& l = links[static_cast<size_t>(i)];
+        double inflow = NodeFlow(t, storm);
         const int count = TributaryCount(t);
-        if (count == 0) {
-            l.nodeInflow = NodeFlow(t, storm);
-            continue;
+        if (count > 0) {
+            // What the chamber spills enters here too and leaves with the rest by the outfall
+            // of this conduit; where the storms come from SWMM only its sanitary part.
+            if (t.ReliefFactor != 0) inflow += storm ? SanitaryReliefFlow(t) : ReliefFlow(t);
+            for (int k = 0; k < count; ++k) {
+                if (!valid(Tributary(t, k))) continue;
+                const TramoT& in = reaches[static_cast<size_t>(Tributary(t, k) - 1)];
+                inflow -= NodeFlow(in, storm);
+                // A tributary with a relief chamber ends at its own outfall: the flow it
+                // lets go on does not arrive through its conduit.
+                if (in.ReliefFactor != 0) inflow += TotalDesignFlow(in);
+            }
         }
-        double upstream = 0;
-        for (int k = 0; k < count; ++k)
-            if (valid(Tributary(t, k)))
-                upstream += NodeFlow(reaches[static_cast<size_t>(Tributary(t, k) - 1)], storm);
-        if (t.ReliefFactor == 0) {
-            if (!preset[static_cast<size_t>(i)]) l.nodeInflow = NodeFlow(t, storm) - upstream;
-            continue;
-        }
-        l.nodeInflow = NodeFlow(t, storm) + (storm ? 0.0 : ReliefFlow(t)) - upstream;
-        // Everything arriving here leaves by the relief outfall: the reach downstream
-        // takes its whole design flow at its own node.
-        const int down = Receiver(t);
-        if (valid(down)) {
-            links[static_cast<size_t>(down - 1)].nodeInflow =
-                TotalDesignFlow(reaches[static_cast<size_t>(down - 1)]);
-            preset[static_cast<size_t>(down - 1)] = true;
-        }
+        links[static_cast<size_t>(i)].nodeInflow = inflow;
     }
 }
 

@@ -89,7 +89,9 @@ SwmmModel BuildSwmmModel(const std::vector<network::TramoT>& reaches, const spec
                          int designClass);
 
 // The steps of the build, for the callers that need one of them.
-// The dry-weather inflow of every node, with the carry of relief chambers.
+// The dry-weather inflow of every node: the flow that enters the model there. A conduit
+// with a relief chamber ends at its own outfall, so what the design lets go on from it
+// enters at the node of the reach that receives it.
 void ComputeNodeInflows(const std::vector<network::TramoT>& reaches, int designClass,
                         std::vector<SwmmLinkT>& links);
 // The initial reaches in reach order, Shell-sorted by upstream name and numbered.

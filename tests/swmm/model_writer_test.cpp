@@ -214,13 +214,98 @@ TEST(SwmmModel, ReliefChamberEndsInItsOutfallAndCarriesTheDownstreamFlow) {
     EXPECT_TRUE(HasSection(text, "[PATTERNS]"));
 }
 
-TEST(SwmmModel, ReliefChamberInAStormDesignHasNoReliefTerm) {
+TEST(SwmmModel, ReliefChamberInAStormDesignSpillsOnlyItsSanitaryFlowAtItsNode) {
     const std::vector<TramoT> r = ReliefNetwork();
     const SwmmModel m = BuildSwmmModel(r, specs::DefaultEspec(), 6);
+    // The storms come from the subcatchments: the nodes take sanitary flows only.
     EXPECT_DOUBLE_EQ(m.links[0].nodeInflow, 1.5);
-    EXPECT_DOUBLE_EQ(m.links[1].nodeInflow, 2 - 1.5);
-    EXPECT_DOUBLE_EQ(m.links[2].nodeInflow, 12);  // the total design flow downstream
+    EXPECT_DOUBLE_EQ(m.links[1].nodeInflow, 2 + 1 - 1.5);  // with the sanitary spill
+    // Reach 2 ends at its outfall: what it lets go on (8 l/s in all) enters at Y beside
+    // the 0.5 l/s of reach 3's own.
+    EXPECT_DOUBLE_EQ(m.links[2].nodeInflow, 2.5 - 2 + 8);
     EXPECT_DOUBLE_EQ(m.links[3].nodeInflow, 3 - 2.5);
+}
+
+// Reach 2 leaves B with a relief chamber: 100 l/s arrive from reach 1 and 2 enter at B;
+// the chamber spills 30 (storm) + 2 (sanitary) and reach 2 takes 70 on to X. Reach 3
+// brings 120 to X, and reach 4 leaves X for the outfall O with 70 + 120 + its own 10.
+// Pipes of 800 mm at 1 %, crowns 1.2 m deep, joined crown to crown.
+std::vector<TramoT> ReliefJoinNetwork() {
+    std::vector<TramoT> r{Reach("A", "B", 100, 4), Reach("B", "X", 70, 3), Reach("C", "X", 120, 5),
+                          Reach("X", "O", 200, 9)};
+    Join(r, 1, 2);
+    Join(r, 2, 4);
+    Join(r, 3, 4);
+    r[1].ReliefFactor = 1.5f;
+    design::StormSpilled(r[1]) = 30;
+    design::SanitarySpilled(r[1]) = 2;  // with 4 + 1 of its own, 3 go on
+    r[3].Type = 2;
+    const float crowns[4][2] = {{101, 100.5f}, {100.5f, 100}, {100.5f, 100}, {100, 99.5f}};
+    for (size_t k = 0; k < r.size(); ++k) {
+        r[k].Diameter = 800;
+        r[k].CrownUp = crowns[k][0];
+        r[k].CrownDown = crowns[k][1];
+        design::DepthUp(r[k]) = 1.2f;
+        design::DepthDown(r[k]) = 1.2f;
+    }
+    return r;
+}
+
+TEST(SwmmModel, BelowAReliefChamberANodeTakesOnlyWhatEntersThere) {
+    const std::vector<TramoT> r = ReliefJoinNetwork();
+    SwmmModel m = BuildSwmmModel(r, specs::DefaultEspec(), 2);
+    ASSERT_EQ(m.links[1].outlet, "X-A");
+    EXPECT_DOUBLE_EQ(m.links[0].nodeInflow, 100);
+    EXPECT_DOUBLE_EQ(m.links[1].nodeInflow, 70 + (30 + 2) - 100);
+    EXPECT_DOUBLE_EQ(m.links[2].nodeInflow, 120);
+    // Reach 3 still delivers its 120 through its pipe; reach 2 ends at X-A, so its 70
+    // enter at X beside the 10 of reach 4's own: 200 - 120.
+    EXPECT_DOUBLE_EQ(m.links[3].nodeInflow, 80);
+    // What enters upstream of O (X and the head of reach 3) is what the design sends
+    // there; upstream of X-A, what reaches the chamber before it spills.
+    EXPECT_DOUBLE_EQ(m.links[3].nodeInflow + m.links[2].nodeInflow, 200);
+    EXPECT_DOUBLE_EQ(m.links[0].nodeInflow + m.links[1].nodeInflow, 70 + 30 + 2);
+
+    // With the storms from SWMM the nodes take the sanitary flows, and X the whole of
+    // what reach 2 lets go on: 9 - 3 - 5 of its own + 70.
+    m = BuildSwmmModel(r, specs::DefaultEspec(), 6);
+    EXPECT_DOUBLE_EQ(m.links[0].nodeInflow, 4);
+    EXPECT_DOUBLE_EQ(m.links[1].nodeInflow, 3 + 2 - 4);
+    EXPECT_DOUBLE_EQ(m.links[2].nodeInflow, 5);
+    EXPECT_DOUBLE_EQ(m.links[3].nodeInflow, 1 + 70);
+}
+
+// "Avg Flow" of an outfall in the report's "Outfall Loading Summary"; -1 when missing.
+double OutfallMeanFlow(const std::string& report, const std::string& outfall) {
+    const size_t table = report.find("Outfall Loading Summary");
+    if (table == std::string::npos) return -1;
+    std::istringstream in(report.substr(table));
+    for (std::string line; std::getline(in, line);) {
+        std::istringstream words(line);
+        std::string name, frequency, mean;
+        if (words >> name >> frequency >> mean && name == outfall) return std::stod(mean);
+    }
+    return -1;
+}
+
+TEST(SwmmTextOnEngine, AroundAReliefChamberTheOutfallsReceiveWhatTheDesignSendsThere) {
+    ASSERT_TRUE(ProgramEngine().loaded()) << ProgramEngine().loadError();
+    ScratchFolder folder("relief");
+    const std::vector<TramoT> r = ReliefJoinNetwork();
+    const SwmmModel m = BuildSwmmModel(r, specs::DefaultEspec(), 2);
+    specs::EspecT e = specs::DefaultEspec();
+    folder.write("m.inp", SwmmInputText(DataOf(m, e)));
+    SwmmOutcome outcome;
+    ASSERT_EQ(RunSwmm(ProgramEngine(), nullptr, folder.path(),
+                      {folder.file("m.inp"), folder.file("m.rpt"), folder.file("m.out")}, &outcome),
+              0)
+        << outcome.engineText << ReadAll(folder.file("m.rpt"));
+    // The mean flow of each outfall over the run, as the engine's loading table gives it:
+    // O receives the 200 l/s of reach 4's design, not 200 + the 120 of reach 3 again;
+    // X-A what reaches the chamber.
+    const std::string report = ReadAll(folder.file("m.rpt"));
+    EXPECT_NEAR(OutfallMeanFlow(report, "O"), 200, 2) << report;
+    EXPECT_NEAR(OutfallMeanFlow(report, "X-A"), 102, 1) << report;
 }
 
 TEST(SwmmModel, ReliefChambersInConsecutiveReachesStopTheWriter) {
