@@ -88,6 +88,55 @@ int NetworkClassOf(int designClass) {
     return specs::SystemKindOfClass(designClass);
 }
 
+// ---- Node names ----
+
+namespace {
+
+// What the engine cannot read inside a name.
+constexpr std::string_view kUnreadable = " ;\"[";
+// What it may be written with instead; none is a letter, a digit or the '-' of the
+// program's own suffixes ("-1", "-A", "-Z").
+constexpr std::string_view kStandIns = "_~^`|!$%&*+=?@#.,:<>{}()/\\']";
+
+}  // namespace
+
+EngineNames::EngineNames(const std::vector<TramoT>& reaches) {
+    std::set<char> held;
+    for (const TramoT& t : reaches) {
+        held.insert(t.Upstream.begin(), t.Upstream.end());
+        held.insert(t.Downstream.begin(), t.Downstream.end());
+    }
+    for (char bad : kUnreadable) {
+        if (!held.count(bad)) continue;
+        for (char c : kStandIns)
+            if (!held.count(c) && to_.find(c) == std::string::npos) {
+                from_ += bad;
+                to_ += c;
+                break;
+            }
+    }
+}
+
+std::string EngineNames::ToEngine(std::string name) const {
+    for (char& c : name) {
+        const size_t k = from_.find(c);
+        if (k != std::string::npos) c = to_[k];
+    }
+    return name;
+}
+
+std::map<std::string, std::string> ProgramNodeNames(const std::vector<TramoT>& reaches) {
+    // The names depend on the reaches alone.
+    const SwmmModel m = BuildSwmmModel(reaches, specs::DefaultEspec(), 0);
+    std::map<std::string, std::string> names;
+    for (const SwmmLinkT& l : m.links)
+        for (const std::string* name : {&l.inlet, &l.outlet}) {
+            std::string engine = m.names.ToEngine(*name);
+            if (engine != *name) names.emplace(std::move(engine), *name);
+        }
+    return names;
+}
+
 // ---- The model ----
 
 void ComputeNodeInflows(const std::vector<TramoT>& reaches, int designClass,
@@ -232,6 +281,7 @@ SwmmModel BuildSwmmModel(const std::vector<TramoT>& reaches, const specs::EspecT
         }
     }
     ComputeNodeInflows(reaches, designClass, m.links);
+    m.names = EngineNames(reaches);
     m.heads = HeadNodes(reaches);
     RenameNodes(reaches, m);
     // An outlet that no conduit leaves and that is no outfall yet (a reach to another

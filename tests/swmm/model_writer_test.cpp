@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -18,6 +20,7 @@
 #include "swmm/swmm_run.h"
 #include "swmm_doubles.h"
 #include "swmm_project_rig.h"
+#include "ui/listing_viewer.h"
 
 namespace nivex::swmm::testing {
 namespace {
@@ -664,6 +667,67 @@ TEST(SwmmText, AnImportedMapWithLowerCaseNamesPlacesItsNodes) {
     EXPECT_EQ(c[5].substr(12, 11), "OUT        ");
 }
 
+// ---- Names the engine cannot read as they are ----
+
+// Manhole names that the engine would split at the blank, read as a comment, a quote or
+// a section, beside "A_B", which a careless stand-in for the blank would turn "A B" into.
+// The reach that leaves D;E is of 100 mm for 60 l/s: that node floods.
+std::vector<TramoT> OddNameNetwork() {
+    std::vector<TramoT> r{Reach("A B", "D;E", 10), Reach("A_B", "D;E", 10), Reach("D;E", "[C", 60),
+                          Reach("\"F", "[C", 10), Reach("[C", "OUT", 80)};
+    Join(r, 1, 3);
+    Join(r, 2, 3);
+    Join(r, 3, 5);
+    Join(r, 4, 5);
+    r[2].Diameter = 100;
+    r[4].Type = 2;
+    return r;
+}
+
+TEST(SwmmTextOnEngine, NamesTheEngineCannotReadAsTheyAreRunAndReadBackAsThePrograms) {
+    ASSERT_TRUE(ProgramEngine().loaded()) << ProgramEngine().loadError();
+    ScratchFolder folder("names");
+    const std::vector<TramoT> r = OddNameNetwork();
+    const SwmmModel m = BuildSwmmModel(r, specs::DefaultEspec(), 2);
+    specs::EspecT e = specs::DefaultEspec();
+    const std::string text = SwmmInputText(DataOf(m, e));
+
+    // Every node is one word of its own, and no two manholes share a name.
+    std::set<std::string> written;
+    for (const std::string& line : Section(text, "[JUNCTIONS]")) {
+        const std::string name = line.substr(12, 7);
+        const std::string word = name.substr(0, name.find(' '));
+        EXPECT_EQ(word.find_first_of(";\"["), std::string::npos) << word;
+        EXPECT_EQ(name.find_first_not_of(' ', word.size()), std::string::npos) << name;
+        EXPECT_TRUE(written.insert(word).second) << word;
+    }
+    EXPECT_EQ(written.size(), 5u);
+    EXPECT_TRUE(written.count("A_B-1"));  // a name the engine reads stays as it is
+
+    folder.write("m.inp", text);
+    SwmmOutcome outcome;
+    ASSERT_EQ(RunSwmm(ProgramEngine(), nullptr, folder.path(),
+                      {folder.file("m.inp"), folder.file("m.rpt"), folder.file("m.out")}, &outcome),
+              0)
+        << outcome.engineText << ReadAll(folder.file("m.rpt"));
+    std::vector<std::string> report;
+    ASSERT_TRUE(ReadTextLines(folder.file("m.rpt"), report));
+    project::FileNames files;
+    files.Build(folder.path(), "AB1");
+    ExtractionSet which;
+    which.flows = which.floodedNodes = which.surchargedNodes = true;
+    SwmmReading reading;
+    ASSERT_TRUE(ExtractResults(files, report, r, which, reading)) << reading.problem;
+    EXPECT_EQ(reading.linkRows, 5);
+    // The flooded nodes are listed under the program's names.
+    std::vector<std::string> flooded;
+    ASSERT_TRUE(ReadTextLines(files.swmmFloodedNodes(), flooded));
+    EXPECT_NE(std::find(flooded.begin(), flooded.end(), "D;E"), flooded.end());
+    const std::set<std::string> nodes{"A B-1", "A_B-1", "D;E", "\"F-1", "[C"};
+    for (const std::string& name : flooded)
+        EXPECT_TRUE(nodes.count(name)) << name;
+}
+
 // ---- The written file of a designed project ----
 
 class SwmmWriting : public DesignedProjectTest {};
@@ -830,6 +894,61 @@ TEST_F(RealEngineModel, IdfStormClassSixRuns) {
     ASSERT_TRUE(network::LoadControlState(project, &error)) << error;
     EXPECT_EQ(project.espec.FloodedNodes, reading.flooded);
     EXPECT_EQ(project.espec.SurchargedNodes, reading.surcharged);
+}
+
+class ListingShown : public ui::ListingViewer {
+  public:
+    void ShowListing(const std::string& file, const std::string& title) override {
+        shown.push_back(title + "|" + file);
+    }
+    std::vector<std::string> shown;
+};
+
+TEST_F(RealEngineModel, AManholeNamedWithABlankIsVerifiedAndListedUnderItsName) {
+    ASSERT_NO_FATAL_FAILURE(Design(2, 2, 1));
+    ASSERT_TRUE(ProgramEngine().loaded()) << ProgramEngine().loadError();
+    // The manhole where the first reach ends becomes "A B"; the reach that leaves it, of
+    // 30 mm, cannot take what arrives there, so the node floods.
+    const std::string old = reaches.front().Downstream;
+    int leaving = 0;
+    for (TramoT& t : reaches) {
+        if (t.Downstream == old) t.Downstream = "A B";
+        if (t.Upstream != old) continue;
+        t.Upstream = "A B";
+        t.Diameter = 30;
+        ++leaving;
+    }
+    ASSERT_EQ(leaving, 1);
+    nivex::testing::ScriptedUi ui;
+    ui.answers = {'S', 'S'};  // run SWMM; show the results despite the junctions
+    SwmmContext ctx{project, ui, nullptr, swmmFolder(), false, "01/15/2026"};
+    const SwmmModel model = BuildSwmmModel(reaches, project.espec, project.header.DesignClass);
+    written = WriteSwmmInput(ctx, model, reaches);
+    ASSERT_TRUE(written.written) << written.error;
+    const int rc =
+        RunSwmm(ProgramEngine(), nullptr, folder().string(),
+                {written.files.input, written.files.report, written.files.output}, &outcome);
+    ASSERT_EQ(rc, 0) << outcome.engineText << "\n" << ReadAll(written.files.report);
+    ASSERT_TRUE(ReadSwmmReport(ctx, reaches, true, nullptr, &reading));
+    EXPECT_TRUE(reading.complete()) << reading.problem;
+    std::vector<std::string> flooded;
+    ASSERT_TRUE(ReadTextLines(project.files.swmmFloodedNodes(), flooded));
+    EXPECT_NE(std::find(flooded.begin(), flooded.end(), "A B"), flooded.end());
+
+    // "Reporte SWMM" shows the report with the manhole's own name.
+    ListingShown viewer;
+    EXPECT_FALSE(ReadSwmmReport(ctx, reaches, false, &viewer));
+    ASSERT_EQ(viewer.shown.size(), 1u);
+    const std::string listing = ReadAll(project.files.swmmReportCopy());
+    const std::string report = ReadAll(written.files.report);
+    EXPECT_EQ(listing.size(), report.size());
+    EXPECT_EQ(report.find("A B"), std::string::npos);  // the engine's own name differs
+    std::vector<std::string> lines;
+    ASSERT_TRUE(ReadTextLines(project.files.swmmReportCopy(), lines));
+    bool named = false;
+    for (const std::string& line : lines)
+        named = named || line.rfind("  A B  ", 0) == 0;
+    EXPECT_TRUE(named) << listing;
 }
 
 TEST_F(RealEngineModel, HyetographClassEightRuns) {
