@@ -728,6 +728,25 @@ TEST(SwmmTextOnEngine, NamesTheEngineCannotReadAsTheyAreRunAndReadBackAsTheProgr
         EXPECT_TRUE(nodes.count(name)) << name;
 }
 
+TEST(SwmmTextOnEngine, TheTitleReachesTheReportWithoutACarriageReturn) {
+    ASSERT_TRUE(ProgramEngine().loaded()) << ProgramEngine().loadError();
+    ScratchFolder folder("title");
+    const SwmmModel m = BuildSwmmModel(HeadNetwork(), specs::DefaultEspec(), 1);
+    specs::EspecT e = specs::DefaultEspec();
+    folder.write("m.inp", SwmmInputText(DataOf(m, e)));
+    SwmmOutcome outcome;
+    ASSERT_EQ(RunSwmm(ProgramEngine(), nullptr, folder.path(),
+                      {folder.file("m.inp"), folder.file("m.rpt"), folder.file("m.out")}, &outcome),
+              0)
+        << outcome.engineText;
+    const std::string report = ReadAll(folder.file("m.rpt"));
+    const size_t title = report.find("Red Norte - Sector#1");
+    ASSERT_NE(title, std::string::npos) << report;
+    // The input file ends its lines with CR LF; the engine's report with LF alone.
+    EXPECT_EQ(report.find('\r'), std::string::npos)
+        << report.substr(title, report.find('\n', title) - title);
+}
+
 // ---- The written file of a designed project ----
 
 class SwmmWriting : public DesignedProjectTest {};
@@ -949,6 +968,7 @@ TEST_F(RealEngineModel, AManholeNamedWithABlankIsVerifiedAndListedUnderItsName) 
     for (const std::string& line : lines)
         named = named || line.rfind("  A B  ", 0) == 0;
     EXPECT_TRUE(named) << listing;
+    EXPECT_EQ(listing.find('\r'), std::string::npos);
 }
 
 TEST_F(RealEngineModel, HyetographClassEightRuns) {
