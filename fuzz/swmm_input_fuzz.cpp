@@ -4,7 +4,7 @@
 #include "swmm/model_import.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    nivex::swmm::SwmmModel model;
+    nivex::swmm::ImportedModel model;
     nivex::swmm::ImportRefusal refusal;
     if (!nivex::swmm::ParseSwmmModel(nivex::fuzz::AsText(data, size), model, refusal) &&
         refusal.message.empty())

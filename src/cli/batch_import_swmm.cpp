@@ -42,7 +42,7 @@ int VerbImportSwmm(Batch& b) {
     if (!swmm::ImportAllowed(p)) return b.Fail(Lines(swmm::kImportRefusal));
 
     swmm::ImportRefusal refusal;
-    swmm::SwmmModel model;
+    swmm::ImportedModel model;
     if (!swmm::ImportSwmmFile(b.session, path, refusal, &model))
         return b.Fail(refusal.caption + ": " + Lines(refusal.message));
     b.out << swmm::kImportDone << '\n'

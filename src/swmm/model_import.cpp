@@ -19,6 +19,7 @@
 #include "shell/session.h"
 #include "shell/startup.h"
 #include "specs/criteria_store.h"
+#include "swmm/input_fields.h"
 
 namespace nivex::swmm {
 namespace {
@@ -54,30 +55,6 @@ struct Row {
     int number;             // line of the file, from 1
     std::string_view text;  // without the line end
 };
-
-// The fields of a row: separated by blanks or tabs; a field in double quotes may hold
-// blanks; a ';' outside quotes starts a comment.
-std::vector<std::string> Fields(std::string_view row) {
-    std::vector<std::string> fields;
-    size_t i = 0;
-    while (i < row.size()) {
-        while (i < row.size() && IsBlank(row[i]))
-            ++i;
-        if (i >= row.size() || row[i] == ';') break;
-        if (row[i] == '"') {
-            const size_t close = row.find('"', i + 1);
-            const size_t end = close == std::string_view::npos ? row.size() : close;
-            fields.emplace_back(row.substr(i + 1, end - i - 1));
-            i = end == row.size() ? end : end + 1;
-        } else {
-            const size_t start = i;
-            while (i < row.size() && !IsBlank(row[i]) && row[i] != ';')
-                ++i;
-            fields.emplace_back(row.substr(start, i - start));
-        }
-    }
-    return fields;
-}
 
 // A whole field as a finite number that fits the single float of a reach.
 std::optional<double> Number(std::string_view text) {
@@ -158,11 +135,11 @@ bool CheckLength(const Row& row, ImportRefusal& r) {
 }
 
 // "FLOW_UNITS" of [OPTIONS]; without it SWMM takes CFS.
-bool ReadFlowUnit(const Sections& sections, SwmmModel& m, ImportRefusal& r) {
+bool ReadFlowUnit(const Sections& sections, ImportedModel& m, ImportRefusal& r) {
     m.flowUnit = "CFS";
     for (const Row& row : sections.rows("[OPTIONS]")) {
         if (!CheckLength(row, r)) return false;
-        const std::vector<std::string> f = Fields(row.text);
+        const std::vector<std::string> f = InputFields(row.text);
         if (f.empty() || Upper(f[0]) != "FLOW_UNITS") continue;
         if (f.size() < 2) return RefuseRow(r, row, "falta la unidad de caudal (FLOW_UNITS)");
         const std::string unit = Upper(f[1]);
@@ -188,7 +165,7 @@ bool ReadNodes(const Sections& sections, const char* header, bool outfall, doubl
                std::map<std::string, Node>& nodes, ImportRefusal& r) {
     for (const Row& row : sections.rows(header)) {
         if (!CheckLength(row, r)) return false;
-        const std::vector<std::string> f = Fields(row.text);
+        const std::vector<std::string> f = InputFields(row.text);
         if (f.empty()) continue;  // a row of blanks before a comment
         if (f[0].size() > network::kNameLength) return Refuse(r, kNamingMessage, kNamingCaption);
         const std::optional<std::string> name = network::ManholeName(f[0]);
@@ -216,7 +193,7 @@ bool ReadNodes(const Sections& sections, const char* header, bool outfall, doubl
 }
 
 bool ReadConduits(const Sections& sections, double scale, const std::map<std::string, Node>& nodes,
-                  SwmmModel& m, ImportRefusal& r) {
+                  ImportedModel& m, ImportRefusal& r) {
     const std::vector<Row>& rows = sections.rows("[CONDUITS]");
     if (rows.empty())
         return Refuse(r,
@@ -233,7 +210,7 @@ bool ReadConduits(const Sections& sections, double scale, const std::map<std::st
     m.reaches.reserve(rows.size());
     for (const Row& row : rows) {
         if (!CheckLength(row, r)) return false;
-        const std::vector<std::string> f = Fields(row.text);
+        const std::vector<std::string> f = InputFields(row.text);
         if (f.size() < 4)
             return RefuseRow(r, row,
                              "el conducto debe tener nombre, nodo de entrada, nodo de salida y "
@@ -329,7 +306,7 @@ bool IsUsFlowUnit(std::string_view unit) {
     return u == "CFS" || u == "GPM" || u == "MGD";
 }
 
-bool ParseSwmmModel(std::string_view text, SwmmModel& model, ImportRefusal& refusal) {
+bool ParseSwmmModel(std::string_view text, ImportedModel& model, ImportRefusal& refusal) {
     model = {};
     const Sections sections(text);
     for (const char* structure : kStructures)
@@ -361,14 +338,14 @@ bool ImportAllowed(const project::Project& p) {
 }
 
 bool ImportSwmmFile(shell::Session& s, const std::string& path, ImportRefusal& refusal,
-                    SwmmModel* out) {
+                    ImportedModel* out) {
     if (HasReservedPrefix(path))
         return Refuse(refusal, kReservedPrefixMessage, kReservedPrefixCaption);
     s.settings.write(shell::kSettingsKey, kImportedFileSetting, path);
 
     std::string text;
     if (!ReadWholeFile(path, text, refusal)) return false;
-    SwmmModel model;
+    ImportedModel model;
     if (!ParseSwmmModel(text, model, refusal)) return false;
     text.clear();
 

@@ -64,7 +64,7 @@ struct ImportRefusal {
 };
 
 // A model that passed every check.
-struct SwmmModel {
+struct ImportedModel {
     std::string flowUnit;  // "CFS", "LPS", ... as the model gives it, upper case
     bool inFeet = false;   // US units: elevations and lengths were converted from feet
     int junctions = 0;
@@ -80,7 +80,7 @@ struct SwmmModel {
 bool IsUsFlowUnit(std::string_view unit);
 
 // Reads and checks the whole text of an input file. False with the refusal.
-bool ParseSwmmModel(std::string_view text, SwmmModel& model, ImportRefusal& refusal);
+bool ParseSwmmModel(std::string_view text, ImportedModel& model, ImportRefusal& refusal);
 
 // The file's name part (after the last '/' or '\') begins with the prefix of the input
 // files that the program writes itself.
@@ -97,7 +97,7 @@ bool ImportAllowed(const project::Project& p);
 // False with the refusal; nothing of the project has changed unless a file operation
 // failed while the new network was being written (the refusal then says which).
 bool ImportSwmmFile(shell::Session& s, const std::string& path, ImportRefusal& refusal,
-                    SwmmModel* model = nullptr);
+                    ImportedModel* model = nullptr);
 
 // `ImportSwmmModel`: the open-file dialog, then ImportSwmmFile; refusals and the cancel
 // are shown in their boxes. True when the network was imported.

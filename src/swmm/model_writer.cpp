@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
-#include <sstream>
 #include <system_error>
 
 #include "console/codepage.h"
@@ -19,6 +18,7 @@
 #include "design/reach_values.h"
 #include "network/reach_file.h"
 #include "project/replace_file.h"
+#include "swmm/input_fields.h"
 #include "swmm/model_writer_text.h"
 #include "swmm/swmm_run.h"
 #include "ui/ui.h"
@@ -47,6 +47,9 @@ double TotalDesignFlow(const TramoT& t) {
 // What the relief chamber spills: storm plus sanitary flow.
 double ReliefFlow(const TramoT& t) {
     return double(t.Diseno.F72[0]) + t.Diseno.F72[1];
+}
+double SanitaryReliefFlow(const TramoT& t) {
+    return t.Diseno.F72[1];
 }
 int Receiver(const TramoT& t) {
     return t.Diseno.I16[3];
@@ -85,6 +88,55 @@ int NetworkClassOf(int designClass) {
     return specs::SystemKindOfClass(designClass);
 }
 
+// ---- Node names ----
+
+namespace {
+
+// What the engine cannot read inside a name.
+constexpr std::string_view kUnreadable = " ;\"[";
+// What it may be written with instead; none is a letter, a digit or the '-' of the
+// program's own suffixes ("-1", "-A", "-Z").
+constexpr std::string_view kStandIns = "_~^`|!$%&*+=?@#.,:<>{}()/\\']";
+
+}  // namespace
+
+EngineNames::EngineNames(const std::vector<TramoT>& reaches) {
+    std::set<char> held;
+    for (const TramoT& t : reaches) {
+        held.insert(t.Upstream.begin(), t.Upstream.end());
+        held.insert(t.Downstream.begin(), t.Downstream.end());
+    }
+    for (char bad : kUnreadable) {
+        if (!held.count(bad)) continue;
+        for (char c : kStandIns)
+            if (!held.count(c) && to_.find(c) == std::string::npos) {
+                from_ += bad;
+                to_ += c;
+                break;
+            }
+    }
+}
+
+std::string EngineNames::ToEngine(std::string name) const {
+    for (char& c : name) {
+        const size_t k = from_.find(c);
+        if (k != std::string::npos) c = to_[k];
+    }
+    return name;
+}
+
+std::map<std::string, std::string> ProgramNodeNames(const std::vector<TramoT>& reaches) {
+    // The names depend on the reaches alone.
+    const SwmmModel m = BuildSwmmModel(reaches, specs::DefaultEspec(), 0);
+    std::map<std::string, std::string> names;
+    for (const SwmmLinkT& l : m.links)
+        for (const std::string* name : {&l.inlet, &l.outlet}) {
+            std::string engine = m.names.ToEngine(*name);
+            if (engine != *name) names.emplace(std::move(engine), *name);
+        }
+    return names;
+}
+
 // ---- The model ----
 
 void ComputeNodeInflows(const std::vector<TramoT>& reaches, int designClass,
@@ -92,33 +144,24 @@ void ComputeNodeInflows(const std::vector<TramoT>& reaches, int designClass,
     const bool storm = IsSwmmStormDesign(designClass);
     const int n = static_cast<int>(std::min(reaches.size(), links.size()));
     auto valid = [n](int record) { return record >= 1 && record <= n; };
-    // An entry preset by the relief chamber upstream keeps its inflow when its turn comes.
-    std::vector<bool> preset(static_cast<size_t>(n), false);
     for (int i = 0; i < n; ++i) {
         const TramoT& t = reaches[static_cast<size_t>(i)];
-        SwmmLinkT& l = links[static_cast<size_t>(i)];
+        double inflow = NodeFlow(t, storm);
         const int count = TributaryCount(t);
-        if (count == 0) {
-            l.nodeInflow = NodeFlow(t, storm);
-            continue;
+        if (count > 0) {
+            // What the chamber spills enters here too and leaves with the rest by the outfall
+            // of this conduit; where the storms come from SWMM only its sanitary part.
+            if (t.ReliefFactor != 0) inflow += storm ? SanitaryReliefFlow(t) : ReliefFlow(t);
+            for (int k = 0; k < count; ++k) {
+                if (!valid(Tributary(t, k))) continue;
+                const TramoT& in = reaches[static_cast<size_t>(Tributary(t, k) - 1)];
+                inflow -= NodeFlow(in, storm);
+                // A tributary with a relief chamber ends at its own outfall: the flow it
+                // lets go on does not arrive through its conduit.
+                if (in.ReliefFactor != 0) inflow += TotalDesignFlow(in);
+            }
         }
-        double upstream = 0;
-        for (int k = 0; k < count; ++k)
-            if (valid(Tributary(t, k)))
-                upstream += NodeFlow(reaches[static_cast<size_t>(Tributary(t, k) - 1)], storm);
-        if (t.ReliefFactor == 0) {
-            if (!preset[static_cast<size_t>(i)]) l.nodeInflow = NodeFlow(t, storm) - upstream;
-            continue;
-        }
-        l.nodeInflow = NodeFlow(t, storm) + (storm ? 0.0 : ReliefFlow(t)) - upstream;
-        // Everything arriving here leaves by the relief outfall: the reach downstream
-        // takes its whole design flow at its own node.
-        const int down = Receiver(t);
-        if (valid(down)) {
-            links[static_cast<size_t>(down - 1)].nodeInflow =
-                TotalDesignFlow(reaches[static_cast<size_t>(down - 1)]);
-            preset[static_cast<size_t>(down - 1)] = true;
-        }
+        links[static_cast<size_t>(i)].nodeInflow = inflow;
     }
 }
 
@@ -238,6 +281,7 @@ SwmmModel BuildSwmmModel(const std::vector<TramoT>& reaches, const specs::EspecT
         }
     }
     ComputeNodeInflows(reaches, designClass, m.links);
+    m.names = EngineNames(reaches);
     m.heads = HeadNodes(reaches);
     RenameNodes(reaches, m);
     // An outlet that no conduit leaves and that is no outfall yet (a reach to another
@@ -352,8 +396,11 @@ std::vector<MapPointT> ReadMapPoints(const std::string& path) {
         if (line.empty()) break;
         MapPointT p;
         if (line[0] != '[') {
-            std::istringstream words(line);
-            words >> p.name >> p.x >> p.y;
+            std::vector<std::string> words = InputFields(line);
+            words.resize(std::max<size_t>(words.size(), 3));
+            p.name = upper(words[0]);
+            p.x = std::move(words[1]);
+            p.y = std::move(words[2]);
         }
         points.push_back(p);
     }

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -74,10 +75,26 @@ struct TrIniT {
     uint8_t used = 0;
 };
 
+// Node names as the engine reads them. The engine ends a name at a blank, takes ';' for
+// the start of a comment, '"' for a quote and a line whose first word begins with '[' for
+// a section; a manhole name may hold any of them. Each such character is written as a
+// stand-in that no manhole name of the network holds, so a name keeps its length and
+// never becomes another manhole's name: the engine's names read back one to one.
+class EngineNames {
+  public:
+    EngineNames() = default;  // every name as it is
+    explicit EngineNames(const std::vector<network::TramoT>& reaches);
+    std::string ToEngine(std::string name) const;
+
+  private:
+    std::string from_, to_;  // from_[k] is written as to_[k]
+};
+
 struct SwmmModel {
     int designClass = 0;
     std::vector<SwmmLinkT> links;  // entry k - 1 is reach k
     std::vector<TrIniT> heads;     // sorted by upstream name
+    EngineNames names;             // how the node names are written
 };
 
 // Names are cut to this many characters.
@@ -88,8 +105,14 @@ constexpr size_t kNodeNameLength = 7;
 SwmmModel BuildSwmmModel(const std::vector<network::TramoT>& reaches, const specs::EspecT& e,
                          int designClass);
 
+// The engine's names of the nodes of the model of these reaches that differ from the
+// program's names, each with the program's name.
+std::map<std::string, std::string> ProgramNodeNames(const std::vector<network::TramoT>& reaches);
+
 // The steps of the build, for the callers that need one of them.
-// The dry-weather inflow of every node, with the carry of relief chambers.
+// The dry-weather inflow of every node: the flow that enters the model there. A conduit
+// with a relief chamber ends at its own outfall, so what the design lets go on from it
+// enters at the node of the reach that receives it.
 void ComputeNodeInflows(const std::vector<network::TramoT>& reaches, int designClass,
                         std::vector<SwmmLinkT>& links);
 // The initial reaches in reach order, Shell-sorted by upstream name and numbered.
@@ -138,7 +161,8 @@ struct MapPointT {
     std::string name, x, y;
 };
 // The points of the map file "MAPA.": the lines after the leading ';' lines up to the
-// first empty line; CR LF or LF line ends.
+// first empty line; CR LF or LF line ends. Names are upper case, as the import makes the
+// names of the nodes.
 std::vector<MapPointT> ReadMapPoints(const std::string& path);
 
 // ---- The input file ----

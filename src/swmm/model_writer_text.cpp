@@ -75,6 +75,11 @@ std::string Whole(double v) {
     return std::to_string(static_cast<long long>(std::llround(v)));
 }
 
+// A node's name as the engine reads it.
+std::string Node(const SwmmInputData& d, const std::string& name) {
+    return d.model->names.ToEngine(name);
+}
+
 // "C-" + i padded to six characters.
 std::string SubcatchmentName(int i) {
     return TextField("C-" + std::to_string(i), 6);
@@ -193,8 +198,8 @@ void Subcatchments(Lines& out, const SwmmInputData& d) {
     for (const SwmmLinkT& l : d.model->links) {
         ++i;
         out.data(SubcatchmentName(i) + "           Lluvia_" + std::to_string(l.rainGauge) +
-                 Blanks(3) + TextField(l.inlet, 8) + NumberField(l.area, 7, 2) + Blanks(6) +
-                 NumberField(l.imperviousness, 3, 0) + Blanks(9) +
+                 Blanks(3) + TextField(Node(d, l.inlet), 8) + NumberField(l.area, 7, 2) +
+                 Blanks(6) + NumberField(l.imperviousness, 3, 0) + Blanks(9) +
                  NumberField(BasinValue(d.espec->SwmmWidths, l.rainGauge), 3, 0) + Blanks(8) +
                  NumberField(BasinValue(d.espec->SwmmSlopes, l.rainGauge), 4, 2) + Blanks(5) +
                  NumberField(0, 2, 0));
@@ -226,9 +231,9 @@ void Junctions(Lines& out, const SwmmInputData& d) {
     std::set<std::string> seen;
     for (const SwmmLinkT& l : d.model->links) {
         if (!seen.insert(l.inlet).second) continue;
-        out.data(TextField(l.inlet, 7) + Blanks(8) + NumberField(l.invertUp, 7, 2) + Blanks(3) +
-                 NumberField(l.nodeDepthUp, 7, 2) + Blanks(6) + NumberField(0, 2, 0) + Blanks(9) +
-                 NumberField(0, 2, 0) + Blanks(9) + NumberField(0, 2, 0));
+        out.data(TextField(Node(d, l.inlet), 7) + Blanks(8) + NumberField(l.invertUp, 7, 2) +
+                 Blanks(3) + NumberField(l.nodeDepthUp, 7, 2) + Blanks(6) + NumberField(0, 2, 0) +
+                 Blanks(9) + NumberField(0, 2, 0) + Blanks(9) + NumberField(0, 2, 0));
     }
     out.empty();
 }
@@ -241,8 +246,8 @@ void Outfalls(Lines& out, const SwmmInputData& d) {
     std::set<std::string> seen;
     for (const SwmmLinkT& l : d.model->links) {
         if (!l.outfall || !seen.insert(l.outlet).second) continue;
-        out.data(TextField(l.outlet, 7) + Blanks(8) + NumberField(l.invertDown, 7, 2) + Blanks(6) +
-                 TextField("FREE", 5) + Blanks(23) + TextField("NO", 3));
+        out.data(TextField(Node(d, l.outlet), 7) + Blanks(8) + NumberField(l.invertDown, 7, 2) +
+                 Blanks(6) + TextField("FREE", 5) + Blanks(23) + TextField("NO", 3));
     }
     out.empty();
 }
@@ -257,11 +262,11 @@ void Conduits(Lines& out, const SwmmInputData& d) {
         " Height     Flow       Flow");
     out.head(Dashes(120));
     for (const SwmmLinkT& l : d.model->links)
-        out.data(TextField(Whole(l.number), 6) + Blanks(11) + TextField(l.inlet, 8) + Blanks(9) +
-                 TextField(l.outlet, 8) + Blanks(9) + NumberField(l.length, 6, 2) + Blanks(5) +
-                 NumberField(l.manningN, 5, 3) + Blanks(5) + NumberField(0, 2, 0) + Blanks(7) +
-                 NumberField(l.outletOffset, 7, 2) + Blanks(6) + NumberField(0, 2, 0) + Blanks(9) +
-                 NumberField(0, 2, 0));
+        out.data(TextField(Whole(l.number), 6) + Blanks(11) + TextField(Node(d, l.inlet), 8) +
+                 Blanks(9) + TextField(Node(d, l.outlet), 8) + Blanks(9) +
+                 NumberField(l.length, 6, 2) + Blanks(5) + NumberField(l.manningN, 5, 3) +
+                 Blanks(5) + NumberField(0, 2, 0) + Blanks(7) + NumberField(l.outletOffset, 7, 2) +
+                 Blanks(6) + NumberField(0, 2, 0) + Blanks(9) + NumberField(0, 2, 0));
     out.empty();
 }
 
@@ -298,7 +303,7 @@ void DryWeatherFlows(Lines& out, const SwmmInputData& d) {
     const bool pattern = PatternDesign(d.model->designClass);
     for (const SwmmLinkT& l : d.model->links) {
         // A name that fills its field keeps a blank before the parameter.
-        std::string node = TextField(l.inlet, 7);
+        std::string node = TextField(Node(d, l.inlet), 7);
         if (l.inlet.size() >= 7) node += ' ';
         std::string line =
             node + TextField("FLOW", 7) + Blanks(7) + NumberField(l.nodeInflow, 7, 2);
@@ -326,7 +331,7 @@ void GridCoordinates(Lines& out, const SwmmInputData& d) {
     const int rows = d.gridRows, columns = d.gridColumns;
     const double length = d.gridLength;
     auto point = [&](const std::string& name, double x, double y) {
-        out.data(TextField(name, 8) + Blanks(10) + NumberField(x, 8, 2) + Blanks(16) +
+        out.data(TextField(Node(d, name), 8) + Blanks(10) + NumberField(x, 8, 2) + Blanks(16) +
                  NumberField(y, 8, 2));
     };
     int n = 1;
@@ -451,8 +456,8 @@ void MapCoordinates(Lines& out, const SwmmInputData& d) {
         out.head(";;Node             X-Coord                 Y-Coord");
         out.head(Dashes(52));
         for (size_t i = 0; i < n; ++i)
-            out.data(TextField(links[i].inlet, 9) + Blanks(6) + NumberField(at[i].x, 9, 3) +
-                     Blanks(15) + NumberField(at[i].y, 9, 3));
+            out.data(TextField(Node(d, links[i].inlet), 9) + Blanks(6) +
+                     NumberField(at[i].x, 9, 3) + Blanks(15) + NumberField(at[i].y, 9, 3));
     };
     out.head("[MAP]");
     out.head("DIMENSIONS  0.000 0.000 10000.00 10000.00");
@@ -466,7 +471,7 @@ void MapCoordinates(Lines& out, const SwmmInputData& d) {
     const int m = static_cast<int>(d.mapPoints.size());
     for (int k = 1; k <= outfalls && m - k >= 0; ++k) {
         const MapPointT& p = d.mapPoints[static_cast<size_t>(m - k)];
-        out.data(TextField(p.name, 11) + Blanks(5) + TextField(p.x, 9) + Blanks(15) +
+        out.data(TextField(Node(d, p.name), 11) + Blanks(5) + TextField(p.x, 9) + Blanks(15) +
                  TextField(p.y, 9));
     }
     out.empty();

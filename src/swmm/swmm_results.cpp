@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <sstream>
 #include <system_error>
 
 #include "console/codepage.h"
@@ -156,6 +158,17 @@ std::vector<std::string> DerivedFroude(const std::vector<std::string>& velocitie
     return out;
 }
 
+bool ReadWholeFile(const std::string& path, std::string& text) {
+    text.clear();
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    if (in.bad()) return false;
+    text = bytes.str();
+    return true;
+}
+
 bool ReadTextLines(const std::string& path, std::vector<std::string>& lines) {
     lines.clear();
     std::ifstream in(path, std::ios::binary);
@@ -230,14 +243,21 @@ bool ExtractResults(const project::FileNames& files, const std::vector<std::stri
         }
         if (!WriteResultFile(files.swmmFroude(), f.values, &error)) return fail(error);
     }
+    // The lists name the nodes as the engine read them; the files name them as the program.
+    std::map<std::string, std::string> programNames;
+    if (which.surchargedNodes || which.floodedNodes) programNames = ProgramNodeNames(reaches);
     auto names = [&](bool wanted, const NameList& table, const std::string& path, int& count) {
         if (!wanted) return true;
-        const NameResult r = ExtractNames(report, table, n);
+        NameResult r = ExtractNames(report, table, n);
         count = static_cast<int>(r.names.size());
         if (r.none) {
             std::error_code ec;
             std::filesystem::remove(path, ec);
             return true;
+        }
+        for (std::string& name : r.names) {
+            const auto it = programNames.find(name);
+            if (it != programNames.end()) name = it->second;
         }
         return WriteResultFile(path, r.names, &error) || fail(error);
     };
@@ -251,6 +271,27 @@ bool ExtractResults(const project::FileNames& files, const std::vector<std::stri
         fail("El reporte de SWMM esta incompleto: la tabla \"Link Flow Summary\" tiene " +
              std::to_string(reading.linkRows) + " de " + std::to_string(n) + " conductos");
     return true;
+}
+
+std::string WithProgramNames(const std::string& text,
+                             const std::map<std::string, std::string>& names) {
+    if (names.empty()) return text;
+    std::string out = text;
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    for (size_t k = 0; k < out.size();) {
+        if (blank(out[k])) {
+            ++k;
+            continue;
+        }
+        size_t end = k;
+        while (end < out.size() && !blank(out[end]))
+            ++end;
+        const auto it = names.find(out.substr(k, end - k));
+        // The program's name is as long as the engine's: the columns stay.
+        if (it != names.end() && it->second.size() == end - k) out.replace(k, end - k, it->second);
+        k = end;
+    }
+    return out;
 }
 
 // ---- Junctions ----
@@ -401,7 +442,11 @@ bool ReadSwmmReport(SwmmContext& ctx, const std::vector<TramoT>& reaches, bool s
         const std::string copy = p.files.swmmReportCopy();
         std::filesystem::remove(copy, ec);
         ec.clear();
-        std::filesystem::copy_file(reportPath, copy, ec);
+        // The listing shows the report with the program's names of the nodes.
+        std::string text;
+        if (ReadWholeFile(reportPath, text))
+            project::ReplaceFileContents(copy, WithProgramNames(text, ProgramNodeNames(reaches)),
+                                         nullptr);
         if (!std::filesystem::exists(copy, ec)) {
             ctx.ui.showWarning(cp("No hay nada para imprimir en el rango seleccionado"),
                                cp("Advertencia"));

@@ -5,6 +5,7 @@
 // "NodeSSwmm" and "LinkSwmm" (flooded nodes, surcharged nodes, surcharged conduits), and
 // the listing copy "Swm" of the whole report.
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -65,10 +66,17 @@ std::vector<std::string> DerivedFroude(const std::vector<std::string>& velocitie
                                        const std::vector<std::string>& depthRatios,
                                        const std::vector<double>& diameters);
 
+// The text of a report with every word that is the engine's name of a node (a key of
+// names) replaced by the program's name of that node.
+std::string WithProgramNames(const std::string& text,
+                             const std::map<std::string, std::string>& names);
+
 // ---- Files ----
 // The lines of a text file without their line ends (CR LF or LF); false when it cannot
 // be read.
 bool ReadTextLines(const std::string& path, std::vector<std::string>& lines);
+// The bytes of a whole file; false when it cannot be read.
+bool ReadWholeFile(const std::string& path, std::string& text);
 // A whole result file, one entry per line, written beside it and renamed into place.
 bool WriteResultFile(const std::string& path, const std::vector<std::string>& lines,
                      std::string* error);

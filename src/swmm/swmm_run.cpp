@@ -1,9 +1,12 @@
 #include "swmm/swmm_run.h"
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <system_error>
 
 #include "console/codepage.h"
+#include "project/replace_file.h"
 #include "ui/ui.h"
 
 namespace nivex::swmm {
@@ -21,6 +24,25 @@ void deleteReportCopy(const std::string& folder) {
 // The engine's text of a failure, taken before end and close can change it.
 void noteFailure(SwmmEngine& engine, int code, SwmmOutcome& outcome) {
     if (code != 0 && outcome.engineText.empty()) outcome.engineText = engine.errorText();
+}
+
+// The engine copies the title lines of the input file into its report keeping their CR
+// (it drops only the LF): a CR that ends no line is taken out. A report that cannot be
+// rewritten stays as the engine wrote it.
+void stripStrayReturns(const std::string& report, SwmmOutcome& outcome) {
+    std::ifstream in(report, std::ios::binary);
+    if (!in) return;
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    in.close();
+    const std::string text = bytes.str();
+    std::string clean;
+    clean.reserve(text.size());
+    for (size_t k = 0; k < text.size(); ++k)
+        if (text[k] != '\r' || (k + 1 < text.size() && text[k + 1] == '\n')) clean += text[k];
+    if (clean.size() == text.size()) return;
+    std::string error;
+    if (!project::ReplaceFileContents(report, clean, &error)) outcome.reportError = error;
 }
 
 }  // namespace
@@ -43,6 +65,7 @@ int RunSwmm(SwmmEngine& engine, SwmmProgress* progress, const std::string& folde
     if (r != 0) {
         noteFailure(engine, r, out);
         engine.close();
+        stripStrayReturns(files.report, out);
         return out.code = r;
     }
     if (progress) progress->Show(kBarMaximum);
@@ -52,6 +75,7 @@ int RunSwmm(SwmmEngine& engine, SwmmProgress* progress, const std::string& folde
         noteFailure(engine, r, out);
         engine.end();
         engine.close();
+        stripStrayReturns(files.report, out);
         return out.code = r;
     }
 
@@ -69,6 +93,7 @@ int RunSwmm(SwmmEngine& engine, SwmmProgress* progress, const std::string& folde
     noteFailure(engine, r, out);
     engine.end();
     engine.close();
+    stripStrayReturns(files.report, out);
     return out.code = r;
 }
 

@@ -23,10 +23,11 @@ struct SwmmFiles {
 
 // What happened in a run, beyond its code.
 struct SwmmOutcome {
-    int code = 0;            // what RunSwmm returned
-    int steps = 0;           // routing steps taken
-    bool cancelled = false;  // "Cancelar" ended the loop
-    std::string engineText;  // the engine's text of a failure, when it gives one
+    int code = 0;             // what RunSwmm returned
+    int steps = 0;            // routing steps taken
+    bool cancelled = false;   // "Cancelar" ended the loop
+    std::string engineText;   // the engine's text of a failure, when it gives one
+    std::string reportError;  // the report could not be cleaned after the run (UTF-8)
 };
 
 // The listing copy of the report in the project folder, deleted by every run.

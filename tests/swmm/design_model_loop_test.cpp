@@ -18,6 +18,7 @@
 #include "design/hydraulics.h"
 #include "design/reach_values.h"
 #include "network/network_controls.h"
+#include "network/reach_csv.h"
 #include "network/reach_file.h"
 #include "support/scripted.h"
 #include "swmm/engine.h"
@@ -46,7 +47,9 @@ class RecordingSink : public DesignSink {
 // A simulated project checked and ready for its design, which the test runs itself.
 class DesignModelLoop : public swmm::testing::DesignedProjectTest {
   protected:
-    void Prepare(int designClass, int horizontal = 3, int vertical = 3) {
+    // renamed: a name for the manhole where the first reach ends, given before the checks.
+    void Prepare(int designClass, int horizontal = 3, int vertical = 3,
+                 const std::string& renamed = "") {
         std::vector<std::string> config{"--project",
                                         "AB1",
                                         "config",
@@ -70,6 +73,9 @@ class DesignModelLoop : public swmm::testing::DesignedProjectTest {
                    "--vertical", std::to_string(vertical), "--length", "60", "--slope", "1",
                    "--ground", "1000", "--yes"});
         ASSERT_EQ(r.rc, 0) << r.out << r.err;
+        if (!renamed.empty()) {
+            ASSERT_NO_FATAL_FAILURE(Rename(renamed));
+        }
         r = batch({"--project", "AB1", "controls", "--yes"});
         ASSERT_EQ(r.rc, 0) << r.out << r.err;
         std::filesystem::current_path(start_);
@@ -78,6 +84,23 @@ class DesignModelLoop : public swmm::testing::DesignedProjectTest {
         std::string error;
         ASSERT_TRUE(network::LoadControlState(project, &error)) << error;
         options = StoredDesignOptions(project.header);
+    }
+
+    void Rename(const std::string& name) {
+        const std::filesystem::path here = std::filesystem::current_path();
+        std::filesystem::current_path(start_);
+        project.files.Build(folder().string(), "AB1");
+        std::vector<TramoT> network;
+        std::string error;
+        ASSERT_TRUE(network::ReadNetwork(project, network, &error)) << error;
+        ASSERT_FALSE(network.empty());
+        const std::string old = network.front().Downstream;
+        for (TramoT& t : network) {
+            if (t.Upstream == old) t.Upstream = name;
+            if (t.Downstream == old) t.Downstream = name;
+        }
+        ASSERT_TRUE(network::ReplaceNetwork(project, network, &error)) << error;
+        std::filesystem::current_path(here);
     }
 
     // The final design with the loop on engine; true as RunDesign.
@@ -176,6 +199,20 @@ TEST_F(DesignModelLoop, ClassSixRedesignsWithTheModelFlowsUntilFewerNodesFlood) 
     EXPECT_EQ(window.caption, "Pasada #" + std::to_string(log.runs.size()));
     EXPECT_EQ(window.events.back(), "close");
     EXPECT_TRUE(sink.boxes.empty());
+}
+
+TEST_F(DesignModelLoop, AManholeNamedWithABlankIsDesignedWithTheModel) {
+    ASSERT_NO_FATAL_FAILURE(Prepare(7, 2, 1, "A B"));
+    ASSERT_TRUE(swmm::ProgramEngine().loaded()) << swmm::ProgramEngine().loadError();
+    EXPECT_TRUE(DesignWithLoop(swmm::ProgramEngine())) << result.title << ": " << result.error;
+    ASSERT_NO_FATAL_FAILURE(Reload());
+    ASSERT_FALSE(log.runs.empty());
+    for (const ModelLoopRun& r : log.runs)
+        EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(result.end, DesignEnd::Designed);
+    EXPECT_EQ(project.header.StageDone[1], 1);
+    EXPECT_TRUE(std::any_of(reaches.begin(), reaches.end(),
+                            [](const TramoT& t) { return t.Upstream == "A B"; }));
 }
 
 TEST_F(DesignModelLoop, CancelLeavesTheDesignFlagClear) {

@@ -56,15 +56,15 @@ struct ModelText {
     }
 };
 
-SwmmModel Parsed(const std::string& text) {
-    SwmmModel m;
+ImportedModel Parsed(const std::string& text) {
+    ImportedModel m;
     ImportRefusal r;
     EXPECT_TRUE(ParseSwmmModel(text, m, r)) << r.message;
     return m;
 }
 
 ImportRefusal Refused(const std::string& text) {
-    SwmmModel m;
+    ImportedModel m;
     ImportRefusal r;
     EXPECT_FALSE(ParseSwmmModel(text, m, r));
     EXPECT_FALSE(r.message.empty());
@@ -78,7 +78,7 @@ std::string Unit(const std::string& unit) {
 // ---- Reading and checking the model ----
 
 TEST(SwmmModelParse, OneReachPerConduitWithNodeElevationsAndLengths) {
-    const SwmmModel m = Parsed(ModelText{}.text());
+    const ImportedModel m = Parsed(ModelText{}.text());
     EXPECT_EQ(m.flowUnit, "LPS");
     EXPECT_FALSE(m.inFeet);
     EXPECT_EQ(m.junctions, 2);
@@ -107,7 +107,7 @@ TEST(SwmmModelParse, CfsModelIsTakenFromFeet) {
     t.options = Unit("CFS");
     t.junctions = "[JUNCTIONS]\nP1 328.084 0\nP2 300 0\n";
     t.conduits = "[CONDUITS]\nC1 P1 P2 100 0.01\nC2 P2 D1 10 0.01\n";
-    const SwmmModel m = Parsed(t.text());
+    const ImportedModel m = Parsed(t.text());
     EXPECT_EQ(m.flowUnit, "CFS");
     EXPECT_TRUE(m.inFeet);
     ASSERT_EQ(m.reaches.size(), 2u);
@@ -121,14 +121,14 @@ TEST(SwmmModelParse, UsFlowUnitsMeanFeetAndMetricOnesMetres) {
     for (const char* unit : {"CFS", "GPM", "MGD", "cfs"}) {
         ModelText t;
         t.options = Unit(unit);
-        const SwmmModel m = Parsed(t.text());
+        const ImportedModel m = Parsed(t.text());
         EXPECT_TRUE(m.inFeet) << unit;
         EXPECT_NEAR(m.reaches[0].Length, 80 * 0.3048, 1e-4) << unit;
     }
     for (const char* unit : {"LPS", "CMS", "MLD"}) {
         ModelText t;
         t.options = Unit(unit);
-        const SwmmModel m = Parsed(t.text());
+        const ImportedModel m = Parsed(t.text());
         EXPECT_FALSE(m.inFeet) << unit;
         EXPECT_EQ(m.flowUnit, unit);
         EXPECT_FLOAT_EQ(m.reaches[0].Length, 80.0f) << unit;
@@ -138,7 +138,7 @@ TEST(SwmmModelParse, UsFlowUnitsMeanFeetAndMetricOnesMetres) {
 TEST(SwmmModelParse, ModelWithoutFlowUnitsIsInCfsAsForTheEngine) {
     ModelText t;
     t.options = "[OPTIONS]\nINFILTRATION HORTON\n";
-    SwmmModel m = Parsed(t.text());
+    ImportedModel m = Parsed(t.text());
     EXPECT_EQ(m.flowUnit, "CFS");
     EXPECT_TRUE(m.inFeet);
     t.options.clear();
@@ -203,7 +203,7 @@ TEST(SwmmModelParse, NamesFollowTheManholeNamingRule) {
     ModelText t;
     t.junctions = "[JUNCTIONS]\np1 1000\n\"A B\" 998\n";
     t.conduits = "[CONDUITS]\nC1 p1 \"A B\" 80\nC2 \"A B\" D1 10\n";
-    const SwmmModel m = Parsed(t.text());
+    const ImportedModel m = Parsed(t.text());
     EXPECT_EQ(m.reaches[0].Upstream, "P1");  // upper case
     EXPECT_EQ(m.reaches[0].Downstream, "A B");
     // A quoted name with a blank at its end cannot be a manhole name.
@@ -295,7 +295,7 @@ TEST(SwmmModelParse, TabsSeparateFieldsLikeBlanks) {
     t.junctions = "[JUNCTIONS]\nP1\t1000\t3\nP2\t\t998.5\n";
     t.outfalls = "[OUTFALLS]\n\tD1 \t997\tFREE\n";
     t.conduits = "[CONDUITS]\nC1\tP1\tP2\t80\nC2 \t P2\tD1\t45.5\t0.013\n";
-    const SwmmModel m = Parsed(t.text());
+    const ImportedModel m = Parsed(t.text());
     ASSERT_EQ(m.reaches.size(), 2u);
     EXPECT_FLOAT_EQ(m.reaches[0].GroundDown, 998.5f);
     EXPECT_FLOAT_EQ(m.reaches[1].Length, 45.5f);
@@ -309,8 +309,8 @@ TEST(SwmmModelParse, WindowsLineEndsReadAsUnixOnesAndTheMapKeepsThem) {
         if (c == '\n') windows += '\r';
         windows += c;
     }
-    const SwmmModel a = Parsed(unix);
-    const SwmmModel b = Parsed(windows);
+    const ImportedModel a = Parsed(unix);
+    const ImportedModel b = Parsed(windows);
     ASSERT_EQ(b.reaches.size(), a.reaches.size());
     for (size_t k = 0; k < a.reaches.size(); ++k) {
         EXPECT_EQ(b.reaches[k].Upstream, a.reaches[k].Upstream);
@@ -328,7 +328,7 @@ TEST(SwmmModelParse, CommentsAndBlankLinesInsideASectionAreSkipped) {
     t.conduits =
         "[CONDUITS]\n;;Name From To Length\nC1 P1 P2 80 ; primer tramo\n\n"
         ";; segundo\n   \nC2 P2 D1 45.5\n";
-    const SwmmModel m = Parsed(t.text());
+    const ImportedModel m = Parsed(t.text());
     ASSERT_EQ(m.reaches.size(), 2u);  // the row after the blank line is not lost
     EXPECT_EQ(m.reaches[1].Upstream, "P2");
 }
@@ -379,7 +379,7 @@ TEST(SwmmModelParse, TenThousandConduitsAreTakenAndOneMoreIsRefused) {
                     std::to_string(k) + " 10\n";
         return text;
     };
-    const SwmmModel m = Parsed(model(10000));
+    const ImportedModel m = Parsed(model(10000));
     ASSERT_EQ(m.reaches.size(), 10000u);
     EXPECT_EQ(m.reaches.back().Upstream, "10000");
     EXPECT_EQ(m.reaches.back().Downstream, "9999");
@@ -449,7 +449,7 @@ class SwmmImportTest : public cli::BatchProjectTest {
         std::ofstream(path, std::ios::binary) << text;
         return path.string();
     }
-    bool Import(const std::string& path, ImportRefusal& r, SwmmModel* m = nullptr) {
+    bool Import(const std::string& path, ImportRefusal& r, ImportedModel* m = nullptr) {
         return ImportSwmmFile(s, path, r, m);
     }
     void ImportOk(const std::string& text) {
@@ -494,7 +494,7 @@ TEST_F(SwmmImportTest, ImportWritesTheNetworkTheIndexTheMarkAndTheMap) {
     t.options = Unit("CFS");
     const std::string path = Write("modelo.inp", t.text());
     ImportRefusal r;
-    SwmmModel m;
+    ImportedModel m;
     ASSERT_TRUE(Import(path, r, &m)) << r.message;
     EXPECT_EQ(m.reaches.size(), 2u);
 

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -18,6 +20,7 @@
 #include "swmm/swmm_run.h"
 #include "swmm_doubles.h"
 #include "swmm_project_rig.h"
+#include "ui/listing_viewer.h"
 
 namespace nivex::swmm::testing {
 namespace {
@@ -214,13 +217,98 @@ TEST(SwmmModel, ReliefChamberEndsInItsOutfallAndCarriesTheDownstreamFlow) {
     EXPECT_TRUE(HasSection(text, "[PATTERNS]"));
 }
 
-TEST(SwmmModel, ReliefChamberInAStormDesignHasNoReliefTerm) {
+TEST(SwmmModel, ReliefChamberInAStormDesignSpillsOnlyItsSanitaryFlowAtItsNode) {
     const std::vector<TramoT> r = ReliefNetwork();
     const SwmmModel m = BuildSwmmModel(r, specs::DefaultEspec(), 6);
+    // The storms come from the subcatchments: the nodes take sanitary flows only.
     EXPECT_DOUBLE_EQ(m.links[0].nodeInflow, 1.5);
-    EXPECT_DOUBLE_EQ(m.links[1].nodeInflow, 2 - 1.5);
-    EXPECT_DOUBLE_EQ(m.links[2].nodeInflow, 12);  // the total design flow downstream
+    EXPECT_DOUBLE_EQ(m.links[1].nodeInflow, 2 + 1 - 1.5);  // with the sanitary spill
+    // Reach 2 ends at its outfall: what it lets go on (8 l/s in all) enters at Y beside
+    // the 0.5 l/s of reach 3's own.
+    EXPECT_DOUBLE_EQ(m.links[2].nodeInflow, 2.5 - 2 + 8);
     EXPECT_DOUBLE_EQ(m.links[3].nodeInflow, 3 - 2.5);
+}
+
+// Reach 2 leaves B with a relief chamber: 100 l/s arrive from reach 1 and 2 enter at B;
+// the chamber spills 30 (storm) + 2 (sanitary) and reach 2 takes 70 on to X. Reach 3
+// brings 120 to X, and reach 4 leaves X for the outfall O with 70 + 120 + its own 10.
+// Pipes of 800 mm at 1 %, crowns 1.2 m deep, joined crown to crown.
+std::vector<TramoT> ReliefJoinNetwork() {
+    std::vector<TramoT> r{Reach("A", "B", 100, 4), Reach("B", "X", 70, 3), Reach("C", "X", 120, 5),
+                          Reach("X", "O", 200, 9)};
+    Join(r, 1, 2);
+    Join(r, 2, 4);
+    Join(r, 3, 4);
+    r[1].ReliefFactor = 1.5f;
+    design::StormSpilled(r[1]) = 30;
+    design::SanitarySpilled(r[1]) = 2;  // with 4 + 1 of its own, 3 go on
+    r[3].Type = 2;
+    const float crowns[4][2] = {{101, 100.5f}, {100.5f, 100}, {100.5f, 100}, {100, 99.5f}};
+    for (size_t k = 0; k < r.size(); ++k) {
+        r[k].Diameter = 800;
+        r[k].CrownUp = crowns[k][0];
+        r[k].CrownDown = crowns[k][1];
+        design::DepthUp(r[k]) = 1.2f;
+        design::DepthDown(r[k]) = 1.2f;
+    }
+    return r;
+}
+
+TEST(SwmmModel, BelowAReliefChamberANodeTakesOnlyWhatEntersThere) {
+    const std::vector<TramoT> r = ReliefJoinNetwork();
+    SwmmModel m = BuildSwmmModel(r, specs::DefaultEspec(), 2);
+    ASSERT_EQ(m.links[1].outlet, "X-A");
+    EXPECT_DOUBLE_EQ(m.links[0].nodeInflow, 100);
+    EXPECT_DOUBLE_EQ(m.links[1].nodeInflow, 70 + (30 + 2) - 100);
+    EXPECT_DOUBLE_EQ(m.links[2].nodeInflow, 120);
+    // Reach 3 still delivers its 120 through its pipe; reach 2 ends at X-A, so its 70
+    // enter at X beside the 10 of reach 4's own: 200 - 120.
+    EXPECT_DOUBLE_EQ(m.links[3].nodeInflow, 80);
+    // What enters upstream of O (X and the head of reach 3) is what the design sends
+    // there; upstream of X-A, what reaches the chamber before it spills.
+    EXPECT_DOUBLE_EQ(m.links[3].nodeInflow + m.links[2].nodeInflow, 200);
+    EXPECT_DOUBLE_EQ(m.links[0].nodeInflow + m.links[1].nodeInflow, 70 + 30 + 2);
+
+    // With the storms from SWMM the nodes take the sanitary flows, and X the whole of
+    // what reach 2 lets go on: 9 - 3 - 5 of its own + 70.
+    m = BuildSwmmModel(r, specs::DefaultEspec(), 6);
+    EXPECT_DOUBLE_EQ(m.links[0].nodeInflow, 4);
+    EXPECT_DOUBLE_EQ(m.links[1].nodeInflow, 3 + 2 - 4);
+    EXPECT_DOUBLE_EQ(m.links[2].nodeInflow, 5);
+    EXPECT_DOUBLE_EQ(m.links[3].nodeInflow, 1 + 70);
+}
+
+// "Avg Flow" of an outfall in the report's "Outfall Loading Summary"; -1 when missing.
+double OutfallMeanFlow(const std::string& report, const std::string& outfall) {
+    const size_t table = report.find("Outfall Loading Summary");
+    if (table == std::string::npos) return -1;
+    std::istringstream in(report.substr(table));
+    for (std::string line; std::getline(in, line);) {
+        std::istringstream words(line);
+        std::string name, frequency, mean;
+        if (words >> name >> frequency >> mean && name == outfall) return std::stod(mean);
+    }
+    return -1;
+}
+
+TEST(SwmmTextOnEngine, AroundAReliefChamberTheOutfallsReceiveWhatTheDesignSendsThere) {
+    ASSERT_TRUE(ProgramEngine().loaded()) << ProgramEngine().loadError();
+    ScratchFolder folder("relief");
+    const std::vector<TramoT> r = ReliefJoinNetwork();
+    const SwmmModel m = BuildSwmmModel(r, specs::DefaultEspec(), 2);
+    specs::EspecT e = specs::DefaultEspec();
+    folder.write("m.inp", SwmmInputText(DataOf(m, e)));
+    SwmmOutcome outcome;
+    ASSERT_EQ(RunSwmm(ProgramEngine(), nullptr, folder.path(),
+                      {folder.file("m.inp"), folder.file("m.rpt"), folder.file("m.out")}, &outcome),
+              0)
+        << outcome.engineText << ReadAll(folder.file("m.rpt"));
+    // The mean flow of each outfall over the run, as the engine's loading table gives it:
+    // O receives the 200 l/s of reach 4's design, not 200 + the 120 of reach 3 again;
+    // X-A what reaches the chamber.
+    const std::string report = ReadAll(folder.file("m.rpt"));
+    EXPECT_NEAR(OutfallMeanFlow(report, "O"), 200, 2) << report;
+    EXPECT_NEAR(OutfallMeanFlow(report, "X-A"), 102, 1) << report;
 }
 
 TEST(SwmmModel, ReliefChambersInConsecutiveReachesStopTheWriter) {
@@ -545,6 +633,120 @@ TEST(SwmmTextOnEngine, TheMapOfAnImportedProjectAndTheNetworkEndsAreAccepted) {
     EXPECT_EQ(rc, 0) << outcome.engineText << ReadAll(folder.file("m.rpt"));
 }
 
+TEST(SwmmText, AnImportedMapWithLowerCaseNamesPlacesItsNodes) {
+    // The import makes the node names upper case; the map file keeps the model's lines.
+    ScratchFolder folder("lower");
+    folder.write("MAPA.AB1",
+                 ";;Node             X-Coord            Y-Coord\r\n"
+                 "p12 100 100\r\na 100 200\r\np3 300 200\r\nb 100 300\r\nout 100 400\r\n"
+                 "\r\n[VERTICES]\r\n");
+    const std::vector<MapPointT> points = ReadMapPoints(folder.file("MAPA.AB1"));
+    ASSERT_EQ(points.size(), 5u);
+    EXPECT_EQ(points[0].name, "P12");
+    EXPECT_EQ(points[4].name, "OUT");
+    const std::vector<TramoT> r = HeadNetwork();
+    const SwmmModel m = BuildSwmmModel(r, specs::DefaultEspec(), 1);
+    specs::EspecT e = specs::DefaultEspec();
+    SwmmInputData d = DataOf(m, e);
+    d.imported = true;
+    for (const TramoT& t : r) {
+        d.upstreamNames.push_back(t.Upstream);
+        d.reachTypes.push_back(t.Type);
+    }
+    d.mapPoints = points;
+    const std::vector<std::string> c = Section(SwmmInputText(d), "[COORDINATES]");
+    ASSERT_EQ(c.size(), 6u);
+    // A at (100, 200) and B at (100, 300); P3-1 moved by 0.025 of its 200 m towards A.
+    EXPECT_EQ(c[2].substr(12),
+              "A        " + std::string(6, ' ') + "  100.000" + std::string(15, ' ') + "  200.000");
+    EXPECT_EQ(c[4].substr(12),
+              "B        " + std::string(6, ' ') + "  100.000" + std::string(15, ' ') + "  300.000");
+    EXPECT_EQ(c[1].substr(12, 9), "P3-1     ");
+    EXPECT_EQ(c[1].substr(27), "  295.000" + std::string(15, ' ') + "  200.000");
+    // The outfall point is the model's outfall.
+    EXPECT_EQ(c[5].substr(12, 11), "OUT        ");
+}
+
+// ---- Names the engine cannot read as they are ----
+
+// Manhole names that the engine would split at the blank, read as a comment, a quote or
+// a section, beside "A_B", which a careless stand-in for the blank would turn "A B" into.
+// The reach that leaves D;E is of 100 mm for 60 l/s: that node floods.
+std::vector<TramoT> OddNameNetwork() {
+    std::vector<TramoT> r{Reach("A B", "D;E", 10), Reach("A_B", "D;E", 10), Reach("D;E", "[C", 60),
+                          Reach("\"F", "[C", 10), Reach("[C", "OUT", 80)};
+    Join(r, 1, 3);
+    Join(r, 2, 3);
+    Join(r, 3, 5);
+    Join(r, 4, 5);
+    r[2].Diameter = 100;
+    r[4].Type = 2;
+    return r;
+}
+
+TEST(SwmmTextOnEngine, NamesTheEngineCannotReadAsTheyAreRunAndReadBackAsThePrograms) {
+    ASSERT_TRUE(ProgramEngine().loaded()) << ProgramEngine().loadError();
+    ScratchFolder folder("names");
+    const std::vector<TramoT> r = OddNameNetwork();
+    const SwmmModel m = BuildSwmmModel(r, specs::DefaultEspec(), 2);
+    specs::EspecT e = specs::DefaultEspec();
+    const std::string text = SwmmInputText(DataOf(m, e));
+
+    // Every node is one word of its own, and no two manholes share a name.
+    std::set<std::string> written;
+    for (const std::string& line : Section(text, "[JUNCTIONS]")) {
+        const std::string name = line.substr(12, 7);
+        const std::string word = name.substr(0, name.find(' '));
+        EXPECT_EQ(word.find_first_of(";\"["), std::string::npos) << word;
+        EXPECT_EQ(name.find_first_not_of(' ', word.size()), std::string::npos) << name;
+        EXPECT_TRUE(written.insert(word).second) << word;
+    }
+    EXPECT_EQ(written.size(), 5u);
+    EXPECT_TRUE(written.count("A_B-1"));  // a name the engine reads stays as it is
+
+    folder.write("m.inp", text);
+    SwmmOutcome outcome;
+    ASSERT_EQ(RunSwmm(ProgramEngine(), nullptr, folder.path(),
+                      {folder.file("m.inp"), folder.file("m.rpt"), folder.file("m.out")}, &outcome),
+              0)
+        << outcome.engineText << ReadAll(folder.file("m.rpt"));
+    std::vector<std::string> report;
+    ASSERT_TRUE(ReadTextLines(folder.file("m.rpt"), report));
+    project::FileNames files;
+    files.Build(folder.path(), "AB1");
+    ExtractionSet which;
+    which.flows = which.floodedNodes = which.surchargedNodes = true;
+    SwmmReading reading;
+    ASSERT_TRUE(ExtractResults(files, report, r, which, reading)) << reading.problem;
+    EXPECT_EQ(reading.linkRows, 5);
+    // The flooded nodes are listed under the program's names.
+    std::vector<std::string> flooded;
+    ASSERT_TRUE(ReadTextLines(files.swmmFloodedNodes(), flooded));
+    EXPECT_NE(std::find(flooded.begin(), flooded.end(), "D;E"), flooded.end());
+    const std::set<std::string> nodes{"A B-1", "A_B-1", "D;E", "\"F-1", "[C"};
+    for (const std::string& name : flooded)
+        EXPECT_TRUE(nodes.count(name)) << name;
+}
+
+TEST(SwmmTextOnEngine, TheTitleReachesTheReportWithoutACarriageReturn) {
+    ASSERT_TRUE(ProgramEngine().loaded()) << ProgramEngine().loadError();
+    ScratchFolder folder("title");
+    const SwmmModel m = BuildSwmmModel(HeadNetwork(), specs::DefaultEspec(), 1);
+    specs::EspecT e = specs::DefaultEspec();
+    folder.write("m.inp", SwmmInputText(DataOf(m, e)));
+    SwmmOutcome outcome;
+    ASSERT_EQ(RunSwmm(ProgramEngine(), nullptr, folder.path(),
+                      {folder.file("m.inp"), folder.file("m.rpt"), folder.file("m.out")}, &outcome),
+              0)
+        << outcome.engineText;
+    const std::string report = ReadAll(folder.file("m.rpt"));
+    const size_t title = report.find("Red Norte - Sector#1");
+    ASSERT_NE(title, std::string::npos) << report;
+    // The input file ends its lines with CR LF; the engine's report with LF alone.
+    EXPECT_EQ(report.find('\r'), std::string::npos)
+        << report.substr(title, report.find('\n', title) - title);
+}
+
 // ---- The written file of a designed project ----
 
 class SwmmWriting : public DesignedProjectTest {};
@@ -711,6 +913,62 @@ TEST_F(RealEngineModel, IdfStormClassSixRuns) {
     ASSERT_TRUE(network::LoadControlState(project, &error)) << error;
     EXPECT_EQ(project.espec.FloodedNodes, reading.flooded);
     EXPECT_EQ(project.espec.SurchargedNodes, reading.surcharged);
+}
+
+class ListingShown : public ui::ListingViewer {
+  public:
+    void ShowListing(const std::string& file, const std::string& title) override {
+        shown.push_back(title + "|" + file);
+    }
+    std::vector<std::string> shown;
+};
+
+TEST_F(RealEngineModel, AManholeNamedWithABlankIsVerifiedAndListedUnderItsName) {
+    ASSERT_NO_FATAL_FAILURE(Design(2, 2, 1));
+    ASSERT_TRUE(ProgramEngine().loaded()) << ProgramEngine().loadError();
+    // The manhole where the first reach ends becomes "A B"; the reach that leaves it, of
+    // 30 mm, cannot take what arrives there, so the node floods.
+    const std::string old = reaches.front().Downstream;
+    int leaving = 0;
+    for (TramoT& t : reaches) {
+        if (t.Downstream == old) t.Downstream = "A B";
+        if (t.Upstream != old) continue;
+        t.Upstream = "A B";
+        t.Diameter = 30;
+        ++leaving;
+    }
+    ASSERT_EQ(leaving, 1);
+    nivex::testing::ScriptedUi ui;
+    ui.answers = {'S', 'S'};  // run SWMM; show the results despite the junctions
+    SwmmContext ctx{project, ui, nullptr, swmmFolder(), false, "01/15/2026"};
+    const SwmmModel model = BuildSwmmModel(reaches, project.espec, project.header.DesignClass);
+    written = WriteSwmmInput(ctx, model, reaches);
+    ASSERT_TRUE(written.written) << written.error;
+    const int rc =
+        RunSwmm(ProgramEngine(), nullptr, folder().string(),
+                {written.files.input, written.files.report, written.files.output}, &outcome);
+    ASSERT_EQ(rc, 0) << outcome.engineText << "\n" << ReadAll(written.files.report);
+    ASSERT_TRUE(ReadSwmmReport(ctx, reaches, true, nullptr, &reading));
+    EXPECT_TRUE(reading.complete()) << reading.problem;
+    std::vector<std::string> flooded;
+    ASSERT_TRUE(ReadTextLines(project.files.swmmFloodedNodes(), flooded));
+    EXPECT_NE(std::find(flooded.begin(), flooded.end(), "A B"), flooded.end());
+
+    // "Reporte SWMM" shows the report with the manhole's own name.
+    ListingShown viewer;
+    EXPECT_FALSE(ReadSwmmReport(ctx, reaches, false, &viewer));
+    ASSERT_EQ(viewer.shown.size(), 1u);
+    const std::string listing = ReadAll(project.files.swmmReportCopy());
+    const std::string report = ReadAll(written.files.report);
+    EXPECT_EQ(listing.size(), report.size());
+    EXPECT_EQ(report.find("A B"), std::string::npos);  // the engine's own name differs
+    std::vector<std::string> lines;
+    ASSERT_TRUE(ReadTextLines(project.files.swmmReportCopy(), lines));
+    bool named = false;
+    for (const std::string& line : lines)
+        named = named || line.rfind("  A B  ", 0) == 0;
+    EXPECT_TRUE(named) << listing;
+    EXPECT_EQ(listing.find('\r'), std::string::npos);
 }
 
 TEST_F(RealEngineModel, HyetographClassEightRuns) {
