@@ -29,6 +29,9 @@ inline float MinDepth(const TramoT& t) {
     return t.MinimumDepth < 0 ? -t.MinimumDepth : t.MinimumDepth;
 }
 float Finite(double v);
+// A crown kept to the centimetre, no higher than crown, that leaves at least the cover
+// asked under the ground: rounding to the nearest centimetre could take up to 5 mm of it.
+float CrownUnderCover(float ground, float cover, float crown = 10000.0f);
 // Intermediate drop chambers for a start hu deep (m) between the depth limits.
 int IntermediateDropChambers(double hu, double hmax, double hmin);
 // The tributaries loaded in the slots.
@@ -84,6 +87,8 @@ class Designer {
     void SetCrowns(TramoT& t, ReachWork& w);
     bool ReadjustReach(TramoT& t, ReachWork& w);
     bool Overloaded(const TramoT& t, const ReachWork& w) const;
+    // The minimum slope listed for a size, when the option asks for it (else 0).
+    float DiameterMinimumSlope(float d) const;
     void GrowWhileOverloaded(TramoT& t, ReachWork& w);
     // Raises the slope out of the critical band when the criteria ask; true when it rose.
     bool AvoidCriticalFlow(TramoT& t);
@@ -109,10 +114,20 @@ class Designer {
     TramoT& Rec(int n) { return recs_[static_cast<size_t>(n - 1)]; }
     bool Valid(int n) const { return n >= 1 && n <= static_cast<int>(recs_.size()); }
     void Put(const TramoT& t, int n) {
+        Remember(n);
         Rec(n) = t;
         dirty_[static_cast<size_t>(n - 1)] = 1;
     }
     int Append(const TramoT& t);
+    // While a raise walks up a line, the records as they were before it, to put back when
+    // the line cannot come up.
+    void Remember(int n) {
+        if (!undo_) return;
+        for (const auto& [k, t] : *undo_)
+            if (k == n) return;
+        undo_->emplace_back(n, Rec(n));
+    }
+    std::vector<std::pair<int, TramoT>>* undo_ = nullptr;
     TramoT& Slot(int k) { return state_.slots[static_cast<size_t>(k)].reach; }
     int& SlotRecord(int k) { return state_.slots[static_cast<size_t>(k)].record; }
     void WriteSlot(int k) {

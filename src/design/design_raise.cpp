@@ -31,18 +31,22 @@ int Designer::RaiseToFixedReach(int n) {
     const double delivery =
         double(r.CrownUp) + OutletCrownDrop(jc_, r.Diameter, ImposedDiameter(r));
     int work = 0;
+    std::vector<std::pair<int, TramoT>> before;
+    undo_ = &before;
     const int count = std::clamp(TributaryCount(r), 0, kMaxTributaries);
     for (int k = 0; k < count; ++k) {
         const int tr = TributaryRecord(r, k);
         if (!Valid(tr)) continue;
         TramoT& t = Rec(tr);
         if (IsNew(t) && double(t.CrownDown) <= delivery + 1e-4) {
+            Remember(tr);
             RaiseMark(t) = 1;
             dirty_[static_cast<size_t>(tr - 1)] = 1;
             ++work;
         }
     }
     if (work == 0) {
+        undo_ = nullptr;
         const int top = stack.back();
         stack.pop_back();
         return top;
@@ -63,13 +67,20 @@ int Designer::RaiseToFixedReach(int n) {
             continue;
         }
         const double ed = DeliveryLevel(t);
+        const double l = t.Length;
         const bool hasReceiver = SlotRecord(kSlotReceiver) > 0;
         TramoT& recv = Slot(kSlotReceiver);
         const float dropR =
             hasReceiver ? OutletCrownDrop(jc_, recv.Diameter, ImposedDiameter(recv)) : 0.0f;
-        const double l = t.Length;
+        // A reach delivers at the level asked of it, but never out of the ground, nor with
+        // less than the least cover of all unless the reach it joins lies as high: a level it
+        // cannot reach so is left as a mismatch at the manhole below.
+        double top = double(t.GroundDown) - e_.MinMinCrownDepth;
+        if (hasReceiver && recv.CrownUp != 0) top = std::max(top, double(recv.CrownUp) + dropR);
+        top = std::min(top, double(t.GroundDown));
+        const float end = CrownUnderCover(t.GroundDown, 0, static_cast<float>(std::min(ed, top)));
         if (DropKind(t) == kDropChambers) {
-            t.CrownDown = Round2(static_cast<float>(ed));
+            t.CrownDown = end;
             RaiseMark(t) = 0;
             Depths(t);
             WriteSlot(kSlotCurrent);
@@ -83,22 +94,23 @@ int Designer::RaiseToFixedReach(int n) {
         if ((w.storm || w.relief) && e_.RasStormTractive == 1)
             tau = std::max(tau, SlopeForTau015(hc_, t.Diameter, w.storm));
         const double smin =
-            std::max({double(SelfCleansingSlope(t, w)), double(tau), double(e_.MinDesignSlope)});
+            std::max({double(SelfCleansingSlope(t, w)), double(tau), double(e_.MinDesignSlope),
+                      double(DiameterMinimumSlope(t.Diameter))});
         const double sreq =
             std::max(smin, double(SlopeForFlow(hc_, w.qmax, q, n0, t.Diameter))) + kSlopeMargin;
         double lowest = LowestCrown(t);
         if (t.Diameter < ImposedDiameter(t)) lowest -= (ImposedDiameter(t) - t.Diameter) / 1000.0;
-        const double sp = l > 0 ? std::min((double(ProposedCrown(t)) - ed) * 100.0 / l,
+        const double sp = l > 0 ? std::min((double(ProposedCrown(t)) - end) * 100.0 / l,
                                            double(MaxVelocitySlope(t, w)))
                                 : 0.0;
-        const double sl = l > 0 ? (lowest - ed) * 100.0 / l : -1.0;
+        const double sl = l > 0 ? (lowest - end) * 100.0 / l : -1.0;
         if (sreq > sl) {
             gaveUp = true;
             failedAt = k;
             break;
         }
         const double s = std::max(sreq, sp);
-        t.CrownDown = Round2(static_cast<float>(ed));
+        t.CrownDown = end;
         t.CrownUp = Round2(Finite(double(t.CrownDown) + s * l / 100.0));
         t.Slope = Finite(s);
         ProposedCrown(t) = t.CrownUp;
@@ -137,6 +149,7 @@ int Designer::RaiseToFixedReach(int n) {
         k = previous;
     }
 
+    undo_ = nullptr;
     if (!gaveUp) {
         log_.Append(" <!>");
         if (Valid(lastVisited) && lastVisited != n) {
@@ -170,11 +183,14 @@ int Designer::RaiseToFixedReach(int n) {
         return n + 1;
     }
 
-    // The line cannot come up to the fixed reach.
-    TramoT& t = Slot(kSlotCurrent);
-    RaiseMark(t) = 0;
+    // The line cannot come up to the fixed reach: the reaches the walk has already lifted
+    // go back to their own design, so the line arrives as it was designed and the mismatch
+    // stands at the fixed reach, where it is reported, instead of halfway up the line.
     const int receiverState = SlotRecord(kSlotReceiver) > 0 ? StateOf(Slot(kSlotReceiver)) : 0;
-    WriteSlot(kSlotCurrent);
+    for (auto it = before.rbegin(); it != before.rend(); ++it) {
+        Rec(it->first) = it->second;
+        dirty_[static_cast<size_t>(it->first - 1)] = 1;
+    }
     const DesignOptions& o = state_.options;
     const int stateR = StateOf(Rec(n));
     const bool replace =
@@ -197,15 +213,6 @@ int Designer::RaiseToFixedReach(int n) {
             "?> ");
     }
     if (!stack.empty()) stack.pop_back();
-    for (int j = PreviousRecord(Rec(failedAt)); Valid(j) && work > 0; j = PreviousRecord(Rec(j))) {
-        TramoT& u = Rec(j);
-        if (JunctionMark(u) == 2) JunctionMark(u) = 0;
-        if (RaiseMark(u) == 1) {
-            RaiseMark(u) = 0;
-            --work;
-        }
-        dirty_[static_cast<size_t>(j - 1)] = 1;
-    }
     // A replaced reach is designed again as new, with the line that ends in it.
     return replace ? failedAt : n + 1;
 }
@@ -250,6 +257,7 @@ void Designer::EnergyJunction(int n, bool last) {
                 state_.counters.energyDoubtful = true;
             if (JunctionMark(c) == 1 && c.Diameter > jc_.energyDiameter)
                 state_.counters.energyDoubtful = true;
+            if (c.ManningN < 0) c.ManningN = -ReachManningN(hc_, 0, c.Diameter);
         }
         c.CrownUp = Round2(Finite(double(c.CrownUp) - lower));
         ProposedCrown(c) = c.CrownUp;

@@ -395,14 +395,18 @@ void Designer::SelectSlope(TramoT& t, ReachWork& w) {
         tau = std::max(tau, SlopeForTau015(hc_, d, w.storm));
     s = std::max(s, tau);
     s = std::min(s, MaxVelocitySlope(t, w));
-    if (slopePerDiameter_)
-        for (int k = 0; k < hc_.sizes.count; ++k)
-            if (hc_.sizes.size[static_cast<size_t>(k)] == d)
-                s = std::max(s, hc_.sizes.minSlope[static_cast<size_t>(k)]);
+    s = std::max(s, DiameterMinimumSlope(d));
     s = Finite(s);
     t.CrownDown = Round2(Finite(double(t.CrownUp) - double(s) * t.Length / 100.0));
     if (double(t.GroundDown) - t.CrownDown < MinDepth(t)) t.CrownDown = t.GroundDown - MinDepth(t);
     t.Slope = s;
+}
+
+float CrownUnderCover(float ground, float cover, float crown) {
+    const double highest = double(ground) - cover;
+    double c = Round2(std::min(double(crown), highest));
+    if (c > highest + 1e-4) c -= 0.01;
+    return Finite(c);
 }
 
 int IntermediateDropChambers(double hu, double hmax, double hmin) {
@@ -436,7 +440,7 @@ void Designer::SetCrowns(TramoT& t, ReachWork& w) {
         if (critical && t.Slope != slopeBefore) {
             t.CrownDown = Finite(double(t.CrownUp) - double(t.Slope) * l / 100.0);
             if (double(t.GroundDown) - t.CrownDown < MinDepth(t)) {
-                t.CrownDown = Round2(w.eref - MinDepth(t));
+                t.CrownDown = CrownUnderCover(w.eref, MinDepth(t));
                 t.CrownUp = Round2(Finite(double(t.CrownDown) + double(t.Slope) * l / 100.0));
             }
         }
@@ -444,7 +448,7 @@ void Designer::SetCrowns(TramoT& t, ReachWork& w) {
         return;
     }
     t.Slope = smax;
-    t.CrownDown = Round2(t.CrownDown);
+    t.CrownDown = CrownUnderCover(t.GroundDown, MinDepth(t), t.CrownDown);
     t.CrownUp = Round2(Finite(double(t.CrownDown) + double(smax) * l / 100.0));
     Depths(t);
     if (critical) RoundCrowns(t);
@@ -456,7 +460,7 @@ void Designer::SetCrowns(TramoT& t, ReachWork& w) {
         return;
     }
     if (!(w.eref > t.GroundDown)) {
-        t.CrownDown = Round2(t.GroundDown - MinDepth(t));
+        t.CrownDown = CrownUnderCover(t.GroundDown, MinDepth(t));
         t.CrownUp = Round2(Finite(double(t.CrownDown) + double(smax) * l / 100.0));
         Depths(t);
         hu = double(t.GroundUp) - t.CrownUp;
@@ -500,6 +504,7 @@ bool Designer::ReadjustReach(TramoT& t, ReachWork& w) {
     const float lowered = up - (dp - t.Diameter) / 1000.0f;
     t.CrownUp = std::max(lowered, std::min(up, ProposedCrown(t)));
     t.Diameter = dp;
+    if (t.ManningN < 0) t.ManningN = -ReachManningN(hc_, 0, dp);
     w.availableSlope = AvailableSlope(t, w.eref);
     SelectSlope(t, w);
     const float previousSlope = t.Slope, previousDown = t.CrownDown;
@@ -511,7 +516,7 @@ bool Designer::ReadjustReach(TramoT& t, ReachWork& w) {
         s, SlopeForTractiveForce(hc_, e_.SanMinTractive100 / 100.0f, d, nd, w.selfCleansingFlow));
     if ((w.storm || w.relief) && e_.RasStormTractive == 1)
         s = std::max(s, SlopeForTau015(hc_, d, w.storm));
-    s = std::max(s, e_.MinDesignSlope);
+    s = std::max({s, e_.MinDesignSlope, DiameterMinimumSlope(d)});
     float froude = 0;
     s = SlopeAvoidingCriticalFlow(hc_, s, q, d, nd, froude);
     const float down = Round2(Finite(double(t.CrownUp) - double(s) * t.Length / 100.0));
@@ -524,6 +529,14 @@ bool Designer::ReadjustReach(TramoT& t, ReachWork& w) {
     }
     Depths(t);
     return true;
+}
+
+float Designer::DiameterMinimumSlope(float d) const {
+    if (!slopePerDiameter_) return 0;
+    for (int k = 0; k < hc_.sizes.count; ++k)
+        if (hc_.sizes.size[static_cast<size_t>(k)] == d)
+            return hc_.sizes.minSlope[static_cast<size_t>(k)];
+    return 0;
 }
 
 bool Designer::Overloaded(const TramoT& t, const ReachWork& w) const {
