@@ -133,6 +133,7 @@ int VerbDesign(Batch& b) {
     b.out << "inundacion: " << result.floodedNodes << '\n';
     b.out << "capacidad: " << result.insufficientCapacity << '\n';
     b.out << "empalmes: " << result.junctionMismatches << '\n';
+    b.out << "profundos: " << result.deeperThanDesirable << '\n';
     b.out << "status: " << (result.doubtful() ? "??" : "OK") << '\n';
     b.out << "linea,de,a,diametro,profundidad\n";
     for (const design::FinalReach& f : result.finalReaches)

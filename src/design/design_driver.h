@@ -32,6 +32,7 @@ struct DesignResult {
     int floodedNodes = 0;      // "nodos que causan inundacion" (hydraulic model)
     int insufficientCapacity = 0;
     int junctionMismatches = 0;
+    int deeperThanDesirable = 0;  // new reaches with an end below "Profundidad maxima deseable"
     std::vector<FinalReach> finalReaches;
     DesignCounters counters;
     // Topology: 1 the variant was abandoned for complexity, 2 or 3 the search failed with
@@ -40,6 +41,13 @@ struct DesignResult {
     int topologyError = 0;
     bool doubtful() const { return counters.energyDoubtful; }
 };
+
+// A crown depth beyond "Profundidad maxima deseable", both compared in whole centimetres as
+// the revision shows them (m).
+bool DeeperThanDesirable(double depth, double desirable);
+// The new reaches among the first networkRecords with either end deeper than desirable.
+int NewReachesDeeperThanDesirable(const std::vector<network::TramoT>& records, int networkRecords,
+                                  double desirable);
 
 // What kind of design runs and what it leaves to others.
 struct DesignRun {

@@ -164,6 +164,8 @@ void Designer::EndOfPass() {
     std::fill(dirty_.begin(), dirty_.begin() + networkRecords_, 1);
     result_.insufficientCapacity = counts.insufficientCapacity;
     result_.junctionMismatches = counts.mismatches;
+    result_.deeperThanDesirable =
+        NewReachesDeeperThanDesirable(recs_, networkRecords_, e_.MaxDesirableCrownDepth);
     state_.counters.ignoredReliefChambers =
         static_cast<int>(std::count(ignoredRelief_.begin(), ignoredRelief_.end(), 1));
     // The model loop's passes do not repeat the warning of the design they redo.
@@ -175,6 +177,26 @@ void Designer::EndOfPass() {
 }  // namespace nivex::design::detail
 
 namespace nivex::design {
+
+bool DeeperThanDesirable(double depth, double desirable) {
+    if (!std::isfinite(depth) || !std::isfinite(desirable)) return false;
+    return std::lround(depth * 100.0) > std::lround(desirable * 100.0);
+}
+
+int NewReachesDeeperThanDesirable(const std::vector<network::TramoT>& records, int networkRecords,
+                                  double desirable) {
+    const int n = std::min(networkRecords, static_cast<int>(records.size()));
+    int count = 0;
+    for (int k = 0; k < n; ++k) {
+        const network::TramoT& t = records[static_cast<size_t>(k)];
+        if (t.Class != network::kClassNew) continue;
+        // Outfalls count at their lower end too: they are dug like any other reach.
+        if (DeeperThanDesirable(t.Diseno.F140[0], desirable) ||
+            DeeperThanDesirable(t.Diseno.F140[1], desirable))
+            ++count;
+    }
+    return count;
+}
 
 bool RedesignLastPass(project::Project& p, const DesignOptions& options, DesignSink& sink,
                       DesignResult& result, const DesignRun& run, int networkRecords) {

@@ -212,24 +212,27 @@ void ShowDesignResults(shell::Session& s, const DesignResult& result, bool autom
         c.gotoXY(5, 6);
         c.writeText("[B] .... las claves de entrada y salida no empalman : " +
                     Count(result.junctionMismatches));
+        c.gotoXY(5, 7);
+        c.writeText("[C] .... tramos mas profundos que la deseable ..... : " +
+                    Count(result.deeperThanDesirable));
         screen.SetColours(ColourMode::NormalEmphasis);
-        screen.WriteCentred(7, "< DATOS DE LOS TRAMOS FINALES DE CADA UNO DE LOS SUBSECTORES >");
+        screen.WriteCentred(8, "< DATOS DE LOS TRAMOS FINALES DE CADA UNO DE LOS SUBSECTORES >");
         screen.SetColours(ColourMode::Normal);
-        c.gotoXY(12, 8);
+        c.gotoXY(12, 9);
         c.writeText("Linea   < DE  > <  A  >  Diametro Profundidad");
         for (int r = 0; r < kResultRows; ++r) {
             const size_t at = static_cast<size_t>(page * kResultRows + r);
             if (at >= result.finalReaches.size()) break;
-            c.gotoXY(12, 9 + r);
+            c.gotoXY(12, 10 + r);
             c.writeText(ResultRow(result.finalReaches[at]));
         }
-        // Row 25 tells how to page, or how to finish when there is one page only.
+        // Row 26 tells how to page, or how to finish when there is one page only.
         screen.SetColours(ColourMode::NormalEmphasis);
         if (pages > 1)
             screen.WriteCentred(
-                25, "K .... Oprima [PgUp] y [PgDn] para ver ultimos tramos o [Esc] para Menu ....");
+                26, "K .... Oprima [PgUp] y [PgDn] para ver ultimos tramos o [Esc] para Menu ....");
         else
-            screen.WriteCentred(25, cp("Para finalizar el diseño oprima [ Enter ]"));
+            screen.WriteCentred(26, cp("Para finalizar el diseño oprima [ Enter ]"));
         screen.SetColours(ColourMode::Normal);
         if (!recommended && result.floodedNodes > 0) {
             // Sizes beyond the list mean the collectors cannot grow: only smaller

@@ -39,6 +39,7 @@ struct RevisionCriteria {
     float minMinRealVelocity = 0;       // m/s, sanitary; 0 not specified
     float minMinCrownDepth = 0.7f;      // m
     float maxCrownDepth = 5;            // m
+    float maxDesirableCrownDepth = 5;   // m
     float avoidCriticalDiameter = 0;    // mm; 0 critical flow is not avoided
     float froudeLower = 0.9f, froudeUpper = 1.1f;
     float minMinTractive = 0.1f;                // kg/m², sanitary

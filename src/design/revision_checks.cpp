@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "console/codepage.h"
+#include "design/design_driver.h"
 #include "design/revision.h"
 #include "listings/number_format.h"
 
@@ -122,12 +123,22 @@ void Check6(const RevisionCriteria& c, const TramoT& t, std::vector<Finding>& ou
         Add(out, 6, "La profundidad a clave del nudo inferior ( ##.## m ) es insuficiente", {down});
 }
 
+// A new reach deeper than desirable at an end not already listed as too deep is listed
+// too: such a depth is never reached silently. The text leaves out the article of the
+// lines above so that it fits its cell.
 void Check7(const RevisionCriteria& c, const TramoT& t, std::vector<Finding>& out) {
     const double up = Round2(DepthUpOf(t)), down = Round2(DepthDownOf(t));
-    if (up > c.maxCrownDepth)
+    const bool deepUp = up > c.maxCrownDepth;
+    const bool deepDown = down > c.maxCrownDepth && t.Type != 2 && t.Type != 3;
+    const bool fresh = t.Class == network::kClassNew;
+    if (deepUp)
         Add(out, 7, "La profundidad a clave del nudo superior ( ##.## m ) es grande", {up});
-    if (down > c.maxCrownDepth && t.Type != 2 && t.Type != 3)
+    else if (fresh && DeeperThanDesirable(up, c.maxDesirableCrownDepth))
+        Add(out, 7, "Profundidad a clave del nudo superior ( ##.## m ) supera la deseable", {up});
+    if (deepDown)
         Add(out, 7, "La profundidad a clave del nudo inferior ( ##.## m ) es grande", {down});
+    else if (fresh && DeeperThanDesirable(down, c.maxDesirableCrownDepth))
+        Add(out, 7, "Profundidad a clave del nudo inferior ( ##.## m ) supera la deseable", {down});
 }
 
 void Check8(const RevisionCriteria&, const TramoT& t, std::vector<Finding>& out) {
@@ -274,6 +285,7 @@ RevisionCriteria RevisionCriteriaOf(const specs::EspecT& e, const shell::Proyect
     c.minMinRealVelocity = e.SanMinMinRealVelocity;
     c.minMinCrownDepth = e.MinMinCrownDepth;
     c.maxCrownDepth = e.MaxCrownDepth;
+    c.maxDesirableCrownDepth = e.MaxDesirableCrownDepth;
     c.avoidCriticalDiameter = e.AvoidCriticalDiameter;
     c.froudeLower = e.FroudeLower;
     c.froudeUpper = e.FroudeUpper;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -41,11 +42,12 @@ TEST_F(BatchDesign, DesignsTheEnteredNetworkAndDumpsEveryRecord) {
     EXPECT_EQ(valueOf(d.out, "inundacion"), "0");
     EXPECT_EQ(valueOf(d.out, "capacidad"), "0");
     EXPECT_EQ(valueOf(d.out, "empalmes"), "0");
+    EXPECT_EQ(valueOf(d.out, "profundos"), "0");
     EXPECT_EQ(valueOf(d.out, "status"), "OK");
     EXPECT_EQ(valueOf(d.out, "alternativa"), "0");  // a simulated network is designed as entered
     const std::vector<std::string> rows = Lines(d.out);
-    ASSERT_GE(rows.size(), 7u);
-    EXPECT_EQ(rows[5], "linea,de,a,diametro,profundidad");
+    ASSERT_GE(rows.size(), 8u);
+    EXPECT_EQ(rows[6], "linea,de,a,diametro,profundidad");
 
     const BatchOutcome dump = batch({"--project", "AB1", "dump", "design", "--csv"});
     ASSERT_EQ(dump.rc, 0) << dump.err;
@@ -58,7 +60,7 @@ TEST_F(BatchDesign, DesignsTheEnteredNetworkAndDumpsEveryRecord) {
     const std::string last = lines.back();
     EXPECT_EQ(last.substr(0, last.find(',')), std::to_string(lines.size() - 1));
     // The final reach of the table is a row of the dump.
-    const std::string final = rows[6].substr(0, rows[6].find(','));
+    const std::string final = rows[7].substr(0, rows[7].find(','));
     bool found = false;
     for (const std::string& l : lines)
         found = found || l.rfind(final + ",", 0) == 0;
@@ -68,6 +70,37 @@ TEST_F(BatchDesign, DesignsTheEnteredNetworkAndDumpsEveryRecord) {
         EXPECT_EQ(l.find("nan"), std::string::npos) << l;
         EXPECT_EQ(l.find("inf"), std::string::npos) << l;
     }
+}
+
+// With a desirable depth of 1.01 m on flat ground the reaches that start 2 cm below the
+// tributaries' crowns go deeper than desirable: the design counts every such new reach, as
+// its dump shows them, and the revision lists each under [7].
+TEST_F(BatchDesign, CountsTheNewReachesDeeperThanDesirable) {
+    Prepared();
+    ASSERT_EQ(batch({"--project", "AB1", "criteria", "set", "r0.74=1.01"}).rc, 0);
+    ASSERT_EQ(batch({"--project", "AB1", "controls", "--yes"}).rc, 0);
+    const BatchOutcome d = batch({"--project", "AB1", "design", "--opciones", "NNSS"});
+    ASSERT_EQ(d.rc, 0) << d.err;
+    const BatchOutcome dump = batch({"--project", "AB1", "dump", "design", "--csv"});
+    ASSERT_EQ(dump.rc, 0) << dump.err;
+    int deeper = 0, ends = 0;
+    for (const std::string& l : Lines(dump.out)) {
+        std::vector<std::string> cells;
+        std::istringstream in(l);
+        for (std::string c; std::getline(in, c, ',');)
+            cells.push_back(c);
+        if (cells.size() < 15 || cells[3] != "0") continue;  // new reaches only
+        int here = 0;
+        for (size_t k : {13u, 14u})
+            if (std::lround(std::stod(cells[k]) * 100) > 101) ++here;
+        ends += here;
+        deeper += here > 0;
+    }
+    ASSERT_GT(deeper, 0);
+    EXPECT_EQ(valueOf(d.out, "profundos"), std::to_string(deeper));
+    const BatchOutcome r = batch({"--project", "AB1", "review"});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(valueOf(r.out, "[7]"), std::to_string(ends));
 }
 
 TEST_F(BatchDesign, RefusesBadAnswersAndANetworkNotChecked) {

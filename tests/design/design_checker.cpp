@@ -313,6 +313,7 @@ void Checker::NewReach(int k) {
             auto range = in_.revision.equal_range(k + 1);
             for (auto it = range.first; it != range.second; ++it)
                 if (it->second.text.find("es grande") != std::string::npos ||
+                    it->second.text.find("supera la deseable") != std::string::npos ||
                     it->second.text.find("camara") != std::string::npos)
                     listed = true;
             Add(listed ? "depth-max-listed" : "depth-max-unlisted", k,
@@ -735,9 +736,10 @@ void Checker::Listings() {
         if (record < 1 || record > n_) continue;
         if (z_[static_cast<size_t>(record - 1)].Class != network::kClassNew) continue;
         const std::string& t = entry.text;
-        if (entry.list == 'D' &&
-            (t.find("es grande") != std::string::npos || t.find("camara") != std::string::npos ||
-             t.find("Tramo inicial mas bajo") != std::string::npos))
+        if (entry.list == 'D' && (t.find("es grande") != std::string::npos ||
+                                  t.find("supera la deseable") != std::string::npos ||
+                                  t.find("camara") != std::string::npos ||
+                                  t.find("Tramo inicial mas bajo") != std::string::npos))
             continue;
         std::string shown = t;
         shown.erase(0, shown.find_first_not_of(' '));

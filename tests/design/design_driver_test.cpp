@@ -86,6 +86,33 @@ TEST_F(DesignDriver, ExistingReachesAreReplacedOnlyWhenTheAnswersSaySo) {
     EXPECT_EQ(result_.counters.replacements, 2);
 }
 
+// The count of the results screen: new reaches with either end below the desirable depth
+// once shown in centimetres; reaches beyond the network and fixed reaches are not counted.
+TEST(DeeperThanDesirable, NewReachesWithEitherEndBelowTheDesirableDepth) {
+    EXPECT_FALSE(DeeperThanDesirable(4.004, 4.0));  // 4.00 m as shown
+    EXPECT_TRUE(DeeperThanDesirable(4.006, 4.0));   // 4.01 m
+    EXPECT_FALSE(DeeperThanDesirable(std::nan(""), 4.0));
+    auto reach = [](int state, float up, float down, int type = 0) {
+        network::TramoT t;
+        t.Class = state;
+        t.Type = type;
+        DepthUp(t) = up;
+        DepthDown(t) = down;
+        return t;
+    };
+    const std::vector<network::TramoT> records = {
+        reach(network::kClassNew, 4.3f, 3.0f),       // upstream 0.3 m deeper
+        reach(network::kClassNew, 3.0f, 4.3f, 2),    // an outfall's lower end
+        reach(network::kClassNew, 3.7f, 3.7f),       // 0.3 m shallower
+        reach(network::kClassNew, 5.5f, 5.5f),       // beyond the maximum too
+        reach(network::kClassExisting, 4.3f, 4.3f),  // built so
+        reach(network::kClassNew, 4.3f, 4.3f),       // not a reach of the network
+    };
+    EXPECT_EQ(NewReachesDeeperThanDesirable(records, 5, 4.0), 3);
+    EXPECT_EQ(NewReachesDeeperThanDesirable(records, 6, 4.0), 4);
+    EXPECT_EQ(NewReachesDeeperThanDesirable(records, 5, 6.0), 0);
+}
+
 TEST_F(DesignDriver, AReachStartsAtItsLowestTributaryCrown) {
     // Both tributaries arrive deeper than the ground minus the minimum depth.
     TramoT t1 = Fixed(Reach("A", "M", 101, 100), network::kClassExisting, 250, 97.8f, 97.5f);

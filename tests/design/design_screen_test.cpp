@@ -91,7 +91,7 @@ TEST_F(DesignScreen, OptionsAreKeptAndTheResultsScreenEndsTheDesign) {
     rig.pump.type("S\r");  // replace existing reaches with problems
     rig.pump.key(key::AltZ);
     rig.pump.call([&] {
-        for (int r = 1; r <= 25; ++r)
+        for (int r = 1; r <= 26; ++r)
             results.push_back(rig.row(r));
     });
     rig.pump.key(key::Enter);
@@ -109,6 +109,8 @@ TEST_F(DesignScreen, OptionsAreKeptAndTheResultsScreenEndsTheDesign) {
     EXPECT_TRUE(shows(options, "......... con problemas de capacidad o de empalme (S/N) : N"));
     EXPECT_TRUE(shows(results, cp("CLASE DISEÑO SELECCIONADO : Manual")));
     EXPECT_TRUE(shows(results, "[B] .... las claves de entrada y salida no empalman :    0"));
+    // The grid lies on flat ground with the sector's depths: nothing deeper than desirable.
+    EXPECT_TRUE(shows(results, "[C] .... tramos mas profundos que la deseable ..... :    0"));
     EXPECT_TRUE(shows(results, "Linea   < DE  > <  A  >  Diametro Profundidad"));
     EXPECT_TRUE(shows(results, cp("Para finalizar el diseño oprima [ Enter ]")));
     // The discharge of the simulated grid is the one final reach: 2 × 3 + 3 × 2 + 1 = 13.
@@ -148,13 +150,22 @@ TEST(DesignResults, PagesOfSixteenAndTheRecommendationForFloodedNodes) {
     DesignResult result;
     result.floodedNodes = 3;
     result.counters.energyDoubtful = true;
+    result.junctionMismatches = 2;
+    result.deeperThanDesirable = 7;
     for (int k = 1; k <= 20; ++k)
         result.finalReaches.push_back({k, "A" + std::to_string(k), "B", 300, 1.5f});
     std::vector<std::string> first, second;
-    rig.pump.call(
-        [&] { first = {rig.row(2) + "|" + rig.row(3), rig.row(9), rig.row(24), rig.row(25)}; });
+    rig.pump.call([&] {
+        first = {rig.row(2) + "|" + rig.row(3),
+                 rig.row(10),
+                 rig.row(25),
+                 rig.row(26),
+                 rig.row(6),
+                 rig.row(7),
+                 rig.row(8)};
+    });
     rig.pump.key(key::PgDn);
-    rig.pump.call([&] { second = {rig.row(9), rig.row(12), rig.row(13)}; });
+    rig.pump.call([&] { second = {rig.row(10), rig.row(13), rig.row(14)}; });
     rig.pump.key(key::PgDn);  // no third page: stays
     rig.pump.key(key::Enter);
     ShowDesignResults(session, result, true);
@@ -164,6 +175,13 @@ TEST(DesignResults, PagesOfSixteenAndTheRecommendationForFloodedNodes) {
     EXPECT_NE(first[1].find("    1   <A1>"), std::string::npos) << first[1];
     EXPECT_NE(first[2].find("   16   <A16>"), std::string::npos) << first[2];
     EXPECT_NE(first[3].find("K .... Oprima [PgUp] y [PgDn]"), std::string::npos);
+    // The count of reaches deeper than desirable under the other two, its colon and its
+    // digits in their columns; the table moves one row down.
+    EXPECT_EQ(first[4].substr(0, 62),
+              "    [B] .... las claves de entrada y salida no empalman :    2");
+    EXPECT_EQ(first[5].substr(0, 62),
+              "    [C] .... tramos mas profundos que la deseable ..... :    7");
+    EXPECT_NE(first[6].find("< DATOS DE LOS TRAMOS FINALES"), std::string::npos);
     EXPECT_NE(second[0].find("   17   <A17>"), std::string::npos);
     EXPECT_NE(second[1].find("   20   <A20>"), std::string::npos);
     EXPECT_EQ(second[2].find("<"), std::string::npos);  // past the last reach

@@ -250,6 +250,58 @@ TEST(RevisionChecks, TheDischargeEndIsNeverReportedForItsDepth) {
     EXPECT_EQ(RevisionChecks(c, t)[0].text, "Falta(n) [ 2 ] camara(s) de caida intermedia(s)");
 }
 
+// A new reach may go below "Profundidad maxima deseable" only where the ground asks for it:
+// every such end is listed under [7], never an end above that depth, and an end already
+// listed beyond "Profundidad maxima a clave" is not listed twice.
+TEST(RevisionChecks, NewReachesDeeperThanDesirableAreListed) {
+    RevisionCriteria c = TestCriteria();
+    c.maxDesirableCrownDepth = 4.0f;
+    c.maxCrownDepth = 5.0f;
+    TramoT t = Sound();
+    t.Class = network::kClassNew;
+    DepthUp(t) = 4.3f;  // 0.3 m deeper than desirable at each end
+    DepthDown(t) = 4.3f;
+    const std::vector<Finding> deep = RevisionChecks(c, t);
+    ASSERT_EQ(Codes(deep), (std::vector<int>{7, 7})) << Texts(deep);
+    EXPECT_EQ(deep[0].text, "Profundidad a clave del nudo superior (  4.30 m ) supera la deseable");
+    EXPECT_EQ(deep[1].text, "Profundidad a clave del nudo inferior (  4.30 m ) supera la deseable");
+    RevisionCriteria model = TestCriteria(7);
+    model.maxDesirableCrownDepth = 4.0f;
+    EXPECT_EQ(Codes(ModelClassChecks(model, t)), (std::vector<int>{7, 7}));
+    // The line keeps to its 104 columns: 4 bars, 29 of line, manholes and class, 74 of text.
+    const std::string line = FindingLine(1, t, deep[0]);
+    EXPECT_EQ(line.size(), 104u);
+    EXPECT_EQ(line.back(), kBar[0]);
+
+    // 0.3 m shallower than desirable at each end, or just at it once rounded to cm.
+    for (float depth : {3.7f, 4.0f, 4.004f}) {
+        DepthUp(t) = DepthDown(t) = depth;
+        EXPECT_TRUE(RevisionChecks(c, t).empty()) << depth << Texts(RevisionChecks(c, t));
+    }
+    // An outfall is dug at its lower end too.
+    DepthUp(t) = 2.0f;
+    DepthDown(t) = 4.01f;
+    t.Type = 2;
+    ASSERT_EQ(Codes(RevisionChecks(c, t)), std::vector<int>{7});
+    EXPECT_NE(RevisionChecks(c, t)[0].text.find("inferior (  4.01 m ) supera"), std::string::npos);
+    // Beyond the maximum only "es grande"; an outfall end beyond it is still not silent.
+    t.Type = 0;
+    DepthUp(t) = 5.2f;
+    DepthDown(t) = 5.2f;
+    const std::vector<Finding> large = RevisionChecks(c, t);
+    ASSERT_EQ(Codes(large), (std::vector<int>{7, 7}));
+    EXPECT_NE(large[0].text.find("superior (  5.20 m ) es grande"), std::string::npos);
+    EXPECT_NE(large[1].text.find("inferior (  5.20 m ) es grande"), std::string::npos);
+    t.Type = 3;
+    EXPECT_NE(RevisionChecks(c, t)[1].text.find("inferior (  5.20 m ) supera la deseable"),
+              std::string::npos);
+    // Existing reaches keep the depth they were built with: only "es grande" is theirs.
+    t.Type = 0;
+    t.Class = network::kClassExisting;
+    DepthUp(t) = DepthDown(t) = 4.3f;
+    EXPECT_TRUE(RevisionChecks(c, t).empty());
+}
+
 TEST(RevisionChecks, AvoidingCriticalFlowExcusesTractiveForceAndFillsTheRasList) {
     RevisionCriteria c = TestCriteria();
     TramoT t = Sound();
@@ -827,6 +879,38 @@ TEST_F(RevisionSector, DeficienciesAndTheirTotals) {
     EXPECT_EQ(lines[21], "\x1bH");
     EXPECT_EQ(lines.size(), 22u);
     EXPECT_EQ(RevisionListState(p.files.problems()), ListState::Empty);
+}
+
+TEST_F(RevisionSector, NewReachesDeeperThanDesirableAreCountedUnderSeven) {
+    Criteria([](specs::EspecT& e, shell::ProyectoT&) {
+        e.MaxDesirableCrownDepth = 3.5f;
+        e.MaxCrownDepth = 5.0f;
+    });
+    std::vector<TramoT> reaches = {Sound(), Sound()};
+    for (TramoT& t : reaches)
+        t.Class = network::kClassNew;
+    DepthUp(reaches[0]) = DepthDown(reaches[0]) = 3.8f;  // 0.3 m deeper: listed
+    DepthUp(reaches[1]) = DepthDown(reaches[1]) = 3.2f;  // 0.3 m shallower: not
+    reaches[1].Upstream = "P2";
+    reaches[1].Downstream = "P3";
+    DesignCopy(reaches);
+    RevisionSummary summary;
+    ASSERT_TRUE(Revise(summary));
+    EXPECT_EQ(summary.counts.deficiency[7], 2);
+    EXPECT_EQ(summary.counts.deficiencies(), 2);
+    const std::vector<std::string> lines = Lines(ReadFile(p.files.deficiencies()));
+    const std::string m(20, ' ');  // width 104
+    ASSERT_GE(lines.size(), 17u);
+    EXPECT_EQ(lines[13], m + kBar + "   1 " + kBar + "P1   " + kBar + "P2   " + kBar + "  nuevo  " +
+                             kBar +
+                             " ... Profundidad a clave del nudo superior (  3.80 m ) supera la "
+                             "deseable " +
+                             kBar);
+    EXPECT_EQ(lines[14].size(), m.size() + 104);
+    EXPECT_NE(lines[14].find("inferior (  3.80 m ) supera la deseable"), std::string::npos);
+    EXPECT_EQ(lines[15], m + FindingBottom());
+    EXPECT_EQ(lines[16], m + "       TRAMOS REVISADOS      : 2");
+    EXPECT_EQ(lines[17], m + "       DEFICIENCIAS HALLADAS : 2");
 }
 
 TEST_F(RevisionSector, ADesignCopyThatNoLongerMatchesTheNetworkIsNotRevised) {
