@@ -134,7 +134,10 @@ int VerbDesign(Batch& b) {
     b.out << "capacidad: " << result.insufficientCapacity << '\n';
     b.out << "empalmes: " << result.junctionMismatches << '\n';
     b.out << "profundos: " << result.deeperThanDesirable << '\n';
-    b.out << "status: " << (result.doubtful() ? "??" : "OK") << '\n';
+    // OK only for a design with nothing counted against it; "??" marks doubtful energy
+    // junctions as the results screen does, "REVISAR" any other problem counted above.
+    b.out << "status: " << (result.doubtful() ? "??" : result.problems() ? "REVISAR" : "OK")
+          << '\n';
     b.out << "linea,de,a,diametro,profundidad\n";
     for (const design::FinalReach& f : result.finalReaches)
         b.out << f.record << ',' << toUtf8(f.upstream) << ',' << toUtf8(f.downstream) << ','

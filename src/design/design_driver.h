@@ -40,6 +40,11 @@ struct DesignResult {
     int topologyResult = 0;
     int topologyError = 0;
     bool doubtful() const { return counters.energyDoubtful; }
+    // Something counted that the engineer must look at before signing the design.
+    bool problems() const {
+        return floodedNodes > 0 || insufficientCapacity > 0 || junctionMismatches > 0 ||
+               deeperThanDesirable > 0 || counters.largerSizesNeeded;
+    }
 };
 
 // A crown depth beyond "Profundidad maxima deseable", both compared in whole centimetres as

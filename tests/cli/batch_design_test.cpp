@@ -98,6 +98,8 @@ TEST_F(BatchDesign, CountsTheNewReachesDeeperThanDesirable) {
     }
     ASSERT_GT(deeper, 0);
     EXPECT_EQ(valueOf(d.out, "profundos"), std::to_string(deeper));
+    // A design with reaches counted against it is not reported as sound.
+    EXPECT_EQ(valueOf(d.out, "status"), "REVISAR");
     const BatchOutcome r = batch({"--project", "AB1", "review"});
     ASSERT_EQ(r.rc, 0) << r.err;
     EXPECT_EQ(valueOf(r.out, "[7]"), std::to_string(ends));
