@@ -432,7 +432,11 @@ bool LoadDesignReaches(const project::Project& p, std::vector<TramoT>& reaches,
         if (error) *error = f.error();
         return false;
     }
-    for (int k = 1; k <= f.count(); ++k) {
+    // The records a design appends after the network are the fixed reaches it replaced,
+    // kept for the removal quantities: the model has the new pipe in their place.
+    const int header = p.header.ReachCount;
+    const int count = header > 0 ? std::min(f.count(), header) : f.count();
+    for (int k = 1; k <= count; ++k) {
         TramoT t;
         if (!f.Read(k, t)) {
             if (error) *error = f.error();
