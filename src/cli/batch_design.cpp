@@ -136,7 +136,10 @@ int VerbDesign(Batch& b) {
     b.out << "profundos: " << result.deeperThanDesirable << '\n';
     // OK only for a design with nothing counted against it; "??" marks doubtful energy
     // junctions as the results screen does, "REVISAR" any other problem counted above.
-    b.out << "status: " << (result.doubtful() ? "??" : result.problems() ? "REVISAR" : "OK")
+    b.out << "status: "
+          << (result.doubtful()   ? "??"
+              : result.problems() ? "REVISAR"
+                                  : "OK")
           << '\n';
     b.out << "linea,de,a,diametro,profundidad\n";
     for (const design::FinalReach& f : result.finalReaches)

@@ -574,7 +574,8 @@ bool Designer::AvoidCriticalFlow(TramoT& t) {
     if (!(e_.AvoidCriticalDiameter > 0)) return false;
     float froude = 0;
     const float before = t.Slope;
-    t.Slope = SlopeAvoidingCriticalFlow(hc_, t.Slope, DesignFlow(t), t.Diameter, ManningOf(t), froude);
+    t.Slope =
+        SlopeAvoidingCriticalFlow(hc_, t.Slope, DesignFlow(t), t.Diameter, ManningOf(t), froude);
     Froude(t) = Finite(froude);
     return t.Slope != before;
 }

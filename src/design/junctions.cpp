@@ -170,8 +170,7 @@ double InletControlHead(float d, float q) {
 EnergyValues TributaryEnergy(const JunctionCriteria& c, const HydraulicCriteria& hc, TramoT& t,
                              TramoT& current, float receiverVelocity) {
     EnergyValues e;
-    const double frt =
-        Round2(double(FroudeNumber(hc, FlowRatioQ(t), t.Diameter, RealVelocity(t))));
+    const double frt = Round2(double(FroudeNumber(hc, FlowRatioQ(t), t.Diameter, RealVelocity(t))));
     Froude(t) = Stored(frt);
     const double yt = Round2(double(RelativeDepth(t)) * t.Diameter / 1000.0);
     const double invT = Round2(double(t.CrownDown) - t.Diameter / 1000.0);

@@ -20,9 +20,8 @@ class DesignGround : public DesignRig {};
 // intensity of the concentration time that reaches it, not the larger tributary's flow.
 TEST_F(DesignGround, AMixedReachCarriesTheRainOfEveryStormLineItCollects) {
     DesignClass(5);
-    std::vector<TramoT> r = {
-        Reach("S1", "J", 103, 102.5f), Reach("S2", "J", 103, 102.5f), Reach("J", "K", 102.5f, 102),
-        Reach("K", "L", 102, 101.5f, 2)};
+    std::vector<TramoT> r = {Reach("S1", "J", 103, 102.5f), Reach("S2", "J", 103, 102.5f),
+                             Reach("J", "K", 102.5f, 102), Reach("K", "L", 102, 101.5f, 2)};
     for (int k : {0, 1}) {
         r[k].Contribution = 3;
         r[k].Area = 4.0f;
