@@ -542,7 +542,11 @@ float Designer::DiameterMinimumSlope(float d) const {
 bool Designer::Overloaded(const TramoT& t, const ReachWork& w) const {
     const float q0 = FullFlow(hc_, ManningOf(t), t.Slope, t.Diameter);
     const float q = DesignFlow(const_cast<TramoT&>(t));
-    return q > 0 && !(double(q) <= double(q0) * w.qmax * (1 + 1e-4));
+    if (q > 0 && !(double(q) <= double(q0) * w.qmax * (1 + 1e-4))) return true;
+    // The velocity cap can take a slope back into the critical band the readjustment
+    // left: a larger pipe runs below the band's depth.
+    return readjusting() && e_.AvoidCriticalDiameter > 0 &&
+           InCriticalBand(hc_, t.Slope, q, t.Diameter, ManningOf(t));
 }
 
 void Designer::GrowWhileOverloaded(TramoT& t, ReachWork& w) {
@@ -672,6 +676,9 @@ void Designer::DesignReach(int n) {
                 StormFlows(c);
                 ComputeDesignFlow(c, fc_);
                 SelfCleansing(c, w);
+                // The junction done again may give a later concentration time and so more
+                // flow than the pipe was chosen for.
+                GrowWhileOverloaded(c, w);
             }
         }
         RoundCrowns(c);

@@ -646,6 +646,17 @@ float RasMinimumVelocity(const HydraulicCriteria& c, float d) {
     return Clean(std::sqrt(8.0 * tauC / (1000.0 * f)));
 }
 
+bool InCriticalBand(const HydraulicCriteria& c, float s, float q, float d, float n) {
+    if (!Finite(s, q, d, n) || !(s > 0) || !(d > 0) || !(q > 0)) return false;
+    float v0, q0;
+    FullSection(c, n, d).both(s, v0, q0);
+    if (!(q0 > 0)) return false;
+    const float ratio = q / q0;
+    const float froude = FroudeNumber(c, ratio, d, PartialVelocity(c, d, ratio, v0));
+    return froude > c.froudeLower && froude < c.froudeUpper &&
+           DepthRatio(c, d, ratio) > kCriticalBandDepth;
+}
+
 float SlopeAvoidingCriticalFlow(const HydraulicCriteria& c, float s, float q, float d, float n,
                                 float& froude) {
     froude = 0.0f;

@@ -96,6 +96,9 @@ float DiameterForVelocity(const HydraulicCriteria& c, float v, float qmax, float
 float CommercialSize(const HydraulicCriteria& c, float d, bool storm = false);
 float RasMinimumVelocity(const HydraulicCriteria& c, float d);
 // froude: the Froude number at the slope returned.
+// Whether a pipe at slope s carries q inside the critical band that is to be avoided: a
+// Froude number between the limits with the pipe fuller than the band's depth.
+bool InCriticalBand(const HydraulicCriteria& c, float s, float q, float d, float n);
 float SlopeAvoidingCriticalFlow(const HydraulicCriteria& c, float s, float q, float d, float n,
                                 float& froude);
 
