@@ -73,10 +73,11 @@ int Designer::RaiseToFixedReach(int n) {
         const float dropR =
             hasReceiver ? OutletCrownDrop(jc_, recv.Diameter, ImposedDiameter(recv)) : 0.0f;
         // A reach delivers at the level asked of it, but never out of the ground, nor with
-        // less than the least cover of all unless the reach it joins lies as high: a level it
-        // cannot reach so is left as a mismatch at the manhole below.
+        // less than the least cover of all unless the fixed reach it joins lies as high: a
+        // level it cannot reach so is left as a mismatch at the manhole below.
         double top = double(t.GroundDown) - e_.MinMinCrownDepth;
-        if (hasReceiver && recv.CrownUp != 0) top = std::max(top, double(recv.CrownUp) + dropR);
+        if (hasReceiver && !IsNew(recv) && recv.CrownUp != 0)
+            top = std::max(top, double(recv.CrownUp) + dropR);
         top = std::min(top, double(t.GroundDown));
         const float end = CrownUnderCover(t.GroundDown, 0, static_cast<float>(std::min(ed, top)));
         if (DropKind(t) == kDropChambers) {
