@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "design/reach_values.h"
+#include "record_floats.h"
 
 namespace nivex::design::test {
 namespace {
@@ -240,28 +241,7 @@ void Checker::Records() {
     }
     for (size_t k = 0; k < z_.size(); ++k) {
         const TramoT& t = z_[k];
-        // Every float of the record, entered and designed.
-        std::vector<float> v = {t.GroundUp,       t.GroundDown,     t.Length,
-                                t.ReliefFactor,   t.Area,           t.PointFlow,
-                                t.CrownUp,        t.Diameter,       t.Slope,
-                                t.CrownDown,      t.StormArea,      t.SanitaryZone,
-                                t.MinimumDepth,   t.FutureArea,     t.ManningN,
-                                t.InFlow,         t.InInfiltration, t.InPopulation,
-                                t.Runoff,         t.InRealArea,     t.InEquivalentArea,
-                                t.StormAreaTime,  t.InOriginTime,   t.InReachTime,
-                                t.RemoveExisting, t.RasZone,        t.IndustrialVelocity};
-        const network::DisenoT& d = t.Diseno;
-        v.insert(v.end(), d.F72.begin(), d.F72.end());
-        v.push_back(d.F92);
-        v.insert(v.end(), d.F112.begin(), d.F112.end());
-        v.push_back(d.F128);
-        v.insert(v.end(), d.F140.begin(), d.F140.end());
-        v.insert(v.end(), d.F168.begin(), d.F168.end());
-        v.insert(v.end(), d.F184.begin(), d.F184.end());
-        v.push_back(d.F212);
-        v.push_back(d.F220);
-        v.insert(v.end(), d.F244.begin(), d.F244.end());
-        v.push_back(d.F376);
+        const std::vector<float> v = Floats(t);
         for (size_t i = 0; i < v.size(); ++i)
             if (!std::isfinite(v[i])) {
                 Add("finite", static_cast<int>(k), "valor " + std::to_string(i) + " = " + F(v[i]));

@@ -19,6 +19,7 @@
 #include "network/record_file.h"
 #include "network/tramo.h"
 #include "project/project.h"
+#include "record_floats.h"
 #include "specs/criteria_store.h"
 
 namespace nivex::design::test {
@@ -151,28 +152,6 @@ class DesignRig : public ::testing::Test {
     RecordingSink sink_;
     DesignResult result_;
 };
-
-// Every float of a record, entered and designed.
-inline std::vector<float> Floats(const TramoT& t) {
-    std::vector<float> v = {t.GroundUp,     t.GroundDown, t.Length,     t.ReliefFactor,
-                            t.Area,         t.PointFlow,  t.CrownUp,    t.Diameter,
-                            t.Slope,        t.CrownDown,  t.StormArea,  t.SanitaryZone,
-                            t.MinimumDepth, t.ManningN,   t.InFlow,     t.InInfiltration,
-                            t.InPopulation, t.Runoff,     t.InRealArea, t.InEquivalentArea,
-                            t.InOriginTime, t.InReachTime};
-    const network::DisenoT& d = t.Diseno;
-    v.insert(v.end(), d.F72.begin(), d.F72.end());
-    v.push_back(d.F92);
-    v.insert(v.end(), d.F112.begin(), d.F112.end());
-    v.push_back(d.F128);
-    v.insert(v.end(), d.F140.begin(), d.F140.end());
-    v.insert(v.end(), d.F168.begin(), d.F168.end());
-    v.insert(v.end(), d.F184.begin(), d.F184.end());
-    v.push_back(d.F212);
-    v.push_back(d.F220);
-    v.insert(v.end(), d.F244.begin(), d.F244.end());
-    return v;
-}
 
 inline bool AllFinite(const std::vector<TramoT>& records, std::string* where) {
     for (size_t k = 0; k < records.size(); ++k) {
