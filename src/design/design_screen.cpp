@@ -37,7 +37,7 @@ constexpr const char* kTitle = "DISEÑO DEL PROYECTO";
 constexpr const char* kLegend = "F9^borrar F11^recup.dato ESC^salir";
 constexpr int kFirstProgressRow = 3;
 constexpr int kLastProgressRow = 24;
-constexpr int kResultRows = 16;
+constexpr int kResultRows = 15;  // rows 10 to 24, under the counts and the headings
 
 void Frame(shell::Session& s) {
     s.console.setEffects(0);
@@ -226,13 +226,13 @@ void ShowDesignResults(shell::Session& s, const DesignResult& result, bool autom
             c.gotoXY(12, 10 + r);
             c.writeText(ResultRow(result.finalReaches[at]));
         }
-        // Row 26 tells how to page, or how to finish when there is one page only.
+        // Row 25 tells how to page, or how to finish when there is one page only.
         screen.SetColours(ColourMode::NormalEmphasis);
         if (pages > 1)
             screen.WriteCentred(
-                26, "K .... Oprima [PgUp] y [PgDn] para ver ultimos tramos o [Esc] para Menu ....");
+                25, "K .... Oprima [PgUp] y [PgDn] para ver ultimos tramos o [Esc] para Menu ....");
         else
-            screen.WriteCentred(26, cp("Para finalizar el diseño oprima [ Enter ]"));
+            screen.WriteCentred(25, cp("Para finalizar el diseño oprima [ Enter ]"));
         screen.SetColours(ColourMode::Normal);
         if (!recommended && result.floodedNodes > 0) {
             // Sizes beyond the list mean the collectors cannot grow: only smaller
