@@ -104,6 +104,20 @@ SwmmInputData DataOf(const SwmmModel& model, const specs::EspecT& e,
     return d;
 }
 
+// The data of an imported project: the reaches' own names and types, and its map.
+SwmmInputData ImportedDataOf(const SwmmModel& model, const specs::EspecT& e,
+                             const std::vector<TramoT>& reaches,
+                             const std::vector<MapPointT>& points) {
+    SwmmInputData d = DataOf(model, e);
+    d.imported = true;
+    for (const TramoT& t : reaches) {
+        d.upstreamNames.push_back(t.Upstream);
+        d.reachTypes.push_back(t.Type);
+    }
+    d.mapPoints = points;
+    return d;
+}
+
 // Two initial reaches leave P12, one leaves P3; the network ends in a discharge.
 std::vector<TramoT> HeadNetwork() {
     std::vector<TramoT> r{Reach("P12", "A", 2), Reach("P3", "A", 3), Reach("A", "B", 6),
@@ -582,13 +596,7 @@ TEST(SwmmText, MapCoordinatesOfAnImportedProjectMoveTheHeadNodes) {
     const std::vector<TramoT> r = HeadNetwork();
     const SwmmModel m = BuildSwmmModel(r, specs::DefaultEspec(), 1);
     specs::EspecT e = specs::DefaultEspec();
-    SwmmInputData d = DataOf(m, e);
-    d.imported = true;
-    for (const TramoT& t : r) {
-        d.upstreamNames.push_back(t.Upstream);
-        d.reachTypes.push_back(t.Type);
-    }
-    d.mapPoints = points;
+    const SwmmInputData d = ImportedDataOf(m, e, r, points);
     const std::string text = SwmmInputText(d);
     EXPECT_NE(
         text.find("          [MAP]\r\n          DIMENSIONS  0.000 0.000 10000.00 10000.00\r\n"),
@@ -618,13 +626,8 @@ TEST(SwmmTextOnEngine, TheMapOfAnImportedProjectAndTheNetworkEndsAreAccepted) {
     r.back().Type = 5;
     const SwmmModel m = BuildSwmmModel(r, specs::DefaultEspec(), 3);
     specs::EspecT e = specs::DefaultEspec();
-    SwmmInputData d = DataOf(m, e);
-    d.imported = true;
-    for (const TramoT& t : r) {
-        d.upstreamNames.push_back(t.Upstream);
-        d.reachTypes.push_back(t.Type);
-    }
-    d.mapPoints = {{"P12", "100", "100"}, {"A", "100", "200"}, {"OUT", "100", "400"}};
+    const SwmmInputData d = ImportedDataOf(
+        m, e, r, {{"P12", "100", "100"}, {"A", "100", "200"}, {"OUT", "100", "400"}});
     folder.write("m.inp", SwmmInputText(d));
     SwmmOutcome outcome;
     const int rc =
@@ -647,13 +650,7 @@ TEST(SwmmText, AnImportedMapWithLowerCaseNamesPlacesItsNodes) {
     const std::vector<TramoT> r = HeadNetwork();
     const SwmmModel m = BuildSwmmModel(r, specs::DefaultEspec(), 1);
     specs::EspecT e = specs::DefaultEspec();
-    SwmmInputData d = DataOf(m, e);
-    d.imported = true;
-    for (const TramoT& t : r) {
-        d.upstreamNames.push_back(t.Upstream);
-        d.reachTypes.push_back(t.Type);
-    }
-    d.mapPoints = points;
+    const SwmmInputData d = ImportedDataOf(m, e, r, points);
     const std::vector<std::string> c = Section(SwmmInputText(d), "[COORDINATES]");
     ASSERT_EQ(c.size(), 6u);
     // A at (100, 200) and B at (100, 300); P3-1 moved by 0.025 of its 200 m towards A.
