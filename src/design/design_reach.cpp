@@ -621,6 +621,8 @@ void Designer::EvaluateReach(TramoT& t, const ReachWork& w) {
     WaterDepth(t) = Round2(Finite(double(yd) * d / 1000.0));
     if (designClass_ >= 3 && StormFlow(t) > 0 && v > 0)
         TravelTime(t) = Round2(Finite(double(t.Length) / v / 60.0));
+    // A reach raised or re-sloped after its design keeps a Froude number of its own.
+    Froude(t) = Round2(FroudeNumber(hc_, ratio, d, v));
 }
 
 void Designer::DesignReach(int n) {

@@ -481,7 +481,12 @@ float HydraulicDepthRatio(float q) {
 
 float HydraulicDepthRatio(const HydraulicCriteria& c, float d, float q) {
     if (std::isnan(q)) return 0.0f;
-    if (c.variableRelations || IsDuct(c, d)) return HydraulicDepthRatio(q);
+    // An open square duct has vertical walls: its area over its top width is the depth.
+    if (IsDuct(c, d)) {
+        const double y = DuctDepth(c.variableRelations, std::min(q, 1.0f));
+        return static_cast<float>(y > 0 ? y : DuctDepth(c.variableRelations, 0.01));
+    }
+    if (c.variableRelations) return HydraulicDepthRatio(q);
     return Clean(SegmentHydraulicDepth(ConstantFreeSurfaceDepth(q)));
 }
 

@@ -123,14 +123,36 @@ TEST(Hydraulics, FroudeNumber) {
     EXPECT_NEAR(FroudeNumber(0.5f, 300, 1.0f), 0.8613, 1e-4);
     EXPECT_FLOAT_EQ(FroudeNumber(0.5f, 0, 1.0f), 0.0f);
     EXPECT_FLOAT_EQ(FroudeNumber(0.5f, -300, 1.0f), 0.0f);
-    // The variable-n relation keeps its table of hydraulic depths, pipes and ducts alike;
-    // so does a duct with a constant n.
+    // The variable-n relation keeps its table of hydraulic depths for pipes.
     const HydraulicCriteria variable = Criteria(true), constant = Criteria(false);
     EXPECT_NEAR(FroudeNumber(variable, 0.5f, 300, 1.0f), 0.8613, 1e-4);
     EXPECT_FLOAT_EQ(HydraulicDepthRatio(variable, 300, 0.93f), 0.995f);
     EXPECT_FLOAT_EQ(HydraulicDepthRatio(variable, 300, 1.2f), 1.344f);
-    EXPECT_FLOAT_EQ(HydraulicDepthRatio(constant, 3000, 0.5f), 0.458f);
     EXPECT_FLOAT_EQ(FroudeNumber(constant, 0.5f, 0, 1.0f), 0.0f);
+}
+
+TEST(Hydraulics, FroudeNumberOfADuctIsTakenAtItsFlowDepth) {
+    // An open square duct of side H running at depth x·H has A/T = x·H, and with a constant
+    // n Q/Q0 = x·(3x/(1 + 2x))^(2/3). At q = 0.64 that is x = 0.6995 (bisection below), so
+    // a 3.2 m duct at 4.33 m/s runs at Fr = 4.33/√(9.81·0.6995·3.2) = 0.9236, where the
+    // hydraulic depth of a circle (0.57·H) gave 1.02.
+    const auto flowRatio = [](double x) { return x * std::pow(3 * x / (1 + 2 * x), 2.0 / 3.0); };
+    double lo = 0, hi = 1;
+    for (int k = 0; k < 60; ++k)
+        ((flowRatio((lo + hi) / 2) < 0.64) ? lo : hi) = (lo + hi) / 2;
+    EXPECT_NEAR(lo, 0.6995, 1e-3);
+    const HydraulicCriteria constant = Criteria(false), variable = Criteria(true);
+    ASSERT_TRUE(IsDuct(constant, 3200));
+    // The relation is tabled by hundredths of the flow ratio.
+    EXPECT_NEAR(HydraulicDepthRatio(constant, 3200, 0.64f), lo, 0.006);
+    EXPECT_NEAR(FroudeNumber(constant, 0.64f, 3200, 4.33f), 4.33 / std::sqrt(9.81 * lo * 3.2),
+                0.005);
+    // With n varying with the depth the duct runs deeper for the same flow, and its hydraulic
+    // depth is still that depth; a flow that fills it keeps the full side.
+    EXPECT_FLOAT_EQ(HydraulicDepthRatio(variable, 3200, 0.64f), DepthRatio(variable, 3200, 0.64f));
+    EXPECT_GT(HydraulicDepthRatio(variable, 3200, 0.64f), lo);
+    EXPECT_NEAR(HydraulicDepthRatio(constant, 3200, 1.2f), 1.0, 0.01);
+    EXPECT_GT(HydraulicDepthRatio(constant, 3200, 0.0f), 0.0f);
 }
 
 // Circular segment at relative depth y (central angle θ = 2·acos(1 − 2y)):
