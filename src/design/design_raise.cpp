@@ -159,7 +159,7 @@ int Designer::RaiseToFixedReach(int n) {
             dirty_[static_cast<size_t>(lastVisited - 1)] = 1;
         }
         if (systemKind_ >= 3) {
-            for (int j = std::min(lastVisited, n); j < n; ++j) {
+            for (int j = std::min(lastVisited, n); j <= n; ++j) {
                 LoadReach(j);
                 TramoT& t = Slot(kSlotCurrent);
                 const std::vector<const TramoT*> in = ConstTributaries(*this);

@@ -352,7 +352,7 @@ const std::map<std::string, int>& OpenFaults() {
         {"crown-junction", 1},   {"depth-min", 10},   {"diameter-oversized", 6},
         {"energy-junction", 5},  {"froude", 13},      {"revision-lists-new-reach", 43},
         {"slope-above-need", 6}, {"slope-crowns", 3}, {"status-ok-with-violations", 8},
-        {"storm-flow", 1},       {"storm-time", 9},   {"tractive", 1}};
+        {"tractive", 1}};
     return open;
 }
 
