@@ -97,6 +97,23 @@ double SegmentRadiusRatio(double yd) {
     const double theta = SegmentAngle(yd);
     return theta > 0 ? 1.0 - std::sin(theta) / theta : 0.0;
 }
+// y/D of a constant-n pipe at a flow ratio below the first tabled hundredth, from the
+// segment itself: the table would give the depth of q = 0.01 to any smaller flow, and a
+// tractive force read there is up to twice too high.
+double SegmentDepthBelowTable(double q) {
+    const auto ratio = [](double yd) {
+        const double theta = SegmentAngle(yd);
+        if (!(theta > 0)) return 0.0;
+        return (theta - std::sin(theta)) / (2.0 * std::numbers::pi) *
+               std::pow(1.0 - std::sin(theta) / theta, 2.0 / 3.0);
+    };
+    double low = 0.0, high = 0.2;  // q = 0.01 lies near y/D 0.07
+    for (int i = 0; i < 50; ++i) {
+        const double mid = (low + high) / 2.0;
+        (ratio(mid) < q ? low : high) = mid;
+    }
+    return high;
+}
 // (A/T)/D.
 double SegmentHydraulicDepth(double yd) {
     const double theta = SegmentAngle(yd);
@@ -119,7 +136,10 @@ double TractiveRadiusRatio(const HydraulicCriteria& c, bool duct, float d, float
         const double at = RelativeRadius(DuctDepth(false, x));
         return above + (at - above) * ((x + 0.01) - x);
     }
-    if (!c.variableRelations) return SegmentRadiusRatio(DepthRatio(c, d, static_cast<float>(qq)));
+    if (!c.variableRelations) {
+        if (qq > 0 && qq < 0.01) return SegmentRadiusRatio(SegmentDepthBelowTable(qq));
+        return SegmentRadiusRatio(DepthRatio(c, d, static_cast<float>(qq)));
+    }
     const double p = 100.0 * qq;
     return p >= 102.0 ? 1.168 : InterpolateFromZero(RR0Table(), p);
 }

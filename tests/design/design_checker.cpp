@@ -351,7 +351,9 @@ void Checker::NewReach(int k) {
     const int kind = Kind(k);
     const bool stormKind = kind == 1 || kind == 2;
     const double tauMin = stormKind ? e_.StormMinTractive : e_.SanMinTractive100 / 100.0;
-    const double qs = storm ? Q : t.Diseno.F244[4];
+    // Where the criteria keep no minimum sanitary flow (classes 3 to 5) a sanitary reach
+    // must clean itself at the sanitary flow it carries.
+    const double qs = storm ? Q : t.Diseno.F244[4] > 0 ? t.Diseno.F244[4] : t.Diseno.F244[3];
     if (tauMin > 0 && qs > 0 && q0 > 0) {
         const double tau = sec.Tau(qs / q0);
         if (tau < tauMin - 0.01)
