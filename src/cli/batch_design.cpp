@@ -134,6 +134,7 @@ int VerbDesign(Batch& b) {
     b.out << "capacidad: " << result.insufficientCapacity << '\n';
     b.out << "empalmes: " << result.junctionMismatches << '\n';
     b.out << "profundos: " << result.deeperThanDesirable << '\n';
+    b.out << "deficiencias: " << result.newReachDeficiencies << '\n';
     // OK only for a design with nothing counted against it; "??" marks doubtful energy
     // junctions as the results screen does, "REVISAR" any other problem counted above.
     b.out << "status: "

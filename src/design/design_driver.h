@@ -32,7 +32,8 @@ struct DesignResult {
     int floodedNodes = 0;      // "nodos que causan inundacion" (hydraulic model)
     int insufficientCapacity = 0;
     int junctionMismatches = 0;
-    int deeperThanDesirable = 0;  // new reaches with an end below "Profundidad maxima deseable"
+    int deeperThanDesirable = 0;   // new reaches with an end below "Profundidad maxima deseable"
+    int newReachDeficiencies = 0;  // new reaches the revision lists for anything else
     std::vector<FinalReach> finalReaches;
     DesignCounters counters;
     // Topology: 1 the variant was abandoned for complexity, 2 or 3 the search failed with
@@ -43,7 +44,7 @@ struct DesignResult {
     // Something counted that the engineer must look at before signing the design.
     bool problems() const {
         return floodedNodes > 0 || insufficientCapacity > 0 || junctionMismatches > 0 ||
-               deeperThanDesirable > 0 || counters.largerSizesNeeded;
+               deeperThanDesirable > 0 || newReachDeficiencies > 0 || counters.largerSizesNeeded;
     }
 };
 

@@ -6,6 +6,7 @@
 #include "console/codepage.h"
 #include "design/design_internal.h"
 #include "design/reach_values.h"
+#include "design/revision.h"
 #include "specs/criteria_store.h"
 
 namespace nivex::design::detail {
@@ -166,6 +167,8 @@ void Designer::EndOfPass() {
     result_.junctionMismatches = counts.mismatches;
     result_.deeperThanDesirable =
         NewReachesDeeperThanDesirable(recs_, networkRecords_, e_.MaxDesirableCrownDepth);
+    result_.newReachDeficiencies =
+        NewReachesWithDeficiencies(RevisionCriteriaOf(p_.espec, p_.header), recs_, networkRecords_);
     state_.counters.ignoredReliefChambers =
         static_cast<int>(std::count(ignoredRelief_.begin(), ignoredRelief_.end(), 1));
     // The model loop's passes do not repeat the warning of the design they redo.

@@ -69,6 +69,12 @@ std::vector<Finding> ModelClassChecks(const RevisionCriteria& c, const network::
 // RAS [1]: a Froude number in the band that critical-flow avoidance keeps out.
 std::vector<Finding> RasChecks(const RevisionCriteria& c, const network::TramoT& t);
 
+// The new reaches among the first `count` records with a deficiency to look at before the
+// design is signed: any the revision lists, but for the depths and drop chambers the design
+// counts apart and the initial reaches it asks a new manhole for.
+int NewReachesWithDeficiencies(const RevisionCriteria& c,
+                               const std::vector<network::TramoT>& records, int count);
+
 // [A]: the design flow exceeds the full-section flow by more than 0.1 l/s.
 bool CapacityProblem(const network::TramoT& t);
 

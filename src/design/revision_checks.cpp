@@ -362,6 +362,21 @@ std::vector<Finding> ModelClassChecks(const RevisionCriteria& c, const TramoT& t
     return out;
 }
 
+int NewReachesWithDeficiencies(const RevisionCriteria& c, const std::vector<TramoT>& records,
+                               int count) {
+    int reaches = 0;
+    const int last = std::min(count, static_cast<int>(records.size()));
+    for (int k = 0; k < last; ++k) {
+        const TramoT& t = records[static_cast<size_t>(k)];
+        if (t.Class != network::kClassNew) continue;
+        bool found = !RasChecks(c, t).empty();
+        for (const Finding& f : c.modelClass ? ModelClassChecks(c, t) : RevisionChecks(c, t))
+            found = found || (f.code != 7 && f.code != 8 && f.code != 11);
+        if (found) ++reaches;
+    }
+    return reaches;
+}
+
 std::vector<Finding> RasChecks(const RevisionCriteria& c, const TramoT& t) {
     std::vector<Finding> out;
     const double fr = FroudeOf(t);

@@ -43,11 +43,12 @@ TEST_F(BatchDesign, DesignsTheEnteredNetworkAndDumpsEveryRecord) {
     EXPECT_EQ(valueOf(d.out, "capacidad"), "0");
     EXPECT_EQ(valueOf(d.out, "empalmes"), "0");
     EXPECT_EQ(valueOf(d.out, "profundos"), "0");
+    EXPECT_EQ(valueOf(d.out, "deficiencias"), "0");
     EXPECT_EQ(valueOf(d.out, "status"), "OK");
     EXPECT_EQ(valueOf(d.out, "alternativa"), "0");  // a simulated network is designed as entered
     const std::vector<std::string> rows = Lines(d.out);
-    ASSERT_GE(rows.size(), 8u);
-    EXPECT_EQ(rows[6], "linea,de,a,diametro,profundidad");
+    ASSERT_GE(rows.size(), 9u);
+    EXPECT_EQ(rows[7], "linea,de,a,diametro,profundidad");
 
     const BatchOutcome dump = batch({"--project", "AB1", "dump", "design", "--csv"});
     ASSERT_EQ(dump.rc, 0) << dump.err;

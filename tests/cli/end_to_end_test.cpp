@@ -183,7 +183,7 @@ class EndToEnd : public BatchProjectTest {
         EXPECT_NE(valueOf(automatic.out, "alternativa"), "0") << automatic.out;
         // OK only with nothing counted against the design.
         bool counted = false;
-        for (const char* key : {"inundacion", "capacidad", "empalmes", "profundos"})
+        for (const char* key : {"inundacion", "capacidad", "empalmes", "profundos", "deficiencias"})
             counted = counted || valueOf(automatic.out, key) != "0";
         EXPECT_EQ(valueOf(automatic.out, "status"), counted ? "REVISAR" : "OK") << automatic.out;
         if (designClass >= 6) {

@@ -331,6 +331,28 @@ TEST(RevisionChecks, AvoidingCriticalFlowExcusesTractiveForceAndFillsTheRasList)
     EXPECT_TRUE(RevisionChecks(c, t).empty());
 }
 
+TEST(RevisionChecks, TheDesignStatusCountsNewReachesWithDeficienciesButNotDepthsItCountsApart) {
+    RevisionCriteria c = TestCriteria();
+    c.avoidCriticalDiameter = 150;
+    TramoT sound = Sound();
+    sound.Class = network::kClassNew;
+    TramoT critical = sound;  // runs at Fr 1.0 with y/D 0.8: inside the band
+    Froude(critical) = 1.0f;
+    RelativeDepth(critical) = 0.8f;
+    TramoT deep = sound;  // only deeper than desirable: counted by the design on its own
+    DepthDown(deep) = 5.2f;
+    deep.CrownDown = deep.GroundDown - 5.2f;
+    ASSERT_FALSE(RevisionChecks(c, deep).empty());
+    TramoT existing = critical;
+    existing.Class = network::kClassExisting;
+    const std::vector<TramoT> records = {sound, critical, deep, existing, critical};
+    EXPECT_EQ(NewReachesWithDeficiencies(c, records, 4), 1);
+    EXPECT_EQ(NewReachesWithDeficiencies(c, records, 5), 2);
+    EXPECT_EQ(NewReachesWithDeficiencies(c, records, 50), 2);
+    c.avoidCriticalDiameter = 0;
+    EXPECT_EQ(NewReachesWithDeficiencies(c, records, 5), 0);
+}
+
 TEST(RevisionChecks, VelocitiesAgainstTheirLimits) {
     RevisionCriteria c = TestCriteria();
     c.sanitaryMinFullVelocity = 0.6f;
