@@ -3,6 +3,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -98,7 +99,10 @@ int Analyse(Batch& b, const design::HydraulicCriteria& c, const Inputs& in) {
     r.add("V0", v0);
     if (in.flow) {
         const float flow = *in.flow;
-        const float q = q0 > 0 ? flow / q0 : 0.0f;
+        // A flow in a section that carries none fills it infinitely: refused below.
+        const float q = q0 > 0     ? flow / q0
+                        : flow > 0 ? std::numeric_limits<float>::infinity()
+                                   : 0.0f;
         const float yd = design::DepthRatio(c, d, q);
         const float v = design::PartialVelocity(c, d, q, v0);
         r.add("q", q);
