@@ -523,7 +523,7 @@ void PrintHelp(std::ostream& out) {
            "  --projects CARPETA carpeta base de los proyectos\n"
            "  --project AB1      codigo del proyecto (dos letras) y digito del sector\n"
            "  --yes              responde Si a las confirmaciones (si no, No); la admiten\n"
-           "                     los verbos que abren un sector\n"
+           "                     todos los verbos menos show, print, list-projects y calc\n"
            "\n"
            "Codigos de salida:\n"
            "  0  hecho\n"
