@@ -31,9 +31,11 @@ class ListingCopy : public ui::ListingViewer {
   public:
     explicit ListingCopy(std::string to) : to_(std::move(to)) {}
     void ShowListing(const std::string& file, const std::string&) override {
-        written = CopyOut(file, to_);
+        failure = CopyOut(file, to_);
+        written = failure.empty();
     }
     bool written = false;
+    std::string failure = "Error: no se escribio el listado";
 
   private:
     std::string to_;
@@ -60,8 +62,7 @@ int VerbAlternatives(Batch& b) {
         b.session.viewer = &copy;
         design::ListAlternatives(b.session, table, mode, n, p.header.AbandonedAlternatives);
         b.session.viewer = nullptr;
-        if (!copy.written)
-            return b.Fail("Error: no se pudo escribir el archivo " + b.options.value("--listado"));
+        if (!copy.written) return b.Fail(copy.failure);
         return 0;
     }
     const ui::AlternativesChoice choice =

@@ -3,9 +3,12 @@
 
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <optional>
 #include <string>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #include "cli/batch_context.h"
 #include "design/hydraulics.h"
@@ -60,8 +63,22 @@ std::string Text(float v) {
     return ec == std::errc() ? std::string(buffer, end) : "0";
 }
 
-void Line(Batch& b, const char* key, float value) {
-    b.out << key << ": " << Text(value) << '\n';
+// The lines of a result, printed only when every value is a number: a section beyond
+// what single floats hold gives no answer rather than "inf".
+struct Result {
+    std::vector<std::pair<const char*, float>> lines;
+    void add(const char* key, float value) { lines.emplace_back(key, value); }
+};
+
+int Print(Batch& b, const char* section, const Result& r) {
+    for (const auto& [key, value] : r.lines)
+        if (!std::isfinite(value))
+            return b.Fail(
+                std::string("Error: con estos datos el calculo no da un valor finito de ") + key);
+    if (section) b.out << "seccion: " << section << '\n';
+    for (const auto& [key, value] : r.lines)
+        b.out << key << ": " << Text(value) << '\n';
+    return 0;
 }
 
 struct Inputs {
@@ -76,29 +93,34 @@ float ManningAt(const design::HydraulicCriteria& c, const Inputs& in, float d) {
 int Analyse(Batch& b, const design::HydraulicCriteria& c, const Inputs& in) {
     const float d = *in.diameter, s = *in.slope, n = ManningAt(c, in, d);
     const float q0 = design::FullFlow(c, n, s, d), v0 = design::FullVelocity(c, n, s, d);
-    b.out << "seccion: " << (design::IsDuct(c, d) ? "ducto cuadrado" : "circular") << '\n';
-    Line(b, "n", n);
-    Line(b, "Q0", q0);
-    Line(b, "V0", v0);
-    if (!in.flow) return 0;
-    const float flow = *in.flow;
-    const float q = q0 > 0 ? flow / q0 : 0.0f;
-    const float yd = design::DepthRatio(c, d, q);
-    const float v = design::PartialVelocity(c, d, q, v0);
-    Line(b, "q", q);
-    Line(b, "y/D", yd);
-    Line(b, "V", v);
-    Line(b, "tau", design::TractiveForce(c, q, d, s));
-    Line(b, "Froude", design::FroudeNumber(c, q, d, v));
-    Line(b, "Z", design::SulfideIndex(yd, flow, s, c.waterTemperature, c.bod5));
-    return 0;
+    Result r;
+    r.add("n", n);
+    r.add("Q0", q0);
+    r.add("V0", v0);
+    if (in.flow) {
+        const float flow = *in.flow;
+        // A flow in a section that carries none fills it infinitely: refused below.
+        const float q = q0 > 0     ? flow / q0
+                        : flow > 0 ? std::numeric_limits<float>::infinity()
+                                   : 0.0f;
+        const float yd = design::DepthRatio(c, d, q);
+        const float v = design::PartialVelocity(c, d, q, v0);
+        r.add("q", q);
+        r.add("y/D", yd);
+        r.add("V", v);
+        r.add("tau", design::TractiveForce(c, q, d, s));
+        r.add("Froude", design::FroudeNumber(c, q, d, v));
+        r.add("Z", design::SulfideIndex(yd, flow, s, c.waterTemperature, c.bod5));
+    }
+    return Print(b, design::IsDuct(c, d) ? "ducto cuadrado" : "circular", r);
 }
 
 int SlopeFor(Batch& b, const design::HydraulicCriteria& c, const Inputs& in) {
     const float d = *in.diameter, n = ManningAt(c, in, d);
-    Line(b, "n", n);
-    Line(b, "pendiente", design::SlopeForFlow(c, *in.filling, *in.flow, n, d));
-    return 0;
+    Result r;
+    r.add("n", n);
+    r.add("pendiente", design::SlopeForFlow(c, *in.filling, *in.flow, n, d));
+    return Print(b, nullptr, r);
 }
 
 int DiameterFor(Batch& b, const design::HydraulicCriteria& c, const Inputs& in) {
@@ -112,10 +134,11 @@ int DiameterFor(Batch& b, const design::HydraulicCriteria& c, const Inputs& in) 
         n = next;
         d = design::DiameterForFlow(c, qmax, flow, n, s);
     }
-    Line(b, "n", n);
-    Line(b, "diametro", d);
-    Line(b, "comercial", design::CommercialSize(c, d));
-    return 0;
+    Result r;
+    r.add("n", n);
+    r.add("diametro", d);
+    r.add("comercial", design::CommercialSize(c, d));
+    return Print(b, nullptr, r);
 }
 
 }  // namespace

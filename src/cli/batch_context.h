@@ -5,6 +5,7 @@
 #include <map>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/batch_desktop.h"
@@ -27,6 +28,8 @@ struct Options {
     // Every option with its value in the order given, repeated ones included.
     std::vector<std::pair<std::string, std::string>> ordered;
     bool yes = false;
+    // The menu item whose gate the verb passes when it opens the sector ("XC"), or "".
+    std::string gate;
 
     std::string value(const std::string& option) const {
         auto it = values.find(option);
@@ -34,9 +37,6 @@ struct Options {
     }
     bool has(const std::string& option) const { return values.count(option) != 0; }
 };
-
-// Options that take a value.
-bool TakesValue(const std::string& option);
 
 class Batch {
   public:
@@ -56,9 +56,12 @@ class Batch {
     shell::MenuBarModel menu;
     shell::Session session;
 
-    // Opens --project in --projects as "Aceptar" does, answering its confirmation Yes.
+    // Opens --project in --projects as "Aceptar" does, answering its confirmation Yes,
+    // then refuses with the menu's message when the gate of the verb's item is closed.
     // create: a sector that does not exist yet may be made. 0 or the exit code.
     int OpenSector(bool create);
+    // The gate of options.gate on the open sector: 0, or the exit code of the refusal.
+    int Gate();
     // Prints a failure in one line and gives the exit code 1.
     int Fail(const std::string& utf8Message);
 };
@@ -92,8 +95,12 @@ int VerbGlobals(Batch& b);
 // A listing file into a PDF, or onto standard output as the viewer shows it; false when
 // it failed (the message has been printed).
 bool WritePdf(Batch& b, const std::string& listing, const std::string& pdf);
-// A listing file copied out under a temporary name and renamed: whole or not at all.
-bool CopyOut(const std::string& from, const std::string& to);
+// Files written where the command line says, under a temporary name and renamed: whole
+// or not at all. "" or the message naming the file (and saying when the disk is full).
+std::string WriteOut(const std::string& path, std::string_view contents);
+std::string CopyOut(const std::string& from, const std::string& to);
+std::string WriteFailure(const std::string& path, int errorNumber);
+bool ReadWhole(const std::string& path, std::string& contents);
 bool WriteShown(Batch& b, const std::string& listing);
 
 }  // namespace nivex::cli

@@ -90,10 +90,6 @@ int VerbDesign(Batch& b) {
     // The answers given become the stored ones, as on the options screen.
     const design::DesignOptions options =
         b.options.has("--opciones") ? given : design::StoredDesignOptions(p.header);
-    if (p.header.ReachCount <= 0) return b.Fail("... Falta entrar los datos de los tramos ...");
-    const auto& done = p.header.ControlsDone;
-    if (!std::all_of(done.begin(), done.end(), [](uint8_t f) { return f != 0; }))
-        return b.Fail("... Falta hacer los controles de calidad ...");
     int row = 1;
     if (b.options.has("--alternativa") && !ParseRow(b.options.value("--alternativa"), row))
         return b.Fail(

@@ -1,7 +1,5 @@
 // The import of an EPA SWMM 5 input file from the command line.
 
-#include <filesystem>
-
 #include "cli/batch_context.h"
 #include "console/codepage.h"
 #include "specs/criteria_store.h"
@@ -22,10 +20,7 @@ std::string Lines(std::string text) {
 int VerbImportSwmm(Batch& b) {
     if (b.options.operands.size() != 1)
         return b.Fail("Error: import-swmm necesita un archivo .inp (import-swmm MODELO.inp)");
-    // Relative to the caller's folder, which opening the sector changes.
-    std::error_code ec;
-    const std::string path = std::filesystem::absolute(b.options.operands[0], ec).string();
-    if (ec) return b.Fail("No se pudo leer el archivo " + b.options.operands[0]);
+    const std::string& path = b.options.operands[0];  // from the caller's folder
 
     b.ui.setYes(true);  // the sector itself opens without asking
     if (int rc = b.OpenSector(false)) return rc;

@@ -41,9 +41,9 @@ class BatchListingOutput : public ui::ListingViewer {
 
   private:
     bool CopyFile(const std::string& from, const std::string& to) {
-        if (CopyOut(from, to)) return true;
-        b_.err << "Error: no se pudo escribir el archivo " << to << '\n';
-        return false;
+        const std::string failure = CopyOut(from, to);
+        if (!failure.empty()) b_.err << failure << '\n';
+        return failure.empty();
     }
 
     Batch& b_;
@@ -78,16 +78,6 @@ bool ParseIndexAnswers(const std::string& text, summary::IndexAnswers& answers) 
 
 }  // namespace
 
-bool CopyOut(const std::string& from, const std::string& to) {
-    const std::string temp = to + ".tmp";
-    std::error_code ec;
-    std::filesystem::copy_file(from, temp, std::filesystem::copy_options::overwrite_existing, ec);
-    if (!ec) std::filesystem::rename(temp, to, ec);
-    if (!ec) return true;
-    std::filesystem::remove(temp, ec);
-    return false;
-}
-
 int VerbList(Batch& b) {
     if (b.options.operands.size() != 1)
         return b.Fail("Error: list necesita la clave del listado (por ejemplo 4A)");
@@ -96,6 +86,11 @@ int VerbList(Batch& b) {
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     const listings::ListingDef* def = listings::FindListing(key);
     if (!def) return b.Fail("Error: listado desconocido: " + key);
+    // The answers of two dialogs belong to their listings only.
+    if (b.options.has("--identificacion") && key != "ZA")
+        return b.Fail("Error: --identificacion es solo del listado ZA");
+    if (b.options.has("--opciones") && key != "ZB")
+        return b.Fail("Error: --opciones es solo del listado ZB");
     std::optional<summary::IndexAnswers> indexAnswers;
     if (key == "ZB" && b.options.has("--opciones")) {
         indexAnswers.emplace();
@@ -132,8 +127,7 @@ int VerbList(Batch& b) {
         // Refused, or nothing in the range: a box has said so; a text-screen one is
         // repeated here, as nobody sees the screen.
         const std::string& said = b.session.screen.lastMessage();
-        if (!said.empty()) b.err << toUtf8(said) << '\n';
-        return 1;
+        return b.Fail(said.empty() ? "Error: no se escribio el listado " + key : toUtf8(said));
     }
     return output.ok() ? 0 : 1;
 }

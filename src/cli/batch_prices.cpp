@@ -13,7 +13,6 @@
 #include "budget/price_screens.h"
 #include "cli/batch_context.h"
 #include "console/codepage.h"
-#include "project/replace_file.h"
 
 namespace nivex::cli {
 namespace {
@@ -154,8 +153,8 @@ int Export(Batch& b, PriceBook& book) {
         b.out << csv.str();
         return 0;
     }
-    std::string error;
-    if (!project::ReplaceFileContents(out, csv.str(), &error)) return b.Fail(error);
+    if (const std::string failure = WriteOut(out, csv.str()); !failure.empty())
+        return b.Fail(failure);
     return 0;
 }
 

@@ -65,7 +65,6 @@ void PrintSystem(std::ostream& out, int system, const QuantityTables& t) {
 }  // namespace
 
 int VerbQuantities(Batch& b) {
-    if (!b.options.operands.empty()) return b.Fail("Error: quantities no lleva argumentos");
     b.ui.setYes(true);  // the sector opens without asking
     if (int rc = b.OpenSector(false)) return rc;
     b.ui.setYes(b.options.yes);

@@ -15,23 +15,6 @@
 namespace nivex::cli {
 namespace {
 
-// A half-written table never replaces a former one.
-bool WriteFile(const std::string& path, const std::string& text) {
-    const std::string tmp = path + ".tmp";
-    {
-        std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
-        if (!f || !f.write(text.data(), static_cast<std::streamsize>(text.size())) || !f.flush()) {
-            std::remove(tmp.c_str());
-            return false;
-        }
-    }
-    if (std::rename(tmp.c_str(), path.c_str()) != 0) {
-        std::remove(tmp.c_str());
-        return false;
-    }
-    return true;
-}
-
 int Export(Batch& b) {
     if (b.options.operands.size() != 1) return b.Fail("Uso: reaches export [--out ARCHIVO]");
     b.ui.setYes(true);  // the sector itself opens without asking
@@ -45,7 +28,7 @@ int Export(Batch& b) {
         b.out << csv;
         return 0;
     }
-    if (!WriteFile(out, csv)) return b.Fail("No se pudo escribir el archivo " + out);
+    if (const std::string failure = WriteOut(out, csv); !failure.empty()) return b.Fail(failure);
     b.out << "Tramos exportados: " << reaches.size() << '\n';
     return 0;
 }

@@ -8,7 +8,6 @@
 namespace nivex::cli {
 
 int VerbReview(Batch& b) {
-    if (!b.options.operands.empty()) return b.Fail("Error: review no lleva argumentos");
     b.ui.setYes(true);  // the sector opens without asking
     if (int rc = b.OpenSector(false)) return rc;
     b.ui.setYes(b.options.yes);

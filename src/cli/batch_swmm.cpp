@@ -27,18 +27,14 @@ std::string SwmmFolderOf(const Batch& b) {
 }  // namespace
 
 int VerbSwmm(Batch& b) {
-    // "write" only writes the input file; "run" (also the verb alone) writes and runs it.
-    const std::string action = b.options.operands.empty() ? "run" : b.options.operands[0];
-    if ((action != "write" && action != "run") || b.options.operands.size() > 1)
-        return b.Fail("Error: swmm necesita write o run");
+    // "write" only writes the input file; "run" writes and runs it.
+    const std::string& action = b.options.operands[0];
     b.ui.setYes(true);  // the sector itself opens without asking
     if (int rc = b.OpenSector(false)) return rc;
     b.ui.setYes(b.options.yes);
     project::Project& p = b.session.project;
     std::string error;
     if (!network::LoadControlState(p, &error)) return b.Fail(error);
-    if (!p.header.StageDone[1])
-        return b.Fail(toUtf8(cp("... Falta hacer o repetir el diseño del proyecto ...")));
     swmm::SwmmEngine& engine = swmm::ProgramEngine();
     if (action == "run" && !swmm::CheckSwmmEngine(b.ui, engine)) return 1;
 

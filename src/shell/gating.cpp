@@ -6,6 +6,14 @@
 
 namespace nivex::shell {
 
+int16_t ChoiceOfKey(uint8_t code) {
+    if (code == 'X') return 10;
+    if (code == 'Y') return 11;
+    if (code == 'Z') return 12;
+    if (code >= '0' && code <= '9') return static_cast<int16_t>(code - '0');
+    return 99;
+}
+
 std::string GateMessage(int choice, const ProyectoT& state, const std::string& sectors,
                         uint8_t subKey) {
     const bool single = sectors == "1";
@@ -26,6 +34,11 @@ std::string GateMessage(int choice, const ProyectoT& state, const std::string& s
         return "... Falta calcular las cantidades de obra ...";
     if (choice > 10 && state.StageDone[3] == 0) return "... Falta calcular los presupuestos ...";
     return {};
+}
+
+std::string GateMessageOfKeys(uint8_t mainKey, uint8_t subKey, const ProyectoT& state,
+                              const std::string& sectors) {
+    return GateMessage(ChoiceOfKey(mainKey), state, sectors, subKey);
 }
 
 }  // namespace nivex::shell

@@ -17,15 +17,6 @@ namespace {
 
 constexpr const char* kMainLegend = "AltZ^terminar";
 
-// The main choice of a key taken from the menu bar: digits 0..9, X, Y, Z 10..12, else 99.
-int16_t ChoiceOfKey(uint8_t code) {
-    if (code == 'X') return 10;
-    if (code == 'Y') return 11;
-    if (code == 'Z') return 12;
-    if (code >= '0' && code <= '9') return static_cast<int16_t>(code - '0');
-    return 99;
-}
-
 // Takes the key that follows the main key and pushes it back at the end of the queue, so
 // that the module finds it; 255 when there was none.
 uint8_t PeekSubKey(console::Console& console) {

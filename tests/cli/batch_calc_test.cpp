@@ -133,5 +133,26 @@ TEST_F(BatchCalc, BadNumbersAreRefused) {
     EXPECT_EQ(calc({"--diameter"}).rc, 2);  // the option without its value
 }
 
+TEST_F(BatchCalc, ASectionWithoutAFiniteAnswerIsRefusedNotPrinted) {
+    // Manning's Q0 of a 1e30 mm section passes what a float holds; a section of 1e-30 mm
+    // carries no flow, so any flow fills it infinitely; and no slope at all makes 1e30 l/s
+    // pass through 1e-20 mm.
+    struct Case {
+        std::vector<std::string> args;
+        const char* value;
+    } cases[] = {
+        {{"--diameter", "1e30", "--slope", "1"}, "Q0"},
+        {{"--diameter", "1e-30", "--slope", "1", "--flow", "1"}, "q"},
+        {{"--diameter", "1e-20", "--flow", "1e30", "--llenado", "1"}, "pendiente"},
+    };
+    for (const Case& c : cases) {
+        const BatchOutcome r = calc(c.args);
+        EXPECT_EQ(r.rc, 1) << c.value;
+        EXPECT_EQ(r.out, "") << c.value;
+        EXPECT_NE(r.err.find(std::string("no da un valor finito de ") + c.value), std::string::npos)
+            << r.err;
+    }
+}
+
 }  // namespace
 }  // namespace nivex::cli

@@ -77,7 +77,7 @@ TEST_F(BatchConfig, NoSelfCleansingCriterionIsRefusedWithTheDialogMessage) {
     EXPECT_NE(r.err.find("Debe seleccionar por lo menos una opcion de control de Autolimpieza"),
               std::string::npos)
         << r.err;
-    EXPECT_EQ(codec::Text(record(0), 188, 63), "ACUEDUCTO");
+    EXPECT_EQ(codec::Text(record(0), 188, 63), "") << "a refused command keeps nothing";
 
     ASSERT_EQ(config({"--autolimpieza", "vlleno,ras2016"}).rc, 0);
     const codec::Bytes r0 = record(0);

@@ -114,7 +114,8 @@ TEST_F(BatchDesign, RefusesBadAnswersAndANetworkNotChecked) {
         << d.err;
     const BatchOutcome dump = batch({"--project", "AB1", "dump", "design"});
     EXPECT_NE(dump.rc, 0);
-    EXPECT_NE(dump.err.find("Falta hacer o repetir el dise"), std::string::npos) << dump.err;
+    EXPECT_NE(dump.err.find("... Falta entrar los datos de los tramos ..."), std::string::npos)
+        << dump.err;
 }
 
 }  // namespace

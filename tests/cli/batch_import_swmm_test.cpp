@@ -87,8 +87,8 @@ TEST_F(BatchImportSwmm, ARefusedModelFailsWithItsMessage) {
 }
 
 TEST_F(BatchImportSwmm, NeedsExactlyOneFile) {
-    EXPECT_EQ(batch({"--project", "AB1", "import-swmm", "--yes"}).rc, 1);
-    EXPECT_EQ(batch({"--project", "AB1", "import-swmm", "a.inp", "b.inp", "--yes"}).rc, 1);
+    EXPECT_EQ(batch({"--project", "AB1", "import-swmm", "--yes"}).rc, 2);
+    EXPECT_EQ(batch({"--project", "AB1", "import-swmm", "a.inp", "b.inp", "--yes"}).rc, 2);
 }
 
 TEST_F(BatchImportSwmm, ARelativePathIsTheCallersFolder) {

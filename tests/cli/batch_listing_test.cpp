@@ -7,6 +7,7 @@
 
 #include "batch_rig.h"
 #include "cli/batch.h"
+#include "swmm/swmm_project_rig.h"
 
 namespace nivex::cli {
 namespace {
@@ -80,14 +81,18 @@ TEST_F(BatchListingFiles, MissingFilesAndTargetsAreReported) {
     const Outcome r = RunLine({"print", path("LPT"), "--pdf", path("no/such/dir/out.pdf")});
     EXPECT_EQ(r.rc, 1);
     EXPECT_NE(r.err.find("out.pdf"), std::string::npos) << r.err;
-    EXPECT_EQ(RunLine({"print", path("LPT")}).rc, 1);  // no --pdf
+    EXPECT_EQ(RunLine({"print", path("LPT")}).rc, 2);  // no --pdf
     EXPECT_EQ(RunLine({"--projects", dir_.string(), "--project", "AB1", "list", "QQ"}).rc, 1);
 }
 
 // A listing refused on a text screen says why on standard error, since no screen shows it.
-class BatchListingRefusals : public BatchProjectTest {};
+class BatchListingRefusals : public swmm::testing::DesignedProjectTest {};
 
 TEST_F(BatchListingRefusals, TextBoxMessagesReachStandardError) {
+    // Past the menu's gate, the evolution listing itself refuses when its file is missing.
+    Design(1, 1, 1);
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(fs::remove(folder() / "MensEv.AB1"));
     const BatchOutcome r = batch({"--project", "AB1", "list", "5B", "--yes"});
     EXPECT_EQ(r.rc, 1);
     EXPECT_NE(r.err.find("... Falta hacer o repetir el dise\xc3\xb1o del proyecto ..."),

@@ -21,6 +21,9 @@ class BatchPrices : public swmm::testing::DesignedProjectTest {
         DesignedProjectTest::SetUp();
         Design(1);
         ASSERT_FALSE(HasFatalFailure());
+        // The menu takes prices once the quantities are computed.
+        const BatchOutcome q = run({"quantities"});
+        ASSERT_EQ(q.rc, 0) << q.err;
     }
     BatchOutcome run(std::vector<std::string> args) {
         args.insert(args.begin(), {"--project", "AB1"});

@@ -168,7 +168,7 @@ TEST_F(BatchReview, NoReviewWithoutADesign) {
     EXPECT_NE(r.err.find("... Falta hacer el diseño del proyecto ..."), std::string::npos) << r.err;
     EXPECT_TRUE(r.out.empty());
     const BatchOutcome n = batch({"--project", "AB1", "review", "extra"});
-    EXPECT_EQ(n.rc, 1);
+    EXPECT_EQ(n.rc, 2);
 }
 
 }  // namespace

@@ -7,6 +7,9 @@
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -52,6 +55,34 @@ class BatchProjectTest : public ::testing::Test {
         for (std::string line; std::getline(in, line);)
             if (line.rfind(key + ": ", 0) == 0) return line.substr(key.size() + 2);
         return "<missing " + key + ">";
+    }
+
+    // Every folder and file under the base of projects, with the bytes of each file.
+    std::map<std::string, std::string> Snapshot() const {
+        std::map<std::string, std::string> all;
+        const std::filesystem::path root = base_ / "projects";
+        for (const auto& e : std::filesystem::recursive_directory_iterator(root)) {
+            const std::string name = e.path().lexically_relative(root).string();
+            if (!e.is_regular_file()) {
+                all[name + "/"] = "";
+                continue;
+            }
+            std::ifstream in(e.path(), std::ios::binary);
+            all[name].assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        }
+        return all;
+    }
+    // The names of what differs between two snapshots, "" when nothing does.
+    static std::string Changed(const std::map<std::string, std::string>& before,
+                               const std::map<std::string, std::string>& after) {
+        std::string names;
+        for (const auto& [name, bytes] : before) {
+            const auto it = after.find(name);
+            if (it == after.end() || it->second != bytes) names += name + " ";
+        }
+        for (const auto& [name, bytes] : after)
+            if (!before.count(name)) names += name + " ";
+        return names;
     }
 
     std::filesystem::path base_, start_;

@@ -57,7 +57,7 @@ TEST_F(BatchSwmm, RunsTheEngineOnTheDesignAndReadsItsReport) {
 
 TEST_F(BatchSwmm, ANewDesignNeedsANewRunBeforeTheReport) {
     ASSERT_NO_FATAL_FAILURE(Designed());
-    ASSERT_EQ(batch({"--project", "AB1", "swmm", "--yes"}).rc, 0);
+    ASSERT_EQ(batch({"--project", "AB1", "swmm", "run", "--yes"}).rc, 0);
     EXPECT_EQ(batch({"--project", "AB1", "list", "7I", "--yes"}).rc, 0);
     ASSERT_EQ(batch({"--project", "AB1", "design", "--yes"}).rc, 0);
     const BatchOutcome r = batch({"--project", "AB1", "list", "7I", "--yes"});
@@ -72,21 +72,22 @@ TEST_F(BatchSwmm, WriteOnlyWritesTheInputFile) {
     const std::string input = valueOf(r.out, "entrada");
     EXPECT_TRUE(std::filesystem::exists(input)) << input;
     EXPECT_EQ(valueOf(r.out, "codigo"), "<missing codigo>");  // nothing ran
-    EXPECT_EQ(batch({"--project", "AB1", "swmm", "correr"}).rc, 1);
+    EXPECT_EQ(batch({"--project", "AB1", "swmm", "correr"}).rc, 2);
 }
 
 TEST_F(BatchSwmm, WithoutYesNothingIsWritten) {
     ASSERT_NO_FATAL_FAILURE(Designed());
-    const BatchOutcome r = batch({"--project", "AB1", "swmm"});
+    const BatchOutcome r = batch({"--project", "AB1", "swmm", "run"});
     EXPECT_EQ(r.rc, 0) << r.err;
     EXPECT_EQ(valueOf(r.out, "swmm"), "N");
     EXPECT_FALSE(fs::exists(swmmFolder()));
 }
 
 TEST_F(BatchSwmm, RefusesASectorNotDesigned) {
-    const BatchOutcome r = batch({"--project", "AB1", "swmm", "--yes"});
+    const BatchOutcome r = batch({"--project", "AB1", "swmm", "run", "--yes"});
     EXPECT_NE(r.rc, 0);
-    EXPECT_NE(r.err.find("Falta hacer o repetir el dise"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("... Falta entrar los datos de los tramos ..."), std::string::npos)
+        << r.err;
     EXPECT_FALSE(fs::exists(swmmFolder()));
 }
 

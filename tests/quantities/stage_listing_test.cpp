@@ -38,6 +38,9 @@ TEST_F(StageListing, ThreeBoxesARowAndDashesAfterTheLast) {
     ASSERT_EQ(project.header.ReachCount, 13);
     std::string error;
     ASSERT_TRUE(SetStages(project, {{2, 3}, {13, 1}}, &error)) << error;
+    // The menu lists the stages once the quantities are computed.
+    const cli::BatchOutcome q = batch({"--project", "AB1", "quantities"});
+    ASSERT_EQ(q.rc, 0) << q.err;
     const std::string text = List();
 
     EXPECT_NE(text.find("ETAPAS DE CONSTRUCCION"), std::string::npos);
