@@ -398,7 +398,15 @@ void Designer::SelectSlope(TramoT& t, ReachWork& w) {
     s = std::max(s, DiameterMinimumSlope(d));
     s = Finite(s);
     t.CrownDown = Round2(Finite(double(t.CrownUp) - double(s) * t.Length / 100.0));
-    if (double(t.GroundDown) - t.CrownDown < MinDepth(t)) t.CrownDown = t.GroundDown - MinDepth(t);
+    // A lower end left with too little cover goes down to it, and the reach runs at the
+    // slope its crowns then have where the velocity cap allows it; a steeper fall is left
+    // to the drop chambers of the crowns that follow.
+    if (double(t.GroundDown) - t.CrownDown < MinDepth(t)) {
+        t.CrownDown = t.GroundDown - MinDepth(t);
+        const double real =
+            t.Length > 0 ? (double(t.CrownUp) - t.CrownDown) * 100.0 / t.Length : double(s);
+        if (real <= MaxVelocitySlope(t, w)) s = std::max(s, Finite(real));
+    }
     t.Slope = s;
 }
 

@@ -351,7 +351,7 @@ const std::map<std::string, int>& OpenFaults() {
     static const std::map<std::string, int> open = {
         {"crown-junction", 1},   {"depth-min", 10},   {"diameter-oversized", 6},
         {"energy-junction", 5},  {"froude", 13},      {"revision-lists-new-reach", 43},
-        {"slope-above-need", 1}, {"slope-crowns", 3}, {"status-ok-with-violations", 3}};
+        {"slope-above-need", 1}, {"slope-crowns", 1}, {"status-ok-with-violations", 3}};
     return open;
 }
 
