@@ -527,8 +527,7 @@ SpecificationCheck CheckSpecifications(const specs::EspecT& e, const shell::Proy
     missing(Blank(h.Email), "Falta indicar el correo electronico");
     missing(Blank(h.Country), "Falta indicar el Pais");
     missing(Blank(h.Entity), "Falta indicar el nombre de la Entidad");
-    missing(Blank(h.ProjectName) || h.ProjectName == "___Proyecto Nuevo___",
-            "Falta indicar el nombre del Proyecto ");
+    missing(project::ProjectUnnamed(h.ProjectName), "Falta indicar el nombre del Proyecto ");
     missing(Blank(h.ProjectDate), "Falta indicar la fecha del proyecto  ");
     missing(Blank(h.Consultant), "Falta indicar el nombre del consultor", false);
     return c;
