@@ -13,8 +13,13 @@
 
 namespace nivex::network {
 
-// A file of TramoT records, lines from 1. A rewritten line keeps the bytes of its previous
-// content that belong to no field.
+// "El archivo ... esta dañado: linea N: ..." (UTF-8), what a record that fails
+// ReachRecordFault is reported as.
+std::string DamagedLine(const std::string& path, int line, const std::string& fault);
+
+// A file of TramoT records, lines from 1. A line whose values no screen could have
+// written is refused when read, naming the file and the line. A rewritten line keeps the bytes of
+// its previous content that belong to no field.
 class TramoFile {
   public:
     bool Open(const std::string& path) { return file_.Open(path); }
@@ -88,6 +93,11 @@ class ReachFile {
     OpeningReport opening_;
     std::string error_;
 };
+
+// Every record of a reach file or of its design copy, each checked as TramoFile checks a
+// line; false with error (UTF-8) naming the file, and the line when one is damaged.
+bool ReadReachRecords(const std::string& path, std::vector<codec::Bytes>& records,
+                      std::string& error);
 
 // What a change of the network means for the header: the new reach count, the controls
 // and the later stages to be done again, the table of design alternatives no longer
