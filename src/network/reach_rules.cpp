@@ -631,6 +631,14 @@ std::string Shown(float v) {
     return r.ec == std::errc() ? std::string(buffer, r.ptr) : std::string("?");
 }
 
+// The fields' limits, which do not depend on the sector (their prompts do): fixed data,
+// made once.
+const std::array<CampoT, kReachFieldCount + 1>& FieldLimits() {
+    static const std::array<CampoT, kReachFieldCount + 1> fields =
+        ReachFieldDescriptors(ReachContext{});
+    return fields;
+}
+
 // The magnitude below which a value fits the width of its field as the screen shows it.
 double FieldBound(const CampoT& f) {
     const int decimals = f.decimals >= 6 ? 2 : std::max<int>(0, f.decimals);
@@ -642,8 +650,7 @@ double FieldBound(const CampoT& f) {
 
 std::string FieldValueRule(int field, double value) {
     if (field < 1 || field > kReachFieldCount) return {};
-    const auto fields = ReachFieldDescriptors(ReachContext{});
-    return console::validateFieldValue(fields[static_cast<size_t>(field)],
+    return console::validateFieldValue(FieldLimits()[static_cast<size_t>(field)],
                                        static_cast<float>(value));
 }
 
@@ -661,7 +668,7 @@ std::string ReachRecordFault(const codec::Bytes& record) {
             return std::string(w.name) + " (" + std::to_string(v) + ") no es de " +
                    std::to_string(w.least) + " a " + std::to_string(w.most);
     }
-    const auto fields = ReachFieldDescriptors(ReachContext{});
+    const auto& fields = FieldLimits();
     for (const EntryValue& e : kEntryValues) {
         const float v = t.*e.member;
         if (!std::isfinite(v)) return std::string(e.name) + " no es un numero (" + Shown(v) + ")";
