@@ -298,8 +298,9 @@ int Batch::OpenSector(bool create) {
     if (selection.Accept(fields) != 'S')
         return Fail("Error: el proyecto " + fields.code + fields.sector + " no fue aceptado");
     // A rewrite that was interrupted may have left the index or the header behind.
-    std::string error;
-    if (!network::SettleNetworkFiles(session.project, &error)) return Fail(error);
+    std::string error, damage;
+    if (!network::SettleNetworkFiles(session.project, &error, &damage)) return Fail(error);
+    if (!damage.empty()) err << "Aviso: " << damage << '\n';
     return 0;
 }
 

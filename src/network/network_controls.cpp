@@ -11,6 +11,7 @@
 #include "console/codepage.h"
 #include "network/reach_file.h"
 #include "network/reach_rules.h"
+#include "project/file_size.h"
 #include "specs/criteria_store.h"
 #include "specs/value_rules.h"
 
@@ -651,6 +652,8 @@ bool WriteErrorFile(const std::string& path, ErrorTable table, const std::vector
 }
 
 bool ReadErrorFile(const std::string& path, ErrorFileText& text, std::string* error) {
+    if (std::string big = project::OversizedFile(path, project::kMostTextFileBytes); !big.empty())
+        return Fail(error, big);
     std::ifstream in(path, std::ios::binary);
     if (!in) return Fail(error, "No se pudo leer el archivo " + path);
     std::vector<std::string> lines;

@@ -209,13 +209,35 @@ void RecordNetworkChange(shell::ProyectoT& h, int reachCount) {
     h.Simulated = 0;
 }
 
-bool SettleNetworkFiles(project::Project& p, std::string* error) {
+bool SettleNetworkFiles(project::Project& p, std::string* error, std::string* damage) {
     std::error_code ec;
     if (p.selection.isTotaliser() || !std::filesystem::exists(p.files.reaches(), ec)) return true;
+    // A damaged file is reported, and nothing is made from it.
+    auto damaged = [&](const std::string& what) {
+        if (!damage) return (*error = what, false);
+        *damage = what;
+        return true;
+    };
     // Both files are checked against the size of their format before anything is read.
-    // A damaged line is reported, and nothing is made from the file.
+    for (auto [path, size] :
+         {std::pair{p.files.reaches(), kTramoSize}, std::pair{p.files.reachIndex(), kIndiceSize}}) {
+        const std::uintmax_t bytes = std::filesystem::file_size(path, ec);
+        if (ec) continue;  // the reading below reports it, or makes the missing index
+        if (std::string fault = RecordFileSizeFault(path, bytes, size, kMaxLines); !fault.empty())
+            return damaged(fault);
+    }
     std::vector<codec::Bytes> reaches, entries;
-    if (!ReadReachRecords(p.files.reaches(), reaches, *error)) return false;
+    {
+        RecordFile file(kTramoSize, kMaxLines);
+        if (!file.Open(p.files.reaches())) return (*error = file.error(), false);
+        reaches.resize(static_cast<size_t>(file.count()));
+        for (size_t k = 0; k < reaches.size(); ++k)
+            if (!file.Read(static_cast<int>(k), reaches[k])) return (*error = file.error(), false);
+        if (!file.Close()) return (*error = file.error(), false);
+    }
+    for (size_t k = 0; k < reaches.size(); ++k)
+        if (const std::string fault = ReachRecordFault(reaches[k]); !fault.empty())
+            return damaged(DamagedLine(p.files.reaches(), static_cast<int>(k + 1), fault));
     RecordFile index(kIndiceSize, kMaxLines);
     if (!index.Open(p.files.reachIndex())) return (*error = index.error(), false);
     entries.resize(static_cast<size_t>(index.count()));

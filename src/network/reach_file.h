@@ -105,10 +105,14 @@ bool ReadReachRecords(const std::string& path, std::vector<codec::Bytes>& record
 void RecordNetworkChange(shell::ProyectoT& h, int reachCount);
 
 // What a sector's opening checks after a rewrite that may have been interrupted: the reach
-// file is what counts. An index that does not name its lines is rebuilt, and a header whose
-// reach count differs records the change of network. False with *error (UTF-8) when a
-// file fails.
-bool SettleNetworkFiles(project::Project& p, std::string* error);
+// file is what counts. An index that does not name its lines is rebuilt (an index short of
+// lines also resets the construction data and writes record 1), and a header whose reach
+// count differs records the change of network. False with *error (UTF-8) when a file
+// fails. A damaged reach file or index (another size than whole records, more than 10000
+// lines, a line no screen writes) settles nothing: it is a failure too, or, when `damage`
+// is given, told there (UTF-8) while the opening goes on to a sector whose modules refuse
+// the file and whose network may still be replaced or restored.
+bool SettleNetworkFiles(project::Project& p, std::string* error, std::string* damage = nullptr);
 
 // The construction data after an index rebuild: compaction 1, fills 100, 0, 0, no gravel.
 void ResetConstructionAfterRebuild(specs::EspecT& e);

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "console/codepage.h"
+#include "project/file_size.h"
 #include "project/replace_file.h"
 
 namespace nivex::quantities {
@@ -198,6 +199,8 @@ void KeepAsStored(QuantityTables& tables) {
 QuantityFileResult ReadQuantityFile(const std::string& path, int sizes, QuantityTables& tables) {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) return {FileRead::Missing, ""};
+    if (std::string big = project::OversizedFile(path, project::kMostNumberFileBytes); !big.empty())
+        return {FileRead::Damaged, cp(big)};
     std::ifstream in(path, std::ios::binary);
     if (!in) return {FileRead::Damaged, cp("No se pudo leer el archivo ") + path};
     QuantityTables read = tables;
