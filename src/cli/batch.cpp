@@ -286,11 +286,9 @@ int Batch::OpenSector(bool create) {
     if (!FieldsOf(options.project, options.value("--sectors"), fields))
         return Fail("Error: --project debe ser dos letras y el digito del sector (AB1)");
     project::ProjectSelection selection(session, session.project);
-    // A damaged control file is repaired only with --yes, whatever the opening answers.
-    selection.setRepairConsent([this](const std::string& damage) {
-        if (options.yes) err << "Aviso: " << damage << ": valores por omision en su lugar\n";
-        return options.yes;
-    });
+    // A damaged control file is never repaired here: --yes answers a verb's questions, not
+    // this one, which the desktop program asks.
+    selection.setRepairConsent([](const std::string&) { return false; });
     if (!ListBase(*this, selection)) return 1;
     if (!create && !SectorExists(selection, fields))
         return Fail("Error: no existe el proyecto " + fields.code + fields.sector + " en " +
