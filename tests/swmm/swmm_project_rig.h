@@ -51,7 +51,13 @@ class DesignedProjectTest : public cli::BatchProjectTest {
         ASSERT_TRUE(network::LoadControlState(project, &error)) << error;
         ASSERT_TRUE(LoadDesignReaches(project, reaches, &error)) << error;
     }
-    std::filesystem::path folder() const { return base_ / "projects" / "AB-RED"; }
+    // The project folder, named by the project once Design() has named it.
+    std::filesystem::path folder() const {
+        for (const char* name : {"AB-RED", "AB-Proyecto Nuevo"})
+            if (std::filesystem::exists(base_ / "projects" / name))
+                return base_ / "projects" / name;
+        return base_ / "projects" / "AB-RED";
+    }
     std::string swmmFolder() const { return (base_ / "swmm").string(); }
 
     project::Project project;
