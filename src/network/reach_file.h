@@ -17,8 +17,8 @@ namespace nivex::network {
 // ReachRecordFault is reported as.
 std::string DamagedLine(const std::string& path, int line, const std::string& fault);
 
-// A file of TramoT records, lines from 1. A line whose values no screen could have
-// written is refused when read, naming the file and the line. A rewritten line keeps the bytes of
+// A file of TramoT records, lines from 1. A line whose values no screen could have written
+// is refused when read, naming the file and the line. A rewritten line keeps the bytes of
 // its previous content that belong to no field.
 class TramoFile {
   public:
