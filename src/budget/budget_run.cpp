@@ -8,6 +8,7 @@
 #include "budget/price_lines.h"
 #include "console/codepage.h"
 #include "network/network_controls.h"
+#include "project/file_size.h"
 #include "project/replace_file.h"
 #include "quantities/quantity_file.h"
 #include "quantities/quantity_rules.h"
@@ -156,6 +157,8 @@ bool WriteBudgetFile(const std::string& path, const BudgetValues& v, std::string
 PriceFileResult ReadBudgetFile(const std::string& path, int sizes, BudgetValues& v) {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) return {PriceRead::Missing, ""};
+    if (std::string big = project::OversizedFile(path, project::kMostNumberFileBytes); !big.empty())
+        return {PriceRead::Damaged, cp(big)};
     std::ifstream in(path, std::ios::binary);
     BudgetValues read;
     read.Clear(sizes);

@@ -9,6 +9,8 @@
 
 #include "budget/price_lines.h"
 #include "console/codepage.h"
+#include "console/screen.h"
+#include "project/file_size.h"
 #include "project/replace_file.h"
 #include "quantities/quantity_file.h"
 
@@ -58,6 +60,23 @@ void RoundAll(UnitPrices& p) {
 }
 
 }  // namespace
+
+std::string PriceRule(double value, int width) {
+    console::CampoT field;
+    field.type = 'R';
+    field.width = static_cast<int16_t>(width);
+    field.decimals = 2;
+    field.minimum = "0";
+    return console::validateFieldValue(field, value);
+}
+
+std::string UnitPriceRule(double price) {
+    return PriceRule(price, kUnitPriceWidth);
+}
+
+std::string GlobalValueRule(double value) {
+    return PriceRule(value, kGlobalValueWidth);
+}
 
 double RoundToCents(double x) {
     if (!std::isfinite(x)) return 0;
@@ -114,10 +133,13 @@ PriceFileResult ReadPriceFile(const std::string& path, int firstDuct, UnitPrices
         prices = UnitPrices{};
         return {PriceRead::Missing, ""};
     }
+    if (std::string big = project::OversizedFile(path, project::kMostNumberFileBytes); !big.empty())
+        return {PriceRead::Damaged, cp(big)};
     std::ifstream in(path, std::ios::binary);
     if (!in) return {PriceRead::Damaged, cp("No se pudo leer el archivo ") + path};
     UnitPrices read;
     PriceLineReader reader{in};
+    reader.priceRules = true;
     Layout(reader, read, firstDuct);
     if (reader.failed) {
         const std::string what = reader.cut ? " termina antes de tiempo (linea "

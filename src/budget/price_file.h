@@ -41,6 +41,15 @@ struct UnitPrices {
 double* PriceSlot(UnitPrices& prices, const BudgetItem& item);
 double PriceOf(const UnitPrices& prices, const BudgetItem& item);
 
+// The rules of the price fields of the two price screens, for a value from anywhere (the
+// screens, an import, the command line, the price file): two decimals at most, not below
+// 0, and no wider than the field (14 characters for a unit price, 16 for the value of a
+// lump-sum item). "" when the value passes, else the field editor's message (code page).
+constexpr int kUnitPriceWidth = 14;
+constexpr int kGlobalValueWidth = 16;
+std::string UnitPriceRule(double price);
+std::string GlobalValueRule(double value);
+
 // round(x · 100) / 100, halves away from zero.
 double RoundToCents(double x);
 

@@ -35,6 +35,8 @@ struct PriceLineReader {
     int line = 0;
     bool failed = false;
     bool cut = false;
+    // The price file: every number passes the rule of its price field.
+    bool priceRules = false;
 
     bool Next(std::string& text) {
         if (failed) return false;
@@ -46,9 +48,13 @@ struct PriceLineReader {
         if (!text.empty() && text.back() == '\r') text.pop_back();
         return true;
     }
-    void Number(double& v) {
+    void Number(double& v) { Value(v, false); }
+    void Value(double& v, bool global) {
         std::string text;
-        if (Next(text) && !quantities::ParseReal(text, v)) failed = true;
+        if (!Next(text)) return;
+        if (!quantities::ParseReal(text, v)) failed = true;
+        if (failed || !priceRules) return;
+        if (!(global ? GlobalValueRule(v) : UnitPriceRule(v)).empty()) failed = true;
     }
     void Globals(std::vector<GlobalItemT>& items) {
         std::string text;
@@ -65,7 +71,7 @@ struct PriceLineReader {
         items.assign(static_cast<size_t>(count), GlobalItemT{});
         for (GlobalItemT& g : items) {
             Next(g.description);
-            Number(g.value);
+            Value(g.value, true);
             Next(g.tag);
         }
     }

@@ -38,9 +38,7 @@ constexpr int kFirstItemRow = 7;
 constexpr int kDarkNoteRow = 22;
 constexpr int kF2NoteRow = 23;
 constexpr int kWaitRow = 12;
-constexpr int kPriceWidth = 14;
 constexpr int kCentsDecimals = 2;
-constexpr int kFreeDecimals = 6;  // typed decimals beyond cents are taken, then rounded
 // The item text may cover the dots of its price prompt, never its " $".
 constexpr size_t kItemTextRoom = 49;
 constexpr console::Rgb kLightTone = 0x707070;
@@ -51,7 +49,7 @@ CampoT PriceField(int row, int decimals) {
     f.type = 'R';
     f.column = 1;
     f.row = static_cast<int16_t>(row);
-    f.width = kPriceWidth;
+    f.width = kUnitPriceWidth;
     f.decimals = static_cast<int16_t>(decimals);
     f.minimum = "0";
     return f;
@@ -283,7 +281,7 @@ bool UnitPriceScreen::EditPrice() {
     const int row = kFirstItemRow + e.line;
     double* slot = SlotOf(place_);
     double typed = *slot;
-    screen_.EditField(PriceField(row, kFreeDecimals), &typed);
+    screen_.EditField(PriceField(row, kCentsDecimals), &typed);
     const uint8_t k = s_.switches.lastKey;
     typed = RoundToCents(typed);
     if (typed != *slot) {

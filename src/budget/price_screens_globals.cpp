@@ -31,9 +31,7 @@ constexpr int kDescriptionColumn = 4;
 constexpr int kDescriptionWidth = 48;
 constexpr int kTagColumn = 55;
 constexpr int kValueColumn = 59;
-constexpr int kValueWidth = 16;
 constexpr int kCentsDecimals = 2;
-constexpr int kFreeDecimals = 6;
 
 enum Column { kDescription = 0, kTag = 1, kValue = 2 };
 
@@ -57,7 +55,7 @@ CampoT TagField(int row) {
 }
 
 CampoT ValueField(int row, int decimals) {
-    CampoT f = Field('R', kValueColumn, row, kValueWidth);
+    CampoT f = Field('R', kValueColumn, row, kGlobalValueWidth);
     f.decimals = static_cast<int16_t>(decimals);
     f.minimum = "0";
     return f;
@@ -137,7 +135,7 @@ bool GlobalPriceScreen::Edit(int r, int c, uint8_t& k) {
         return k != key::Esc;
     }
     double value = item.value;
-    screen_.EditField(ValueField(row, kFreeDecimals), &value);
+    screen_.EditField(ValueField(row, kCentsDecimals), &value);
     k = s_.switches.lastKey;
     item.value = RoundToCents(value);
     ShowRow(r);

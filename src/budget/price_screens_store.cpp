@@ -55,6 +55,16 @@ bool CarryPriceChange(const project::Project& p, std::string* error) {
     return true;
 }
 
+// The values of the lump-sum items through their field's rule: none is rounded unseen.
+bool GlobalsFollowTheirRule(const std::vector<GlobalItemT>& items, std::string* error) {
+    for (const GlobalItemT& item : items)
+        if (const std::string rule = GlobalValueRule(item.value); !rule.empty()) {
+            *error = cp("Valor de \"") + item.description + "\": " + rule;
+            return false;
+        }
+    return true;
+}
+
 }  // namespace
 
 bool LoadPriceBook(project::Project& p, PriceBook& book, std::string* error) {
@@ -76,6 +86,17 @@ bool LoadPriceBook(project::Project& p, PriceBook& book, std::string* error) {
 }
 
 bool StorePrices(project::Project& p, PriceBook& book, bool changed, std::string* error) {
+    for (const BudgetChapter& chapter : book.chapters)
+        for (const ItemGroup& group : chapter.groups)
+            for (const BudgetItem& item : group.items) {
+                const double* slot = PriceSlot(book.prices, item);
+                if (!slot) continue;
+                if (const std::string rule = UnitPriceRule(*slot); !rule.empty()) {
+                    *error = cp("Precio de \"") + item.text + "\": " + rule;
+                    return false;
+                }
+            }
+    if (!GlobalsFollowTheirRule(book.prices.globals, error)) return false;
     if (!WritePriceFile(book.path, book.firstDuct, book.prices, error)) return false;
     if (!changed) return true;
     std::string utf8;
@@ -117,6 +138,7 @@ std::string HighestStageTag(const std::vector<GlobalItemT>& items) {
 
 bool StoreGlobals(project::Project& p, PriceBook& book, const std::vector<GlobalItemT>& rows,
                   std::string* error) {
+    if (!GlobalsFollowTheirRule(rows, error)) return false;
     std::vector<GlobalItemT> kept = CompactGlobals(rows);
     const bool changed = !SameItems(kept, book.prices.globals);
     book.prices.globals = std::move(kept);

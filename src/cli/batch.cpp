@@ -93,6 +93,9 @@ int Batch::OpenSector(bool create) {
         !wrong.empty())
         return Fail(wrong);
     project::ProjectSelection selection(session, session.project);
+    // A damaged control file is never repaired here: --yes answers a verb's questions, not
+    // this one, which the desktop program asks.
+    selection.setRepairConsent([](const std::string&) { return false; });
     if (!ListBase(*this, selection)) return 1;
     if (!create && !SectorExists(selection, fields))
         return Fail("Error: no existe el proyecto " + fields.code + fields.sector + " en " +
@@ -100,8 +103,9 @@ int Batch::OpenSector(bool create) {
     if (selection.Accept(fields) != 'S')
         return Fail("Error: el proyecto " + fields.code + fields.sector + " no fue aceptado");
     // A rewrite that was interrupted may have left the index or the header behind.
-    std::string error;
-    if (!network::SettleNetworkFiles(session.project, &error)) return Fail(error);
+    std::string error, damage;
+    if (!network::SettleNetworkFiles(session.project, &error, &damage)) return Fail(error);
+    if (!damage.empty()) err << "Aviso: " << damage << '\n';
     return Gate();
 }
 

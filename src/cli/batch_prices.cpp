@@ -13,6 +13,7 @@
 #include "budget/price_screens.h"
 #include "cli/batch_context.h"
 #include "console/codepage.h"
+#include "project/file_size.h"
 
 namespace nivex::cli {
 namespace {
@@ -87,10 +88,10 @@ std::string Trim(const std::string& text) {
 }
 
 std::string PriceText(double value) {
-    char buffer[64];
+    char buffer[400];  // room for the largest double in full
     const auto end =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 2);
-    return std::string(buffer, end.ptr);
+    return end.ec == std::errc() ? std::string(buffer, end.ptr) : std::string("?");
 }
 
 // A price of the command line or the CSV: a number, '.' as the decimal point.
@@ -159,6 +160,9 @@ int Export(Batch& b, PriceBook& book) {
 }
 
 int Import(Batch& b, PriceBook& book, const std::string& file) {
+    if (const std::string big = project::OversizedFile(file, project::kMostNumberFileBytes);
+        !big.empty())
+        return b.Fail(big);
     std::ifstream in(file, std::ios::binary);
     if (!in) return b.Fail("Error: no se puede leer el archivo " + file);
     std::map<std::pair<int, std::string>, BudgetItem> byName;
@@ -194,9 +198,11 @@ int Import(Batch& b, PriceBook& book, const std::string& file) {
         double price = 0;
         if (!ParseNumber(fields[2], price)) return b.Fail(at + "precio no numerico: " + fields[2]);
         if (price < 0) return b.Fail(at + "precio negativo: " + fields[2]);
+        if (const std::string rule = budget::UnitPriceRule(price); !rule.empty())
+            return b.Fail(at + fields[2] + ": " + toUtf8(rule));
         double* slot = budget::PriceSlot(prices, found->second);
         if (!slot) return b.Fail(at + "el item no lleva precio: " + fields[1]);
-        *slot = budget::RoundToCents(price);
+        *slot = price;
         ++imported;
         if (PositionOf(found->second) > book.firstDuct && *slot != 0)
             notKept.push_back("Aviso: fila " + std::to_string(row) +
@@ -257,6 +263,8 @@ int VerbGlobals(Batch& b) {
         if (!ParseNumber(operands[4], item.value))
             return b.Fail("Error: valor no numerico: " + operands[4]);
         if (item.value < 0) return b.Fail("Error: el valor no puede ser negativo: " + operands[4]);
+        if (const std::string rule = budget::GlobalValueRule(item.value); !rule.empty())
+            return b.Fail(operands[4] + ": " + toUtf8(rule));
     }
     PriceBook book;
     if (int rc = OpenBook(b, book)) return rc;

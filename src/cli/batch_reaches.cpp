@@ -36,9 +36,7 @@ int Export(Batch& b) {
 int Import(Batch& b) {
     if (b.options.operands.size() != 2) return b.Fail("Uso: reaches import ARCHIVO.csv [--yes]");
     const std::string& path = b.options.operands[1];
-    std::ifstream f(path, std::ios::binary);
-    if (!f) return b.Fail("No se pudo leer el archivo " + path);
-    const std::string text((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    if (!std::ifstream(path, std::ios::binary)) return b.Fail("No se pudo leer el archivo " + path);
 
     b.ui.setYes(true);
     if (int rc = b.OpenSector(false)) return rc;
@@ -46,7 +44,7 @@ int Import(Batch& b) {
     network::ReachContext context;
     std::string error;
     if (!network::LoadReachContext(p, context, &error)) return b.Fail(error);
-    const network::ImportResult result = network::ImportReachesCsv(text, context);
+    const network::ImportResult result = network::ImportReachesCsvFile(path, context);
     if (!result.ok()) {
         for (const std::string& problem : result.problems)
             b.err << toUtf8(problem) << '\n';

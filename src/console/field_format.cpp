@@ -437,6 +437,37 @@ std::string numberChecks(const CampoT& field, const std::string& text) {
 
 }  // namespace
 
+namespace {
+
+std::string valueCheck(const CampoT& field, bool finite, const std::string& text) {
+    if (!finite) return "Error...El valor no es un numero";
+    if (!isNumericType(field.type)) return {};
+    if (!isRealType(field.type) && text.find('.') != std::string::npos)
+        return "Error...El valor debe ser un numero entero";
+    // The editor takes no more characters than the width; the sign and the point count.
+    const std::string digits = text[0] == '-' ? text.substr(1) : text;
+    const size_t point = digits.find('.');
+    const size_t whole = point == std::string::npos ? digits.size() : point;
+    const int decimals = freeDecimals(field.decimals) ? 2 : std::max<int>(0, field.decimals);
+    const int room = field.width - (decimals > 0 ? decimals + 1 : 0);
+    if (static_cast<int>(whole) > std::max(room, 1))
+        return "Error...El valor no cabe en el campo (" + std::to_string(field.width) +
+               " caracteres)";
+    return numberChecks(field, text);
+}
+
+}  // namespace
+
+std::string validateFieldValue(const CampoT& field, double value) {
+    const bool finite = std::isfinite(value);
+    return valueCheck(field, finite, finite ? shortestFixed(value) : "");
+}
+
+std::string validateFieldValue(const CampoT& field, float value) {
+    const bool finite = std::isfinite(value);
+    return valueCheck(field, finite, finite ? shortestFixed(value) : "");
+}
+
 std::string validateField(const CampoT& field, const std::string& text, int* errorPosition) {
     if (errorPosition) *errorPosition = 0;
     switch (field.type) {

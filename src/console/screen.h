@@ -51,6 +51,11 @@ std::string editText(const CampoT& field, const FieldValue& value);
 // The check of a field's text when editing ends: "" when valid, else the message.
 // errorPosition receives the 0-based character where the cursor goes back to.
 std::string validateField(const CampoT& field, const std::string& text, int* errorPosition);
+// The same check for a value that comes from elsewhere than the keyboard (an import, a
+// file, a command line): its shortest text must be one the field takes, and fit the
+// field's width as the editor would have let it be typed. Not a number is refused.
+std::string validateFieldValue(const CampoT& field, double value);
+std::string validateFieldValue(const CampoT& field, float value);
 
 bool InSet(std::string_view allowed, std::string_view answer);
 

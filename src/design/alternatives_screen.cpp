@@ -7,6 +7,7 @@
 #include "design/alternatives_run.h"
 #include "design/topology_search.h"
 #include "network/network_controls.h"
+#include "network/reach_file.h"
 #include "network/record_file.h"
 #include "network/tramo.h"
 #include "shell/menu_rules.h"
@@ -41,18 +42,7 @@ void DeleteModelResults(shell::Session& s) {
 }
 
 bool ReadAll(const std::string& path, std::vector<codec::Bytes>& records, std::string& error) {
-    network::RecordFile file(network::kTramoSize);
-    if (!file.Open(path)) {
-        error = file.error();
-        return false;
-    }
-    records.assign(static_cast<size_t>(file.count()), codec::Bytes{});
-    for (size_t k = 0; k < records.size(); ++k)
-        if (!file.Read(static_cast<int>(k), records[k])) {
-            error = file.error();
-            return false;
-        }
-    return file.Close() || (error = file.error(), false);
+    return network::ReadReachRecords(path, records, error);
 }
 
 // The folder "Respaldo" with the entered reach file and index, each copied under a

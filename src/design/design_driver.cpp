@@ -10,6 +10,7 @@
 #include "design/reach_values.h"
 #include "design/topology_list_file.h"
 #include "network/network_walk.h"
+#include "network/reach_file.h"
 #include "network/record_file.h"
 #include "specs/criteria_store.h"
 
@@ -135,20 +136,13 @@ bool AlternativeOrder(project::Project& p, const DesignRun& run, DesignSink& sin
 
 bool PrepareTopology(project::Project& p, const DesignRun& run, DesignSink& sink, DesignResult& r,
                      std::vector<TramoT>& reaches) {
-    network::RecordFile source(network::kTramoSize);
-    if (!source.Open(p.files.reaches()))
-        return Fail(sink, r, kSystemFailureTitle, kSystemFailure, source.error());
-    std::vector<codec::Bytes> bytes(static_cast<size_t>(source.count()));
+    std::vector<codec::Bytes> bytes;
+    std::string damage;
+    if (!network::ReadReachRecords(p.files.reaches(), bytes, damage))
+        return Fail(sink, r, kFatalReadTitle, kFatalRead, damage);
     reaches.assign(bytes.size(), TramoT{});
-    for (size_t k = 0; k < bytes.size(); ++k) {
-        if (!source.Read(static_cast<int>(k), bytes[k])) {
-            const std::string e = source.error();
-            source.Close();
-            return Fail(sink, r, kFatalReadTitle, kFatalRead, e);
-        }
+    for (size_t k = 0; k < bytes.size(); ++k)
         network::Decode(bytes[k], reaches[k]);
-    }
-    source.Close();
     std::vector<ListedReach> order;
     if (!AlternativeOrder(p, run, sink, r, reaches, order)) return false;
     if (!order.empty()) {

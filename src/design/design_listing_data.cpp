@@ -10,6 +10,7 @@
 #include "design/reach_values.h"
 #include "network/general_listing_parts.h"
 #include "network/reach_file.h"
+#include "project/file_size.h"
 #include "swmm/model_writer.h"
 #include "swmm/swmm_results.h"
 
@@ -101,6 +102,7 @@ bool CheckSwmmListingsReady(shell::Session& s) {
 
 std::vector<std::string> ReadResultLines(const std::string& path) {
     std::vector<std::string> lines;
+    if (!project::OversizedFile(path, project::kMostNumberFileBytes).empty()) return lines;
     std::ifstream in(path, std::ios::binary);
     for (std::string line; std::getline(in, line);)
         lines.push_back(Trim(line));

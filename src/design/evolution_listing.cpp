@@ -5,6 +5,7 @@
 
 #include "console/codepage.h"
 #include "listings/listing_file.h"
+#include "project/file_size.h"
 #include "shell/session.h"
 
 namespace nivex::design {
@@ -26,6 +27,11 @@ void ListEvolution(shell::Session& s) {
     }
     if (s.ui.askYesNo(cp("Desea ver o listar la evolucion del diseño ?"), "Confirmacion") != 'S')
         return;
+    if (const std::string big = project::OversizedFile(path, project::kMostTextFileBytes);
+        !big.empty()) {
+        s.ui.showError(cp(big), "Error");
+        return;
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         s.ui.showError(cp("No se pudo leer el archivo " + path), "Error");

@@ -7,6 +7,7 @@
 #include "console/codepage.h"
 #include "design/revision.h"
 #include "listings/listing_file.h"
+#include "project/file_size.h"
 #include "shell/session.h"
 #include "swmm/engine.h"
 #include "swmm/model_writer.h"
@@ -57,6 +58,11 @@ const ListEntry kLists[] = {
 
 // The list copied line by line into the listing file; false after an error box.
 bool CopyToListing(shell::Session& s, const std::string& path) {
+    if (const std::string big = project::OversizedFile(path, project::kMostTextFileBytes);
+        !big.empty()) {
+        s.ui.showError(cp(big), "Error");
+        return false;
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         s.ui.showError(cp("No se pudo leer el archivo ") + cp(path), "Error");

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "project/file_size.h"
 #include "project/project.h"
 #include "project/replace_file.h"
 
@@ -39,6 +40,10 @@ TopologyListRead ReadTopologyList(const std::string& path, std::vector<TopologyE
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec))
         return fail(TopologyListRead::Missing, "No existe el archivo de topologia " + path);
+    // One entry a reach: twice the most lines is room to spare.
+    if (std::string big = project::OversizedFile(path, 2 * 10000 * kTopologyEntrySize);
+        !big.empty())
+        return fail(TopologyListRead::Damaged, big);
     std::ifstream in(path, std::ios::binary);
     const std::string bytes{std::istreambuf_iterator<char>(in), {}};
     if (in.bad())

@@ -8,6 +8,7 @@
 
 #include "console/box_arms.h"
 #include "console/codepage.h"
+#include "project/file_size.h"
 
 namespace nivex::listings {
 namespace {
@@ -186,6 +187,11 @@ bool ReadListingLines(const std::string& file, std::vector<std::string>& lines,
     // A folder opens like a file here but reads as nothing.
     if (!std::filesystem::is_directory(std::filesystem::path(file), ec))
         in.open(file, std::ios::binary);
+    if (const std::string big = project::OversizedFile(file, project::kMostTextFileBytes);
+        !big.empty()) {
+        if (error) *error = cp(big);
+        return false;
+    }
     std::string data;
     if (in) data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     if (!in.is_open() || in.bad()) {

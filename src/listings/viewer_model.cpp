@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "console/codepage.h"
+#include "project/file_size.h"
 
 namespace nivex::listings {
 namespace {
@@ -111,6 +112,12 @@ bool ViewerModel::Load(const std::string& file) {
     std::error_code ec;
     std::ifstream in;
     if (std::filesystem::is_regular_file(file, ec)) in.open(file, std::ios::binary);
+    if (const std::string big = project::OversizedFile(file, project::kMostTextFileBytes);
+        !big.empty()) {
+        Build({});
+        error_ = cp(big);
+        return false;
+    }
     std::string data;
     if (in) data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     if (!in.is_open() || in.bad()) {

@@ -11,6 +11,7 @@
 #include "console/codepage.h"
 #include "network/reach_file.h"
 #include "network/reach_rules.h"
+#include "project/file_size.h"
 #include "specs/criteria_store.h"
 #include "specs/value_rules.h"
 
@@ -527,8 +528,7 @@ SpecificationCheck CheckSpecifications(const specs::EspecT& e, const shell::Proy
     missing(Blank(h.Email), "Falta indicar el correo electronico");
     missing(Blank(h.Country), "Falta indicar el Pais");
     missing(Blank(h.Entity), "Falta indicar el nombre de la Entidad");
-    missing(Blank(h.ProjectName) || h.ProjectName == "___Proyecto Nuevo___",
-            "Falta indicar el nombre del Proyecto ");
+    missing(project::ProjectUnnamed(h.ProjectName), "Falta indicar el nombre del Proyecto ");
     missing(Blank(h.ProjectDate), "Falta indicar la fecha del proyecto  ");
     missing(Blank(h.Consultant), "Falta indicar el nombre del consultor", false);
     return c;
@@ -652,6 +652,8 @@ bool WriteErrorFile(const std::string& path, ErrorTable table, const std::vector
 }
 
 bool ReadErrorFile(const std::string& path, ErrorFileText& text, std::string* error) {
+    if (std::string big = project::OversizedFile(path, project::kMostTextFileBytes); !big.empty())
+        return Fail(error, big);
     std::ifstream in(path, std::ios::binary);
     if (!in) return Fail(error, "No se pudo leer el archivo " + path);
     std::vector<std::string> lines;

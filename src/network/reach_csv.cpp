@@ -2,6 +2,8 @@
 
 #include <charconv>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <limits>
 #include <map>
 #include <optional>
@@ -220,6 +222,24 @@ std::string Quoted(const char* name) {
     return std::string("\"") + name + "\"";
 }
 
+// Every number of the row through its field's rule of range, width and decimals, as the
+// screen's editor would have let it be typed; a value no screen holds is never stored.
+void CheckValues(const TramoT& t, std::vector<std::string>& found) {
+    for (const Column& col : kColumns) {
+        if (col.text || (col.twin && !TwinApplies(col, t))) continue;
+        const std::string column = "la columna " + Quoted(col.name) + ": ";
+        if (col.field == 0) {
+            if (col.real && t.*col.real != 0 && t.*col.real != 1)
+                found.push_back(column + "admite 0 o 1");
+            continue;
+        }
+        if (!col.whole && !col.real) continue;
+        const double value = col.whole ? t.*col.whole : t.*col.real;
+        if (const std::string rule = FieldValueRule(col.field, value); !rule.empty())
+            found.push_back(column + rule);
+    }
+}
+
 // The rules of every field the screen would ask for this reach, then the whole-reach
 // check when the fields pass.
 void CheckReach(const TramoT& t, const ReachContext& c, int line,
@@ -232,6 +252,7 @@ void CheckReach(const TramoT& t, const ReachContext& c, int line,
         found.push_back("la columna \"Clase\" admite de 0 a 4");
     if (t.Type < 0 || t.Type > kScreenTypeToSector)
         found.push_back("la columna \"Tipo\" admite de 0 a 4");
+    CheckValues(t, found);
     rule(kFieldUpstream, UpstreamRule(t.Upstream, false));
     rule(kFieldDownstream, DownstreamRule(t.Upstream, t.Downstream, false));
     rule(kFieldZone, ZoneRule(t.SanitaryZone, c, false));
@@ -408,6 +429,33 @@ ImportResult ImportReachesCsv(std::string_view text, const ReachContext& context
         result.reaches.push_back(std::move(t));
     }
     if (!result.ok()) result.reaches.clear();
+    return result;
+}
+
+ImportResult ImportReachesCsvFile(const std::string& path, const ReachContext& context) {
+    ImportResult result;
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    std::ifstream in(path, std::ios::binary);
+    if (ec || !in) {
+        result.problems.push_back(cp("No se pudo leer el archivo " + path));
+        return result;
+    }
+    if (size > kMostCsvBytes) {
+        result.problems.push_back(cp("El archivo " + path + " es demasiado grande: tiene " +
+                                     std::to_string(size) + " bytes y una tabla de " +
+                                     std::to_string(kMaxLines) + " lineas no pasa de " +
+                                     std::to_string(kMostCsvBytes) + " bytes"));
+        return result;
+    }
+    std::string text(static_cast<size_t>(size), '\0');
+    if (!in.read(text.data(), static_cast<std::streamsize>(text.size()))) {
+        result.problems.push_back(cp("No se pudo leer el archivo " + path));
+        return result;
+    }
+    result = ImportReachesCsv(text, context);
+    for (std::string& problem : result.problems)
+        problem = cp(path) + ": " + problem;
     return result;
 }
 

@@ -5,6 +5,7 @@
 // row passes. CSV text is UTF-8; names and messages inside the program are code-page
 // bytes.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,6 +33,13 @@ struct ImportResult {
 // Reads and checks a whole table. Columns may come in any order but all must be there;
 // an empty cell counts as 0.
 ImportResult ImportReachesCsv(std::string_view text, const ReachContext& context);
+
+// A table of 10000 lines of every column takes no more than this.
+constexpr std::uintmax_t kMostCsvBytes = std::uintmax_t{16} << 20;
+
+// The table of a file, read whole once its size is found within that; every problem
+// begins with the file's name (code page).
+ImportResult ImportReachesCsvFile(const std::string& path, const ReachContext& context);
 
 // The context of the open sector's screen; opens and closes the control file to load
 // the design criteria. False with *error (UTF-8, as every error here).

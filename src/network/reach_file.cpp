@@ -2,10 +2,10 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <tuple>
 
 #include "console/codepage.h"
 #include "network/network_controls.h"
+#include "network/reach_rules.h"
 #include "specs/criteria_store.h"
 
 namespace nivex::network {
@@ -13,6 +13,10 @@ namespace nivex::network {
 using codec::Bytes;
 
 // ---- TramoFile ----
+
+std::string DamagedLine(const std::string& path, int line, const std::string& fault) {
+    return "El archivo " + path + " esta dañado: linea " + std::to_string(line) + ": " + fault;
+}
 
 bool TramoFile::fail(const std::string& what) {
     error_ = what + " el archivo " + file_.path();
@@ -30,6 +34,11 @@ bool TramoFile::Read(int line, TramoT& t) {
     if (line != cachedLine_) {
         if (!file_.Read(line - 1, cached_)) {
             cachedLine_ = 0;
+            return false;
+        }
+        if (const std::string fault = ReachRecordFault(cached_); !fault.empty()) {
+            cachedLine_ = 0;
+            error_ = DamagedLine(file_.path(), line, fault);
             return false;
         }
         cachedLine_ = line;
@@ -176,6 +185,19 @@ bool ReachFile::writeEntry(int line, const TramoT& t) {
     return true;
 }
 
+bool ReadReachRecords(const std::string& path, std::vector<codec::Bytes>& records,
+                      std::string& error) {
+    RecordFile file(kTramoSize, kMaxLines);
+    if (!file.Open(path)) return (error = file.error(), false);
+    records.assign(static_cast<size_t>(file.count()), Bytes{});
+    for (size_t k = 0; k < records.size(); ++k) {
+        if (!file.Read(static_cast<int>(k), records[k])) return (error = file.error(), false);
+        if (const std::string fault = ReachRecordFault(records[k]); !fault.empty())
+            return (error = DamagedLine(path, static_cast<int>(k + 1), fault), false);
+    }
+    return file.Close() || (error = file.error(), false);
+}
+
 // ---- Opening of the sector's network ----
 
 void RecordNetworkChange(shell::ProyectoT& h, int reachCount) {
@@ -187,22 +209,44 @@ void RecordNetworkChange(shell::ProyectoT& h, int reachCount) {
     h.Simulated = 0;
 }
 
-bool SettleNetworkFiles(project::Project& p, std::string* error) {
+bool SettleNetworkFiles(project::Project& p, std::string* error, std::string* damage) {
     std::error_code ec;
     if (p.selection.isTotaliser() || !std::filesystem::exists(p.files.reaches(), ec)) return true;
+    // A damaged file is reported, and nothing is made from it.
+    auto damaged = [&](const std::string& what) {
+        if (!damage) return (*error = what, false);
+        *damage = what;
+        return true;
+    };
+    // Both files are checked against the size of their format before anything is read.
+    for (auto [path, size] :
+         {std::pair{p.files.reaches(), kTramoSize}, std::pair{p.files.reachIndex(), kIndiceSize}}) {
+        const std::uintmax_t bytes = std::filesystem::file_size(path, ec);
+        if (ec) continue;  // the reading below reports it, or makes the missing index
+        if (std::string fault = RecordFileSizeFault(path, bytes, size, kMaxLines); !fault.empty())
+            return damaged(fault);
+    }
     std::vector<codec::Bytes> reaches, entries;
-    for (auto [path, size, records] : {std::tuple{p.files.reaches(), kTramoSize, &reaches},
-                                       std::tuple{p.files.reachIndex(), kIndiceSize, &entries}}) {
-        RecordFile file(size);
-        if (!file.Open(path)) return (*error = file.error(), false);
-        records->resize(static_cast<size_t>(file.count()));
-        for (size_t k = 0; k < records->size(); ++k)
-            if (!file.Read(static_cast<int>(k), (*records)[k]))
-                return (*error = file.error(), false);
+    {
+        RecordFile file(kTramoSize, kMaxLines);
+        if (!file.Open(p.files.reaches())) return (*error = file.error(), false);
+        reaches.resize(static_cast<size_t>(file.count()));
+        for (size_t k = 0; k < reaches.size(); ++k)
+            if (!file.Read(static_cast<int>(k), reaches[k])) return (*error = file.error(), false);
         if (!file.Close()) return (*error = file.error(), false);
     }
+    for (size_t k = 0; k < reaches.size(); ++k)
+        if (const std::string fault = ReachRecordFault(reaches[k]); !fault.empty())
+            return damaged(DamagedLine(p.files.reaches(), static_cast<int>(k + 1), fault));
+    RecordFile index(kIndiceSize, kMaxLines);
+    if (!index.Open(p.files.reachIndex())) return (*error = index.error(), false);
+    entries.resize(static_cast<size_t>(index.count()));
+    for (size_t k = 0; k < entries.size(); ++k)
+        if (!index.Read(static_cast<int>(k), entries[k])) return (*error = index.error(), false);
+    if (!index.Close()) return (*error = index.error(), false);
     std::vector<codec::Bytes> expected(reaches.size());
-    bool indexMatches = entries.size() == reaches.size();
+    const bool countDiffers = entries.size() != reaches.size();
+    bool indexMatches = !countDiffers;
     for (size_t k = 0; k < reaches.size(); ++k) {
         TramoT t;
         Decode(reaches[k], t);
@@ -221,11 +265,15 @@ bool SettleNetworkFiles(project::Project& p, std::string* error) {
     if (!indexMatches && !ReplaceRecordFile(p.files.reachIndex(), kIndiceSize, expected, message))
         return (*error = message, false);
     const int count = static_cast<int>(reaches.size());
-    if (p.header.ReachCount == count) return true;
+    if (p.header.ReachCount == count && !countDiffers) return true;
     return WithControl(p, error, [&] {
-        if (p.header.ReachCount == count) return true;
-        RecordNetworkChange(p.header, count);
-        return SaveControlRecords(p, {}, error);
+        const bool recount = p.header.ReachCount != count;
+        if (recount) RecordNetworkChange(p.header, count);
+        if (!countDiffers) return !recount || SaveControlRecords(p, {}, error);
+        // An index rebuilt for want of lines takes the construction data back to their
+        // values after a rebuild.
+        ResetConstructionAfterRebuild(p.espec);
+        return SaveControlRecords(p, {1}, error);
     });
 }
 
@@ -258,7 +306,7 @@ bool OpenNetwork(project::Project& p, ReachFile& f) {
 bool ReadManholeNames(const std::string& path, std::vector<std::string>& names,
                       std::string& error) {
     names.clear();
-    RecordFile file(kManholeNameSize);
+    RecordFile file(kManholeNameSize, 2 * kMaxLines);
     if (!file.Open(path)) {
         error = file.error();
         return false;

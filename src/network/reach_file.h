@@ -13,8 +13,13 @@
 
 namespace nivex::network {
 
-// A file of TramoT records, lines from 1. A rewritten line keeps the bytes of its previous
-// content that belong to no field.
+// "El archivo ... esta dañado: linea N: ..." (UTF-8), what a record that fails
+// ReachRecordFault is reported as.
+std::string DamagedLine(const std::string& path, int line, const std::string& fault);
+
+// A file of TramoT records, lines from 1. A line whose values no screen could have written
+// is refused when read, naming the file and the line. A rewritten line keeps the bytes of
+// its previous content that belong to no field.
 class TramoFile {
   public:
     bool Open(const std::string& path) { return file_.Open(path); }
@@ -89,16 +94,25 @@ class ReachFile {
     std::string error_;
 };
 
+// Every record of a reach file or of its design copy, each checked as TramoFile checks a
+// line; false with error (UTF-8) naming the file, and the line when one is damaged.
+bool ReadReachRecords(const std::string& path, std::vector<codec::Bytes>& records,
+                      std::string& error);
+
 // What a change of the network means for the header: the new reach count, the controls
 // and the later stages to be done again, the table of design alternatives no longer
 // valid and the project no longer simulated.
 void RecordNetworkChange(shell::ProyectoT& h, int reachCount);
 
 // What a sector's opening checks after a rewrite that may have been interrupted: the reach
-// file is what counts. An index that does not name its lines is rebuilt, and a header whose
-// reach count differs records the change of network. False with *error (UTF-8) when a
-// file fails.
-bool SettleNetworkFiles(project::Project& p, std::string* error);
+// file is what counts. An index that does not name its lines is rebuilt (an index short of
+// lines also resets the construction data and writes record 1), and a header whose reach
+// count differs records the change of network. False with *error (UTF-8) when a file
+// fails. A damaged reach file or index (another size than whole records, more than 10000
+// lines, a line no screen writes) settles nothing: it is a failure too, or, when `damage`
+// is given, told there (UTF-8) while the opening goes on to a sector whose modules refuse
+// the file and whose network may still be replaced or restored.
+bool SettleNetworkFiles(project::Project& p, std::string* error, std::string* damage = nullptr);
 
 // The construction data after an index rebuild: compaction 1, fills 100, 0, 0, no gravel.
 void ResetConstructionAfterRebuild(specs::EspecT& e);

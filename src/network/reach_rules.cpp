@@ -23,6 +23,37 @@ std::string Between1And(int count) {
     return "ERROR...Usar entre 1 y " + std::to_string(count);
 }
 
+using console::CampoT;
+
+CampoT Campo(const std::string& prompt, int row, char type, int width, int decimals,
+             int column = 1) {
+    CampoT f;
+    f.prompt = cp(prompt);
+    f.row = static_cast<int16_t>(row);
+    f.column = static_cast<int16_t>(column);
+    f.type = type;
+    f.width = static_cast<int16_t>(width);
+    f.decimals = static_cast<int16_t>(decimals);
+    return f;
+}
+
+CampoT Limited(CampoT f, const char* least, const char* most) {
+    f.minimum = least;
+    f.maximum = most;
+    return f;
+}
+
+CampoT Name(const std::string& prompt, int row) {
+    CampoT f = Campo(prompt, row, 'S', static_cast<int>(kNameLength), 0);
+    f.upperCase = true;
+    return f;
+}
+
+std::string RightAligned(int value, size_t width) {
+    std::string text = std::to_string(value);
+    return text.size() < width ? std::string(width - text.size(), ' ') + text : text;
+}
+
 bool ClassWithCrowns(int screenClass) {
     return screenClass == kClassExisting || screenClass == kClassRestricted;
 }
@@ -40,6 +71,80 @@ std::string Fixed3(double v) {
 }
 
 }  // namespace
+
+std::array<CampoT, kReachFieldCount + 1> ReachFieldDescriptors(const ReachContext& c) {
+    std::array<CampoT, kReachFieldCount + 1> f;
+    f[kFieldLine] = Campo("============================> LINEA # :", 2, 'I', 5, 0);
+    f[kFieldUpstream] = Name("TRAMO < DE > :", 3);
+    f[kFieldDownstream] = Name("TRAMO < A  > :", 4);
+    f[kFieldZone] =
+        Limited(Campo("Zona sanitaria tramo ( 1 a " +
+                          RightAligned(static_cast<int>(c.espec.ZoneCount), 2) + ")        :",
+                      5, 'I', 2, 0),
+                "0", "15");
+    std::string rain = "Tipo ecuacion pluvial ( 1 a #)        :";
+    switch (RainFieldForm(c)) {
+        case RainField::RasZone:
+            rain = "Zona [Resid.=0 Comerc. o Indust.=1]";
+            break;
+        case RainField::Series:
+            rain =
+                "Tipo serie hietogramas Swmm ( 1 a " + std::to_string(RainFieldCount(c)) + ")  :";
+            break;
+        default:
+            rain =
+                "Tipo ecuacion pluvial ( 1 a " + std::to_string(RainFieldCount(c)) + ")        :";
+            break;
+    }
+    f[kFieldRain] = Limited(Campo(rain, 6, 'I', 1, 0), "0", "5");
+    f[kFieldContribution] =
+        Limited(Campo("Aporte [1=sanit. 2=combin. 3=pluvial] :", 7, 'I', 1, 0), "0", "3");
+    f[kFieldGroundUp] = Campo("Cota rasante superior (m) ........... :", 8, 'R', 7, 2);
+    f[kFieldGroundDown] = Campo("Cota rasante inferior (m) ........... :", 9, 'R', 7, 2);
+    f[kFieldLength] = Campo("     Longitud del tramo (m) ......... :", 10, 'R', 7, 2);
+    f[kFieldArea] =
+        Limited(Campo("     Area del tramo (Has) ........... :", 11, 'R', 7, 2), "0", "");
+    // 4 is "De otro sector": the class rule refuses it with its own messages.
+    f[kFieldClass] = Limited(
+        Campo("[0=nuevo 1=existente 2=restringido 3=no investigado]  :", 12, 'I', 1, 0), "0", "4");
+    f[kFieldCrownUp] = Campo("Cota clave superior (m) ............. :", 13, 'R', 7, 2);
+    f[kFieldDiameter] = Campo("     Diametro del tubo (mm)           :", 14, 'R', 6, 0);
+    f[kFieldSlope] =
+        Limited(Campo("     Pendiente del tubo (%)           :", 15, 'R', 7, 3), "0", "999");
+    f[kFieldCrownDown] = Campo("Cota clave inferior (m) ............. :", 16, 'R', 7, 2);
+    f[kFieldManningN] = Campo("     Coeficiente (n) de Manning       :", 17, 'R', 6, 4);
+    f[kFieldSpecialData] = Campo("[   ENTRAR DATOS ESPECIALES (S/N)   ] :", 18, 'S', 1, 0);
+    f[kFieldSpecialData].upperCase = true;
+    f[kFieldSpecialData].maximum = "SN";
+    f[kFieldIndustrialVelocity] = Campo("  V.Min.Real Indust. (m/s)RAS :", 19, 'R', 4, 2);
+    f[kFieldMinimumDepth] = Campo("  Profundidad minima tramo (m):", 20, 'R', 7, 2);
+    f[kFieldPointFlow] = Campo("  Caudal puntual l/s)         :", 21, 'R', 7, 2);
+    f[kFieldFutureArea] = Limited(
+        Campo(c.kind() == 1 ? "  Area futura sanitaria (Hmts):" : "  Area futura sanitaria (Has) :",
+              22, 'R', 7, 2),
+        "0", "");
+    f[kFieldStormArea] = Limited(Campo("  Area adic.pluvial (Has):", 19, 'R', 7, 2, 42), "0", "");
+    f[kFieldStormAreaTime] = Campo("  Tiempo area adic.(min) :", 20, 'R', 7, 2, 42);
+    f[kFieldRunoff] = Campo("  Coef. de escorrentia   :", 21, 'R', 4, 2, 42);
+    f[kFieldReliefFactor] = Campo("  Factor alivio (#.#)    :", 22, 'R', 3, 1, 42);
+    f[kFieldType] = Limited(
+        Campo("Tipo  [0=red 1=emisario 2=vertimiento 3=e. de bombeo] :", 23, 'I', 1, 0), "0", "4");
+    f[kFieldInPointFlow] = Campo(" Caudal puntual(l/s)                  :", 14, 'R', 7, 2);
+    f[kFieldInDiameter] = Campo(" Diametro del tubo (mm)               :", 15, 'R', 6, 0);
+    f[kFieldInCrownDown] = Campo(" Cota clave inferior (m)              :", 16, 'R', 7, 2);
+    f[kFieldInFlow] = Campo(" Aguas negras acumuladas (l/s)        :", 17, 'R', 7, 2);
+    f[kFieldInInfiltration] = Campo(" Infil.+ C.E. acumuladas (l/s)        :", 18, 'R', 7, 2);
+    f[kFieldInPopulation] = Campo(" Poblacion acumulada (habitantes)     :", 19, 'R', 7, 0);
+    f[kFieldInRealArea] =
+        Limited(Campo(" Area real acumulada (Has)            :", 20, 'R', 7, 2), "0", "");
+    f[kFieldInEquivalentArea] =
+        Limited(Campo(" Area equivalente acumulada (Has)     :", 21, 'R', 7, 2), "0", "");
+    f[kFieldInOriginTime] = Campo(" Tiempo concentracion origen (min)    :", 22, 'R', 7, 2);
+    f[kFieldInReachTime] = Campo(" Tiempo concentracion tramo (min)     :", 23, 'R', 7, 2);
+    f[kFieldSourceSector] = Limited(Campo(" Sector No.:", 13, 'I', 1, 0, 60), "0", "9");
+    f[kFieldDestinationSector] = Limited(Campo(" Sector No.:", 23, 'I', 1, 0, 60), "0", "9");
+    return f;
+}
 
 RainField RainFieldForm(const ReachContext& c) {
     if (c.espec.RasRainfallModel == 1 && c.kind() >= 3) return RainField::RasZone;
@@ -463,6 +568,117 @@ std::string WholeReachMessage(const std::vector<ReachProblem>& problems) {
         for (const auto& p : problems)
             text += p.message;
     return "ERROR => " + text + " => corrija!";
+}
+
+// ---- Values that were not typed ----
+
+namespace {
+
+// The entry values of a record, with the field that edits each and its name in messages.
+struct EntryValue {
+    float TramoT::* member;
+    int field;
+    const char* name;
+};
+
+const EntryValue kEntryValues[] = {
+    {&TramoT::GroundUp, kFieldGroundUp, "la cota rasante superior"},
+    {&TramoT::GroundDown, kFieldGroundDown, "la cota rasante inferior"},
+    {&TramoT::Length, kFieldLength, "la longitud"},
+    {&TramoT::ReliefFactor, kFieldReliefFactor, "el factor alivio"},
+    {&TramoT::Area, kFieldArea, "el area"},
+    {&TramoT::PointFlow, kFieldPointFlow, "el caudal puntual"},
+    {&TramoT::CrownUp, kFieldCrownUp, "la cota clave superior"},
+    {&TramoT::Diameter, kFieldDiameter, "el diametro"},
+    {&TramoT::Slope, kFieldSlope, "la pendiente"},
+    {&TramoT::CrownDown, kFieldCrownDown, "la cota clave inferior"},
+    {&TramoT::StormArea, kFieldStormArea, "el area adicional pluvial"},
+    {&TramoT::SanitaryZone, kFieldZone, "la zona sanitaria"},
+    {&TramoT::MinimumDepth, kFieldMinimumDepth, "la profundidad minima"},
+    {&TramoT::FutureArea, kFieldFutureArea, "el area futura sanitaria"},
+    {&TramoT::ManningN, kFieldManningN, "el coeficiente de Manning"},
+    {&TramoT::InFlow, kFieldInFlow, "las aguas negras acumuladas"},
+    {&TramoT::InInfiltration, kFieldInInfiltration, "la infiltracion acumulada"},
+    {&TramoT::InPopulation, kFieldInPopulation, "la poblacion acumulada"},
+    {&TramoT::Runoff, kFieldRunoff, "el coeficiente de escorrentia"},
+    {&TramoT::InRealArea, kFieldInRealArea, "el area real acumulada"},
+    {&TramoT::InEquivalentArea, kFieldInEquivalentArea, "el area equivalente acumulada"},
+    {&TramoT::StormAreaTime, kFieldStormAreaTime, "el tiempo del area adicional"},
+    {&TramoT::InOriginTime, kFieldInOriginTime, "el tiempo de concentracion en el origen"},
+    {&TramoT::InReachTime, kFieldInReachTime, "el tiempo de concentracion del tramo"},
+    {&TramoT::RasZone, kFieldRain, "la zona RAS"},
+    {&TramoT::IndustrialVelocity, kFieldIndustrialVelocity, "la velocidad minima industrial"},
+};
+
+// The whole numbers of a record and the values they may take as stored.
+struct WholeValue {
+    int TramoT::* member;
+    int least, most;
+    const char* name;
+};
+
+const WholeValue kWholeValues[] = {
+    {&TramoT::Class, kClassNew, kClassNotInvestigated, "la clase"},
+    {&TramoT::Type, kTypeNetwork, kTypeToSector, "el tipo"},
+    {&TramoT::RainNumber, 0, 5, "la ecuacion o serie pluvial"},
+    {&TramoT::Contribution, 0, 3, "el aporte"},
+    {&TramoT::Sector, 0, 9, "el sector"},
+};
+
+std::string Shown(float v) {
+    char buffer[64];
+    const auto r = std::to_chars(buffer, buffer + sizeof buffer, v);
+    return r.ec == std::errc() ? std::string(buffer, r.ptr) : std::string("?");
+}
+
+// The fields' limits, which do not depend on the sector (their prompts do): fixed data,
+// made once.
+const std::array<CampoT, kReachFieldCount + 1>& FieldLimits() {
+    static const std::array<CampoT, kReachFieldCount + 1> fields =
+        ReachFieldDescriptors(ReachContext{});
+    return fields;
+}
+
+// The magnitude below which a value fits the width of its field as the screen shows it.
+double FieldBound(const CampoT& f) {
+    const int decimals = f.decimals >= 6 ? 2 : std::max<int>(0, f.decimals);
+    const int room = f.width - (decimals > 0 ? decimals + 1 : 0);
+    return std::pow(10.0, std::max(room, 1)) - 0.5 * std::pow(10.0, -decimals);
+}
+
+}  // namespace
+
+std::string FieldValueRule(int field, double value) {
+    if (field < 1 || field > kReachFieldCount) return {};
+    return console::validateFieldValue(FieldLimits()[static_cast<size_t>(field)],
+                                       static_cast<float>(value));
+}
+
+std::string ReachRecordFault(const codec::Bytes& record) {
+    for (size_t off : {size_t{0}, size_t{6}, size_t{440}, size_t{446}})
+        if (codec::Byte(record, off) > kNameLength)
+            return "el nombre de pozo de la posicion " + std::to_string(off) + " tiene " +
+                   std::to_string(codec::Byte(record, off)) + " caracteres, mas de " +
+                   std::to_string(kNameLength);
+    TramoT t;
+    Decode(record, t);
+    for (const WholeValue& w : kWholeValues) {
+        const int v = t.*w.member;
+        if (v < w.least || v > w.most)
+            return std::string(w.name) + " (" + std::to_string(v) + ") no es de " +
+                   std::to_string(w.least) + " a " + std::to_string(w.most);
+    }
+    const auto& fields = FieldLimits();
+    for (const EntryValue& e : kEntryValues) {
+        const float v = t.*e.member;
+        if (!std::isfinite(v)) return std::string(e.name) + " no es un numero (" + Shown(v) + ")";
+        if (std::fabs(v) >= FieldBound(fields[static_cast<size_t>(e.field)]))
+            return std::string(e.name) + " (" + Shown(v) + ") no cabe en su campo";
+    }
+    if (!(t.RemoveExisting == 0 || t.RemoveExisting == 1))
+        return "la marca de quitar el tramo existente (" + Shown(t.RemoveExisting) +
+               ") no es 0 ni 1";
+    return {};
 }
 
 }  // namespace nivex::network

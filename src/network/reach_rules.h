@@ -5,11 +5,13 @@
 // are code-page bytes; an empty message means the value is taken. The reach is always in
 // its screen form (classes 0 to 4, types 0 to 4; see ToScreenForm).
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "console/screen.h"
 #include "network/tramo.h"
 #include "specs/espec.h"
 
@@ -70,6 +72,20 @@ struct ReachContext {
     int kind() const { return espec.SystemKind; }
     bool sectorised() const { return sector >= 1; }
 };
+
+// The descriptors of the 38 fields, by field number (entry 0 unused): prompt, place,
+// width, decimals and limits, as the field editor checks them.
+std::array<console::CampoT, kReachFieldCount + 1> ReachFieldDescriptors(const ReachContext& c);
+
+// The field editor's rule (range, width, decimals) for a value of field `field` that was
+// not typed (a CSV table, a SWMM model): "" when the screen would take it, else its
+// message ("Error...").
+std::string FieldValueRule(int field, double value);
+
+// A record of the reach file or of its design copy that no screen could have written: a
+// name longer than its field, a class or type out of range, an entry value that is not a
+// number or does not fit its field. Empty when sound; else what is wrong (code page).
+std::string ReachRecordFault(const codec::Bytes& record);
 
 // What field 5 asks.
 enum class RainField { None, RasZone, Equation, Series };

@@ -49,98 +49,16 @@ CampoT Campo(const std::string& prompt, int row, char type, int width, int decim
     return f;
 }
 
-CampoT Limited(CampoT f, const char* least, const char* most) {
-    f.minimum = least;
-    f.maximum = most;
-    return f;
-}
-
 CampoT Name(const std::string& prompt, int row) {
     CampoT f = Campo(prompt, row, 'S', static_cast<int>(kNameLength), 0);
     f.upperCase = true;
     return f;
 }
 
-std::string RightAligned(int value, size_t width) {
-    std::string text = std::to_string(value);
-    return text.size() < width ? std::string(width - text.size(), ' ') + text : text;
-}
-
 std::string Trimmed(const std::string& text) {
     const size_t first = text.find_first_not_of(' ');
     if (first == std::string::npos) return {};
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-// The descriptors of the 38 fields, by field number (entry 0 unused).
-std::array<CampoT, kReachFieldCount + 1> Descriptors(const ReachContext& c) {
-    std::array<CampoT, kReachFieldCount + 1> f;
-    f[kFieldLine] = Campo("============================> LINEA # :", 2, 'I', 5, 0);
-    f[kFieldUpstream] = Name("TRAMO < DE > :", 3);
-    f[kFieldDownstream] = Name("TRAMO < A  > :", 4);
-    f[kFieldZone] =
-        Limited(Campo("Zona sanitaria tramo ( 1 a " +
-                          RightAligned(static_cast<int>(c.espec.ZoneCount), 2) + ")        :",
-                      5, 'I', 2, 0),
-                "0", "15");
-    std::string rain = "Tipo ecuacion pluvial ( 1 a #)        :";
-    switch (RainFieldForm(c)) {
-        case RainField::RasZone:
-            rain = "Zona [Resid.=0 Comerc. o Indust.=1]";
-            break;
-        case RainField::Series:
-            rain =
-                "Tipo serie hietogramas Swmm ( 1 a " + std::to_string(RainFieldCount(c)) + ")  :";
-            break;
-        default:
-            rain =
-                "Tipo ecuacion pluvial ( 1 a " + std::to_string(RainFieldCount(c)) + ")        :";
-            break;
-    }
-    f[kFieldRain] = Limited(Campo(rain, 6, 'I', 1, 0), "0", "5");
-    f[kFieldContribution] =
-        Limited(Campo("Aporte [1=sanit. 2=combin. 3=pluvial] :", 7, 'I', 1, 0), "0", "3");
-    f[kFieldGroundUp] = Campo("Cota rasante superior (m) ........... :", 8, 'R', 7, 2);
-    f[kFieldGroundDown] = Campo("Cota rasante inferior (m) ........... :", 9, 'R', 7, 2);
-    f[kFieldLength] = Campo("     Longitud del tramo (m) ......... :", 10, 'R', 7, 2);
-    f[kFieldArea] = Campo("     Area del tramo (Has) ........... :", 11, 'R', 7, 2);
-    // 4 is "De otro sector": the class rule refuses it with its own messages.
-    f[kFieldClass] = Limited(
-        Campo("[0=nuevo 1=existente 2=restringido 3=no investigado]  :", 12, 'I', 1, 0), "0", "4");
-    f[kFieldCrownUp] = Campo("Cota clave superior (m) ............. :", 13, 'R', 7, 2);
-    f[kFieldDiameter] = Campo("     Diametro del tubo (mm)           :", 14, 'R', 6, 0);
-    f[kFieldSlope] =
-        Limited(Campo("     Pendiente del tubo (%)           :", 15, 'R', 7, 3), "0", "999");
-    f[kFieldCrownDown] = Campo("Cota clave inferior (m) ............. :", 16, 'R', 7, 2);
-    f[kFieldManningN] = Campo("     Coeficiente (n) de Manning       :", 17, 'R', 6, 4);
-    f[kFieldSpecialData] = Campo("[   ENTRAR DATOS ESPECIALES (S/N)   ] :", 18, 'S', 1, 0);
-    f[kFieldSpecialData].upperCase = true;
-    f[kFieldSpecialData].maximum = "SN";
-    f[kFieldIndustrialVelocity] = Campo("  V.Min.Real Indust. (m/s)RAS :", 19, 'R', 4, 2);
-    f[kFieldMinimumDepth] = Campo("  Profundidad minima tramo (m):", 20, 'R', 7, 2);
-    f[kFieldPointFlow] = Campo("  Caudal puntual l/s)         :", 21, 'R', 7, 2);
-    f[kFieldFutureArea] = Campo(
-        c.kind() == 1 ? "  Area futura sanitaria (Hmts):" : "  Area futura sanitaria (Has) :", 22,
-        'R', 7, 2);
-    f[kFieldStormArea] = Campo("  Area adic.pluvial (Has):", 19, 'R', 7, 2, 42);
-    f[kFieldStormAreaTime] = Campo("  Tiempo area adic.(min) :", 20, 'R', 7, 2, 42);
-    f[kFieldRunoff] = Campo("  Coef. de escorrentia   :", 21, 'R', 4, 2, 42);
-    f[kFieldReliefFactor] = Campo("  Factor alivio (#.#)    :", 22, 'R', 3, 1, 42);
-    f[kFieldType] = Limited(
-        Campo("Tipo  [0=red 1=emisario 2=vertimiento 3=e. de bombeo] :", 23, 'I', 1, 0), "0", "4");
-    f[kFieldInPointFlow] = Campo(" Caudal puntual(l/s)                  :", 14, 'R', 7, 2);
-    f[kFieldInDiameter] = Campo(" Diametro del tubo (mm)               :", 15, 'R', 6, 0);
-    f[kFieldInCrownDown] = Campo(" Cota clave inferior (m)              :", 16, 'R', 7, 2);
-    f[kFieldInFlow] = Campo(" Aguas negras acumuladas (l/s)        :", 17, 'R', 7, 2);
-    f[kFieldInInfiltration] = Campo(" Infil.+ C.E. acumuladas (l/s)        :", 18, 'R', 7, 2);
-    f[kFieldInPopulation] = Campo(" Poblacion acumulada (habitantes)     :", 19, 'R', 7, 0);
-    f[kFieldInRealArea] = Campo(" Area real acumulada (Has)            :", 20, 'R', 7, 2);
-    f[kFieldInEquivalentArea] = Campo(" Area equivalente acumulada (Has)     :", 21, 'R', 7, 2);
-    f[kFieldInOriginTime] = Campo(" Tiempo concentracion origen (min)    :", 22, 'R', 7, 2);
-    f[kFieldInReachTime] = Campo(" Tiempo concentracion tramo (min)     :", 23, 'R', 7, 2);
-    f[kFieldSourceSector] = Limited(Campo(" Sector No.:", 13, 'I', 1, 0, 60), "0", "9");
-    f[kFieldDestinationSector] = Limited(Campo(" Sector No.:", 23, 'I', 1, 0, 60), "0", "9");
-    return f;
 }
 
 struct Taken {
@@ -349,7 +267,7 @@ bool ReachScreen::Open() {
         return false;
     }
     c_.lineCount = file_.count();
-    fields_ = Descriptors(c_);
+    fields_ = ReachFieldDescriptors(c_);
     typeBelow_ = fields_[kFieldType];
     typeBelow_.row = 24;
     return true;

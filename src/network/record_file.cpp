@@ -4,6 +4,20 @@
 
 namespace nivex::network {
 
+std::string RecordFileSizeFault(const std::string& path, uintmax_t bytes, size_t recordSize,
+                                int mostRecords) {
+    const uintmax_t most = static_cast<uintmax_t>(mostRecords) * recordSize;
+    if (bytes > most)
+        return "El archivo " + path + " es demasiado grande: tiene " + std::to_string(bytes) +
+               " bytes y no puede pasar de " + std::to_string(mostRecords) + " registros de " +
+               std::to_string(recordSize) + " bytes (" + std::to_string(most) + " bytes)";
+    if (bytes % recordSize != 0)
+        return "El archivo " + path + " esta dañado: sus " + std::to_string(bytes) +
+               " bytes no son registros enteros de " + std::to_string(recordSize) +
+               " bytes; el registro " + std::to_string(bytes / recordSize + 1) + " esta incompleto";
+    return {};
+}
+
 bool RecordFile::fail(const std::string& what) {
     error_ = what + " el archivo " + path_;
     return false;
@@ -21,6 +35,12 @@ bool RecordFile::Open(const std::string& path) {
     if (bytes < 0) {
         Close();
         return fail("No se pudo leer");
+    }
+    if (std::string fault = RecordFileSizeFault(path, static_cast<uintmax_t>(bytes), size_, most_);
+        !fault.empty()) {
+        Close();
+        error_ = std::move(fault);
+        return false;
     }
     count_ = static_cast<int>(bytes / static_cast<long>(size_));
     pos_ = -1;

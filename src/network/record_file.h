@@ -3,6 +3,7 @@
 // Records are numbered from 0 here; only whole records count, a trailing part is never
 // read. Errors name the file in Spanish.
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -11,9 +12,21 @@
 
 namespace nivex::network {
 
+// The most records a file of the network may hold: its lines.
+constexpr int kMostRecords = 10000;
+
+// What is wrong with a file of `bytes` bytes of records of recordSize: more records than
+// the format holds, or a size that is not a whole number of records. Empty when neither;
+// else a Spanish message (UTF-8) naming the file and the record cut short.
+std::string RecordFileSizeFault(const std::string& path, uintmax_t bytes, size_t recordSize,
+                                int mostRecords);
+
 class RecordFile {
   public:
-    explicit RecordFile(size_t recordSize) : size_(recordSize) {}
+    // A file holds at most mostRecords records; a larger file, or one that ends inside a
+    // record, is refused when it is opened and nothing of it is read.
+    explicit RecordFile(size_t recordSize, int mostRecords = kMostRecords)
+        : size_(recordSize), most_(mostRecords) {}
     ~RecordFile() { Close(); }
     RecordFile(const RecordFile&) = delete;
     RecordFile& operator=(const RecordFile&) = delete;
@@ -40,6 +53,7 @@ class RecordFile {
     bool seek(int k, Last op);
 
     size_t size_;
+    int most_;
     std::FILE* file_ = nullptr;
     std::string path_;
     std::string error_;

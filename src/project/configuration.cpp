@@ -544,6 +544,8 @@ void Configuration::Finish() {
             ClearControls();
             h.StageDone = {0, 0, 0, 0};
         }
+        // Control A checked the project data; without them it must be passed again.
+        if (!RequiredProjectDataGiven(h)) h.ControlsDone[0] = 0;
         if (!Write({0, 5})) return;
     }
     finished_ = true;

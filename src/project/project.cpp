@@ -1,6 +1,7 @@
 #include "project/project.h"
 #include "console/codepage.h"
 
+#include <cctype>
 #include <filesystem>
 #include <system_error>
 
@@ -58,6 +59,28 @@ bool Project::WriteHeader() {
     if (control.WriteRecord(0)) return true;
     error = cp(control.error());
     return false;
+}
+
+bool BlankText(const std::string& text) {
+    return text.find_first_not_of(' ') == std::string::npos;
+}
+
+bool ProjectUnnamed(const std::string& name) {
+    const size_t first = name.find_first_not_of(" _");
+    if (first == std::string::npos) return true;
+    const std::string core = name.substr(first, name.find_last_not_of(" _") - first + 1);
+    const std::string unnamed = kNewProjectName;
+    if (core.size() != unnamed.size()) return false;
+    for (size_t i = 0; i < core.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(core[i])) !=
+            std::toupper(static_cast<unsigned char>(unnamed[i])))
+            return false;
+    return true;
+}
+
+bool RequiredProjectDataGiven(const shell::ProyectoT& h) {
+    return !BlankText(h.Email) && !BlankText(h.Country) && !BlankText(h.Entity) &&
+           !ProjectUnnamed(h.ProjectName) && !BlankText(h.ProjectDate);
 }
 
 bool Project::BackupFolderExists() const {

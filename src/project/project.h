@@ -102,4 +102,13 @@ struct Project {
     bool BackupFolderExists() const;
 };
 
+// The name every new project gets, and what control A takes for no name at all: a blank
+// name, or that one in any letter case with blanks or the underscores of older files
+// around it ("PROYECTO NUEVO", "___Proyecto Nuevo___").
+constexpr const char* kNewProjectName = "Proyecto Nuevo";
+bool ProjectUnnamed(const std::string& name);
+bool BlankText(const std::string& text);
+// The project data control A requires: e-mail, country, entity, a name and a date.
+bool RequiredProjectDataGiven(const shell::ProyectoT& h);
+
 }  // namespace nivex::project

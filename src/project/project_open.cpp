@@ -14,7 +14,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kModeManualOnly = 1;
-constexpr const char* kNewProjectName = "Proyecto Nuevo";
+constexpr int kModeAutomaticOnly = 2;
 
 // Errors name the file; file names are turned into the program's code page for the boxes.
 bool fail(Project& p) {
@@ -26,11 +26,11 @@ bool writeHeader(Project& p) {
     return p.WriteHeader();  // its error is in the code page already
 }
 
-bool loadExisting(Project& p) {
+bool loadExisting(Project& p, const specs::RepairConsent& consent) {
     // Reads what the file holds (never past its end), repairs the set and writes back
     // every record a repair touched or that was missing.
     std::string error;
-    if (!specs::LoadDesignCriteria(p.control, p.header, p.espec, &error)) {
+    if (!specs::LoadDesignCriteria(p.control, p.header, p.espec, &error, consent)) {
         p.error = cp(error);
         return false;
     }
@@ -50,29 +50,47 @@ int topologyMode(const Project& p) {
     return mode >= 1 && mode <= 3 ? mode : kModeManualOnly;
 }
 
-// The six records of another sector's control file, read without opening it for writing.
-bool ReadOtherSector(const std::string& path, shell::ProyectoT& header, specs::EspecT& e) {
+enum class OtherSector { Read, Missing, Damaged };
+
+// The six records of another sector's control file, read without opening it for writing;
+// a damaged one is not read at all (error says why, UTF-8).
+OtherSector ReadOtherSector(const std::string& path, shell::ProyectoT& header, specs::EspecT& e,
+                            std::string& error) {
+    std::error_code ec;
+    const auto bytes = fs::file_size(path, ec);
+    if (ec) return OtherSector::Missing;
+    error = shell::ControlFileSizeFault(path, bytes);
+    if (!error.empty()) return OtherSector::Damaged;
     std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    codec::Bytes record(shell::kControlRecordSize);
-    for (int k = 0; k < shell::kControlRecords; ++k) {
+    if (!in) return OtherSector::Missing;
+    std::array<codec::Bytes, shell::kControlRecords> records;
+    int present = 0;
+    for (auto& record : records) {
+        record.assign(shell::kControlRecordSize, 0);
         if (!in.read(reinterpret_cast<char*>(record.data()),
                      static_cast<std::streamsize>(record.size())))
-            return k > 0;  // what the file holds; the rest keeps its defaults
-        if (k == 0) shell::Decode(record, header);
-        specs::Decode(k, record, e);
+            break;  // what the file holds; the rest keeps its defaults
+        ++present;
     }
-    return true;
+    if (present == 0) return OtherSector::Missing;
+    if (std::string damage = specs::FindControlDamage(records, present); !damage.empty()) {
+        error = specs::DamagedControlMessage(path, damage);
+        return OtherSector::Damaged;
+    }
+    shell::Decode(records[0], header);
+    for (int k = 0; k < present; ++k)
+        specs::Decode(k, records[static_cast<size_t>(k)], e);
+    return OtherSector::Read;
 }
 
 }  // namespace
 
-bool LoadControl(Project& p, bool& empty) {
+bool LoadControl(Project& p, bool& empty, const specs::RepairConsent& consent) {
     empty = false;
     if (!p.OpenControl()) return fail(p);
     const int records = p.control.RecordCount();
     empty = records == 0;
-    bool ok = empty ? initialiseNew(p) : loadExisting(p);
+    bool ok = empty ? initialiseNew(p) : loadExisting(p, consent);
     if (!ok) return false;
     return TakeSectorOneData(p);
 }
@@ -84,6 +102,11 @@ void ShareWithSectorOne(const shell::ProyectoT& one, shell::ProyectoT& header) {
     header.ProjectName = one.ProjectName;
     header.ProjectDate = one.ProjectDate;
     header.Entity = one.Entity;
+    // The system kind comes with the class it belongs to: the menu follows both.
+    if (one.DesignClass >= 1 && one.DesignClass <= 9) {
+        header.DesignClass = one.DesignClass;
+        header.SwmmClass = one.DesignClass >= 6 ? 1 : 0;
+    }
 }
 
 void ShareWithSectorOne(const specs::EspecT& one, specs::EspecT& e) {
@@ -102,10 +125,27 @@ bool TakeSectorOneData(Project& p) {
     if (p.selection.sectorNumber < 2) return true;
     shell::ProyectoT oneHeader;
     specs::EspecT one = specs::DefaultEspec();
-    if (!ReadOtherSector(p.files.folder() + "XSDA." + p.selection.code + "1", oneHeader, one))
-        return true;
+    std::string error;
+    switch (ReadOtherSector(p.files.folder() + "XSDA." + p.selection.code + "1", oneHeader, one,
+                            error)) {
+        case OtherSector::Missing:
+            return true;
+        case OtherSector::Damaged:
+            p.error = cp(error);
+            return false;
+        case OtherSector::Read:
+            break;
+    }
+    const int formerClass = p.header.DesignClass;
     ShareWithSectorOne(oneHeader, p.header);
     ShareWithSectorOne(one, p.espec);
+    if (p.header.DesignClass != formerClass) {
+        // A design of another class is no design of this one.
+        p.header.ControlsDone = {0, 0, 0, 0};
+        if (p.espec.TopologyMode == kModeAutomaticOnly) p.header.ControlsDone[3] = 1;
+        p.header.StageDone = {0, 0, 0, 0};
+        p.header.CriteriaValid = 0;
+    }
     if (specs::SaveRecords(p.control, p.header, p.espec, {1, 3, 5})) return true;
     return fail(p);
 }

@@ -16,10 +16,15 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kErrorCaption = "Error";
-constexpr const char* kNewProjectName = "Proyecto Nuevo";
 constexpr const char* kSystemError =
     "Error del Sistema Operativo - Fue Controlado - PuedeContinuar";
 constexpr const char* kInstallCaption = "Error de Instalacion";
+
+// Asked after the message that names a damaged control file and its first damaged value.
+constexpr const char* kRepairQuestion =
+    "\r\rDesea reemplazar los valores dañados por los valores por omision?\r"
+    "(Los controles y las etapas del diseño se deberan hacer de nuevo)";
+constexpr const char* kRepairCaption = "Archivo dañado";
 
 constexpr char kBackspace = 8;
 constexpr char kEnter = 13;
@@ -54,8 +59,9 @@ std::optional<std::string> FieldsProblem(const SelectionFields& f) {
 class Acceptance {
   public:
     Acceptance(shell::Session& s, Project& p, std::vector<ListEntry>& entries,
-               const std::string& base, const SelectionFields& f)
-        : s_(s), p_(p), entries_(entries), base_(base), f_(f) {}
+               const std::string& base, const SelectionFields& f,
+               const specs::RepairConsent& consent)
+        : s_(s), p_(p), entries_(entries), base_(base), f_(f), consent_(consent) {}
 
     char Run() {
         if (!EnterSubfolder()) return 'N';
@@ -71,7 +77,10 @@ class Acceptance {
                 return Refuse(error);
         }
         bool empty = false;
-        const bool loaded = LoadControl(p_, empty);
+        const bool loaded = LoadControl(p_, empty, [this](const std::string& damage) {
+            if (consent_) return consent_(damage);
+            return s_.ui.askYesNo(cp(damage) + cp(kRepairQuestion), cp(kRepairCaption)) == 'S';
+        });
         controlWasEmpty_ = empty;
         if (!loaded) return Refuse(p_.error);
 
@@ -155,6 +164,7 @@ class Acceptance {
     std::vector<ListEntry>& entries_;
     const std::string& base_;
     SelectionFields f_;
+    const specs::RepairConsent& consent_;
     bool newCode_ = false;
     bool createdFolder_ = false;
     bool controlWasEmpty_ = false;
@@ -250,7 +260,7 @@ char ProjectSelection::Accept(const SelectionFields& fields) {
         return 'N';
     }
     try {
-        return Acceptance(session_, project_, entries_, baseFolder_, f).Run();
+        return Acceptance(session_, project_, entries_, baseFolder_, f, repairConsent_).Run();
     } catch (const std::exception&) {
         project_.CloseControl();
         session_.ui.showError(kSystemError, kErrorCaption);

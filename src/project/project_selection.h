@@ -9,6 +9,7 @@
 
 #include "project/project.h"
 #include "shell/session.h"
+#include "specs/criteria_store.h"
 
 namespace nivex::project {
 
@@ -66,6 +67,10 @@ class ProjectSelection {
     // "Aceptar": 'S' when the project was accepted and opened (the dialog closes), 'N'
     // otherwise (every refusal has been shown through the session's Ui).
     char Accept(const SelectionFields& fields);
+    // Who agrees to the repair of a damaged control file; by default the user is asked
+    // through the session's Ui. A batch run answers from its own option instead of the
+    // answer it gives the confirmation of the opening.
+    void setRepairConsent(specs::RepairConsent consent) { repairConsent_ = std::move(consent); }
 
     // "Terminar": true when the user confirms leaving.
     bool Terminate();
@@ -77,6 +82,7 @@ class ProjectSelection {
     static std::string DialogCaption();
 
   private:
+    specs::RepairConsent repairConsent_;
     shell::Session& session_;
     Project& project_;
     std::string baseFolder_;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "console/codepage.h"
+#include "project/file_size.h"
 #include "project/project_list.h"
 #include "shell/control_file.h"
 
@@ -41,6 +42,7 @@ bool sectorComplete(const std::string& controlPath) {
 }
 
 bool readWhole(const std::string& path, std::vector<char>& bytes) {
+    if (!OversizedFile(path, kMostTextFileBytes).empty()) return false;
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
     bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

@@ -7,12 +7,15 @@
 #include <fstream>
 
 #include "console/codepage.h"
+#include "project/file_size.h"
 #include "project/replace_file.h"
 
 namespace nivex::quantities {
 namespace {
 
 constexpr size_t kRealWidth = 23;
+constexpr double kFloatNoise = 1.0 / (1 << 23);  // the relative step of a single float
+constexpr double kMostNoise = 0.01;              // in hundredths
 
 // The order of the file, once for both directions: io.Line(a, b, ...) is one line of
 // numbers, io.Text(s) one line of text.
@@ -158,8 +161,10 @@ double TruncateTo2(double x) {
     if (!std::isfinite(x)) return 0;
     const double hundredths = x * 100.0;
     const double nearest = std::round(hundredths);
-    if (std::fabs(hundredths - nearest) <= 1e-6 * std::max(1.0, std::fabs(hundredths)))
-        return nearest / 100.0;
+    // The noise a value carries from a single float of the records, never as much as a
+    // hundredth: beyond it the fraction is real and is dropped (8058.745 is 8058.74).
+    const double noise = std::min(kMostNoise, kFloatNoise * std::max(1.0, std::fabs(hundredths)));
+    if (std::fabs(hundredths - nearest) <= noise) return nearest / 100.0;
     return std::trunc(hundredths) / 100.0;
 }
 
@@ -194,6 +199,8 @@ void KeepAsStored(QuantityTables& tables) {
 QuantityFileResult ReadQuantityFile(const std::string& path, int sizes, QuantityTables& tables) {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) return {FileRead::Missing, ""};
+    if (std::string big = project::OversizedFile(path, project::kMostNumberFileBytes); !big.empty())
+        return {FileRead::Damaged, cp(big)};
     std::ifstream in(path, std::ios::binary);
     if (!in) return {FileRead::Damaged, cp("No se pudo leer el archivo ") + path};
     QuantityTables read = tables;

@@ -88,6 +88,20 @@ bool ControlFile::fail(const std::string& what) {
     return false;
 }
 
+std::string ControlFileSizeFault(const std::string& path, uintmax_t bytes) {
+    const uintmax_t most = kControlRecords * kControlRecordSize;
+    if (bytes > most)
+        return "El archivo " + path + " es demasiado grande: tiene " + std::to_string(bytes) +
+               " bytes y no puede pasar de " + std::to_string(kControlRecords) + " registros de " +
+               std::to_string(kControlRecordSize) + " bytes (" + std::to_string(most) + " bytes)";
+    if (bytes % kControlRecordSize != 0)
+        return "El archivo " + path + " esta dañado: sus " + std::to_string(bytes) +
+               " bytes no son registros enteros de " + std::to_string(kControlRecordSize) +
+               " bytes; el registro " + std::to_string(bytes / kControlRecordSize) +
+               " esta incompleto";
+    return {};
+}
+
 bool ControlFile::Open(const std::string& path) {
     Close();
     path_ = path;
@@ -95,7 +109,15 @@ bool ControlFile::Open(const std::string& path) {
     file_ = std::fopen(path.c_str(), "r+b");
     if (!file_) file_ = std::fopen(path.c_str(), "w+b");
     if (!file_) return fail("No se pudo abrir");
-    return true;
+    // Nothing is read from, or written over, a file of another size than its records'.
+    long bytes = -1;
+    if (std::fseek(file_, 0, SEEK_END) == 0) bytes = std::ftell(file_);
+    std::string fault = bytes < 0 ? "No se pudo leer el archivo " + path
+                                  : ControlFileSizeFault(path, static_cast<uintmax_t>(bytes));
+    if (fault.empty()) return true;
+    Close();
+    error_ = std::move(fault);
+    return false;
 }
 
 void ControlFile::Close() {

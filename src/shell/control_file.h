@@ -51,6 +51,11 @@ void Decode(const codec::Bytes& record, ProyectoT& p);
 // False when a value does not fit its 16-bit field; the buffer is then left untouched.
 bool Encode(const ProyectoT& p, codec::Bytes& record);
 
+// What is wrong with the size of a control file of `bytes` bytes: more than its six
+// records, or a record cut short. Empty when neither; else a Spanish message (UTF-8)
+// naming the file and the record.
+std::string ControlFileSizeFault(const std::string& path, uintmax_t bytes);
+
 // The file of one sector. Kept open while a module works on it; every operation says
 // whether it succeeded, and error() names the file in Spanish.
 class ControlFile {
@@ -60,7 +65,8 @@ class ControlFile {
     ControlFile(const ControlFile&) = delete;
     ControlFile& operator=(const ControlFile&) = delete;
 
-    // Opens (creating an empty file when missing); an open file is closed first.
+    // Opens (creating an empty file when missing); an open file is closed first. A file
+    // whose size is not whole records, or more than six, is refused (error() says why).
     bool Open(const std::string& path);
     void Close();
     bool isOpen() const { return file_ != nullptr; }

@@ -15,7 +15,7 @@ constexpr float kFroudeUpper = 1.1f;
 constexpr float kWideFroudeLower = 0.7f;
 constexpr float kMinFirstDiameter = 100;
 constexpr float kMinRoughness = 0.0015f, kMaxRoughness = 0.3f;
-constexpr float kMinAdjustment = 0.8f, kMaxAdjustment = 1.2f;
+constexpr float kMinAdjustment = 0.8f, kMaxAdjustment = 1.3f;  // what its screen takes
 constexpr float kMinLargeN = 0.0089f, kMaxLargeN = 0.0151f;
 constexpr float kMaxSwmmWidth = 150;
 constexpr int kOff = 2;  // 1 on / 2 off options of record 0

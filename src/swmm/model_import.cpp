@@ -123,8 +123,21 @@ std::string LineText(const Row& row) {
 }
 
 bool RefuseRow(ImportRefusal& r, const Row& row, const std::string& what) {
-    return Refuse(r, "Error en " + LineText(row) + " del archivo Swmm:\r" + what + kReviewHint,
-                  kModelCaption);
+    const std::string file = r.file.empty() ? "" : " " + r.file;
+    return Refuse(
+        r, "Error en " + LineText(row) + " del archivo Swmm" + file + ":\r" + what + kReviewHint,
+        kModelCaption);
+}
+
+// A value of the model as the reach field holds it: metres as given, feet converted and
+// rounded to the field's two decimals (the conversion's digits are the program's, not the
+// model's). Refused, naming the value, when the reach screen would not take it.
+bool TakeFieldValue(const Row& row, int field, const std::string& what, const std::string& text,
+                    double value, double scale, double& out, ImportRefusal& r) {
+    out = scale == 1.0 ? value : std::round(value * scale * 100.0) / 100.0;
+    const std::string rule = network::FieldValueRule(field, out);
+    if (rule.empty()) return true;
+    return RefuseRow(r, row, what + " (" + text + "): " + toUtf8(rule));
 }
 
 // Rows longer than a line of the program may be.
@@ -178,8 +191,11 @@ bool ReadNodes(const Sections& sections, const char* header, bool outfall, doubl
         const std::optional<double> elevation = Number(f[1]);
         if (!elevation)
             return RefuseRow(r, row, "la elevacion del nodo " + f[0] + " no es un numero: " + f[1]);
-        auto [it, added] =
-            nodes.emplace(*name, Node{f[0], static_cast<float>(*elevation * scale), outfall});
+        double metres = 0;
+        if (!TakeFieldValue(row, network::kFieldGroundUp, "la elevacion del nodo " + f[0], f[1],
+                            *elevation, scale, metres, r))
+            return false;
+        auto [it, added] = nodes.emplace(*name, Node{f[0], static_cast<float>(metres), outfall});
         if (!added) {
             if (it->second.given == f[0])
                 return RefuseRow(r, row, "el nodo " + f[0] + " esta repetido");
@@ -233,6 +249,10 @@ bool ReadConduits(const Sections& sections, double scale, const std::map<std::st
         if (!(*length > 0))
             return RefuseRow(r, row,
                              "la longitud del conducto " + f[0] + " debe ser mayor que cero");
+        double metres = 0;
+        if (!TakeFieldValue(row, network::kFieldLength, "la longitud del conducto " + f[0], f[3],
+                            *length, scale, metres, r))
+            return false;
         network::TramoT t;
         t.Upstream = *network::ManholeName(f[1]);
         t.Downstream = *network::ManholeName(f[2]);
@@ -240,7 +260,7 @@ bool ReadConduits(const Sections& sections, double scale, const std::map<std::st
         t.GroundDown = ends[1]->elevation;
         t.Type = ends[1]->outfall ? kTypeDischarge : network::kTypeNetwork;
         t.Class = network::kClassNew;
-        t.Length = static_cast<float>(*length * scale);
+        t.Length = static_cast<float>(metres);
         t.Area = 0;
         m.reaches.push_back(std::move(t));
     }
@@ -345,6 +365,7 @@ bool ImportSwmmFile(shell::Session& s, const std::string& path, ImportRefusal& r
 
     std::string text;
     if (!ReadWholeFile(path, text, refusal)) return false;
+    refusal.file = path;
     ImportedModel model;
     if (!ParseSwmmModel(text, model, refusal)) return false;
     text.clear();

@@ -61,6 +61,7 @@ constexpr size_t kMaxLineLength = 255;
 struct ImportRefusal {
     std::string message;
     std::string caption = "Error";
+    std::string file;  // named in the refusal of a line, when known
 };
 
 // A model that passed every check.
@@ -79,7 +80,10 @@ struct ImportedModel {
 // Whether the flow unit means US units, in which elevations and lengths are in feet.
 bool IsUsFlowUnit(std::string_view unit);
 
-// Reads and checks the whole text of an input file. False with the refusal.
+// Reads and checks the whole text of an input file: every elevation and length passes the
+// rule of its field on the reach screen (range, width, decimals; in feet once converted
+// and rounded to the field's decimals). False with the refusal, which names the line and
+// refusal.file when it is set.
 bool ParseSwmmModel(std::string_view text, ImportedModel& model, ImportRefusal& refusal);
 
 // The file's name part (after the last '/' or '\') begins with the prefix of the input

@@ -17,6 +17,7 @@
 #include "design/hydraulics.h"
 #include "design/reach_values.h"
 #include "network/reach_file.h"
+#include "project/file_size.h"
 #include "project/replace_file.h"
 #include "swmm/input_fields.h"
 #include "swmm/model_writer_text.h"
@@ -386,6 +387,7 @@ bool CheckReliefChambers(const std::vector<TramoT>& reaches, ui::Ui& ui) {
 
 std::vector<MapPointT> ReadMapPoints(const std::string& path) {
     std::vector<MapPointT> points;
+    if (!project::OversizedFile(path, project::kMostTextFileBytes).empty()) return points;
     std::ifstream in(path, std::ios::binary);
     if (!in) return points;
     bool leading = true;

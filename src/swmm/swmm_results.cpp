@@ -14,6 +14,7 @@
 #include "console/screen.h"
 #include "design/hydraulics.h"
 #include "network/network_controls.h"
+#include "project/file_size.h"
 #include "project/replace_file.h"
 #include "specs/criteria_store.h"
 #include "swmm/swmm_run.h"
@@ -160,6 +161,7 @@ std::vector<std::string> DerivedFroude(const std::vector<std::string>& velocitie
 
 bool ReadWholeFile(const std::string& path, std::string& text) {
     text.clear();
+    if (!project::OversizedFile(path, project::kMostTextFileBytes).empty()) return false;
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
     std::ostringstream bytes;
@@ -171,6 +173,7 @@ bool ReadWholeFile(const std::string& path, std::string& text) {
 
 bool ReadTextLines(const std::string& path, std::vector<std::string>& lines) {
     lines.clear();
+    if (!project::OversizedFile(path, project::kMostTextFileBytes).empty()) return false;
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
     for (std::string line; std::getline(in, line);) {
@@ -192,6 +195,11 @@ bool ReadResultFile(const std::string& path, int n, std::vector<std::string>& va
                     std::string* error) {
     values.clear();
     std::vector<std::string> lines;
+    if (std::string big = project::OversizedFile(path, project::kMostNumberFileBytes);
+        !big.empty()) {
+        if (error) *error = big;
+        return false;
+    }
     if (!ReadTextLines(path, lines)) {
         if (error) *error = "No existe el archivo de resultados SWMM " + path;
         return false;

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "console/codepage.h"
+#include "project/file_size.h"
 #include "project/replace_file.h"
 #include "ui/ui.h"
 
@@ -30,6 +31,7 @@ void noteFailure(SwmmEngine& engine, int code, SwmmOutcome& outcome) {
 // (it drops only the LF): a CR that ends no line is taken out. A report that cannot be
 // rewritten stays as the engine wrote it.
 void stripStrayReturns(const std::string& report, SwmmOutcome& outcome) {
+    if (!project::OversizedFile(report, project::kMostTextFileBytes).empty()) return;
     std::ifstream in(report, std::ios::binary);
     if (!in) return;
     std::ostringstream bytes;

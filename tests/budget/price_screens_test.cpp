@@ -98,15 +98,21 @@ TEST_F(PriceScreens, PricesReachTheFileAndTheBudgetMustBeComputedAgain) {
     std::vector<std::string> shot;
     Snap(shot, 1, 7);
     c().pump.key(key::Enter).key(key::F9).type("1234.5").key(key::Enter);
-    // A negative price is refused on row 25; more than two decimals are rounded.
+    // A negative price is refused on row 25, and so are more than two decimals: the field
+    // rounds nothing unseen.
     c().pump.key(key::F9).type("-5").key(key::Enter);
     Snap(shot, 25, 25);
     c().pump.key(key::F9).type("7.006").key(key::Enter);
+    Snap(shot, 25, 25);
+    c().pump.key(key::F9).type("7.01").key(key::Enter);
     Snap(shot, 22, 23);
     c().pump.key(key::Esc);
     EnterUnitPrices(s);
     EXPECT_TRUE(c().pump.done());
-    ASSERT_EQ(shot.size(), 3u);
+    ASSERT_EQ(shot.size(), 4u);
+    EXPECT_NE(shot[2].find("Error...Usar maximo 2 cifra(s) decimale(s)"), std::string::npos)
+        << shot[2];
+    shot.erase(shot.begin() + 2);
     EXPECT_NE(shot[0].find("ENTRADA DE PRECIOS UNITARIOS"), std::string::npos) << shot[0];
     EXPECT_NE(shot[0].find("........................................ Capitulo : 1"),
               std::string::npos)

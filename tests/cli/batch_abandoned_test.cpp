@@ -88,7 +88,8 @@ class AbandonedAlternatives : public BatchProjectTest {
             {"--project",      "AB1",        "config",        "--class",      "1",
              "--autolimpieza", "tractiva",   "--topologia",   topology,       "--texto",
              "correo=a@b.co",  "--texto",    "pais=Colombia", "--texto",      "entidad=Empresa",
-             "--texto",        "fecha=2026", "--texto",       "consultor=Yo", "--yes"});
+             "--texto",        "fecha=2026", "--texto",       "consultor=Yo", "--texto",
+             "proyecto=Red",   "--yes"});
         ASSERT_EQ(r.rc, 0) << r.out << r.err;
         project.files.Build(folder().string(), "AB1");
     }
@@ -111,7 +112,7 @@ class AbandonedAlternatives : public BatchProjectTest {
         EXPECT_EQ(r.rc, 0) << r.err;
         return Lines(r.out);
     }
-    fs::path folder() const { return base_ / "projects" / "AB-Proyecto Nuevo"; }
+    fs::path folder() const { return base_ / "projects" / "AB-RED"; }
 
     project::Project project;
 };

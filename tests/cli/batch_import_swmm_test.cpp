@@ -45,18 +45,55 @@ TEST_F(BatchImportSwmm, ImportsTheModelAndPrintsReachesAndUnit) {
     const BatchOutcome csv = batch({"--project", "AB1", "reaches", "export"});
     ASSERT_EQ(csv.rc, 0) << csv.err;
     EXPECT_NE(csv.out.find("\n1,J1,J2,"), std::string::npos) << csv.out;
-    EXPECT_NE(csv.out.find(",100,97.536,30.48,"), std::string::npos) << csv.out;
+    // Feet in metres to the two decimals of the reach fields: 320 ft is 97.536 m.
+    EXPECT_NE(csv.out.find(",100,97.54,30.48,"), std::string::npos) << csv.out;
     EXPECT_TRUE(fs::exists(folder() / "MAPA.AB1"));
 }
 
 TEST_F(BatchImportSwmm, AModelInMetresIsTakenAsItIs) {
     std::string model = kModel;
     model.replace(model.find("CFS"), 3, "LPS");
+    model.replace(model.find("328.084"), 7, "328.08");
     const BatchOutcome r =
         batch({"--project", "AB1", "import-swmm", Write("red.inp", model), "--yes"});
     ASSERT_EQ(r.rc, 0) << r.err;
     EXPECT_EQ(valueOf(r.out, "unidad"), "LPS");
     EXPECT_EQ(valueOf(r.out, "cotas y longitudes"), "metros");
+}
+
+// The reach screen's field rules of range, width and decimals: refused with the file and
+// the line, and nothing written.
+TEST_F(BatchImportSwmm, ValuesTheReachScreenRefusesAreRefused) {
+    struct Case {
+        const char* from;
+        const char* to;
+        int line;
+        const char* said;
+    };
+    const Case cases[] = {
+        {"C1  J1  J2  100", "C1  J1  J2  3.4e38", 18,
+         "la longitud del conducto C1 (3.4e38): Error...El valor no cabe en el campo"},
+        {"C2  J2  J3  200", "C2  J2  J3  10000", 19,
+         "la longitud del conducto C2 (10000): Error...El valor no cabe en el campo"},
+        {"J2   320", "J2   1e20", 10, "la elevacion del nodo J2 (1e20): Error...El valor no cabe"},
+        {"J3   310", "J3   310.125", 11,
+         "la elevacion del nodo J3 (310.125): Error...Usar maximo 2 cifra(s) decimale(s)"},
+    };
+    for (const Case& c : cases) {
+        std::string model = kModel;
+        model.replace(model.find("CFS"), 3, "LPS");
+        model.replace(model.find("328.084"), 7, "328.08");
+        model.replace(model.find(c.from), std::string(c.from).size(), c.to);
+        const std::string path = Write("red.inp", model);
+        const BatchOutcome r = batch({"--project", "AB1", "import-swmm", path, "--yes"});
+        EXPECT_EQ(r.rc, 1) << c.to;
+        EXPECT_NE(r.err.find("Error en la linea " + std::to_string(c.line) + " del archivo Swmm " +
+                             path + ":"),
+                  std::string::npos)
+            << r.err;
+        EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
+        EXPECT_FALSE(fs::exists(folder() / "ZSDX.AB1"));
+    }
 }
 
 TEST_F(BatchImportSwmm, WithoutYesNothingIsWritten) {

@@ -53,7 +53,7 @@ class BatchPrices : public swmm::testing::DesignedProjectTest {
     }
 };
 
-TEST_F(BatchPrices, ExportedPricesComeBackRoundedToCents) {
+TEST_F(BatchPrices, ExportedPricesComeBackAsImported) {
     const std::string before = exported();
     ASSERT_EQ(before.substr(0, before.find('\n')), "capitulo,item,precio");
     // Chapter 1 repeats its depth texts under every material: the row names the material.
@@ -64,7 +64,7 @@ TEST_F(BatchPrices, ExportedPricesComeBackRoundedToCents) {
 
     const BatchOutcome r = run(
         {"prices", "import",
-         csv("capitulo,item,precio\r\n" + rock + "1234.567\r\n" + fill + " 25000\r\n").string()});
+         csv("capitulo,item,precio\r\n" + rock + "1234.57\r\n" + fill + " 25000\r\n").string()});
     ASSERT_EQ(r.rc, 0) << r.err;
     ASSERT_TRUE(fs::exists(priceFile()));
     const std::string after = exported();
@@ -81,6 +81,55 @@ TEST_F(BatchPrices, ExportedPricesComeBackRoundedToCents) {
     ASSERT_EQ(run({"prices", "import", out.string()}).rc, 0);
     again << std::ifstream(priceFile(), std::ios::binary).rdbuf();
     EXPECT_EQ(file.str(), again.str());
+}
+
+// The price screen's field: two decimals, not below 0, 14 characters. A value it would not
+// take is refused, never rounded or stored as something else.
+TEST_F(BatchPrices, PricesOutsideTheFieldRuleAreRefused) {
+    const std::string fill = rowOf(exported(), "En material de prestamo");
+    ASSERT_EQ(run({"prices", "import", csv(fill + "10\n").string()}).rc, 0);
+    std::ostringstream kept;
+    kept << std::ifstream(priceFile(), std::ios::binary).rdbuf();
+    for (const auto& [price, said] : {std::pair{"10.125", "Usar maximo 2 cifra(s) decimale(s)"},
+                                      {"1e308", "no cabe en el campo"},
+                                      {"1e100", "no cabe en el campo"},
+                                      {"1e300", "no cabe en el campo"},
+                                      {"100000000000", "no cabe en el campo"}}) {
+        const BatchOutcome r = run({"prices", "import", csv(fill + price + "\n").string()});
+        EXPECT_EQ(r.rc, 1) << price;
+        EXPECT_TRUE(has(r.err, "fila 1: " + std::string(price) + ": ")) << r.err;
+        EXPECT_TRUE(has(r.err, said)) << r.err;
+        std::ostringstream now;
+        now << std::ifstream(priceFile(), std::ios::binary).rdbuf();
+        EXPECT_EQ(now.str(), kept.str()) << price;
+    }
+    // The widest price the field holds: eleven digits and the cents.
+    ASSERT_EQ(run({"prices", "import", csv(fill + "99999999999.99\n").string()}).rc, 0);
+    EXPECT_TRUE(has(exported(), fill + "99999999999.99\n"));
+}
+
+// A price file that holds what no screen stores is named with its line; what is printed
+// is never raw memory.
+TEST_F(BatchPrices, APriceFileBeyondTheRuleIsReportedWithItsLine) {
+    const std::string fill = rowOf(exported(), "En material de prestamo");
+    ASSERT_EQ(run({"prices", "import", csv(fill + "10\n").string()}).rc, 0);
+    ASSERT_EQ(run({"globals", "set", "1", "Campamento", "0", "50"}).rc, 0);
+    std::ostringstream text;
+    text << std::ifstream(priceFile(), std::ios::binary).rdbuf();
+    std::string file = text.str();
+    // Line 26 is the second fill price (prestamo), the value of the first global follows
+    // the count line of the lump-sum items.
+    const std::string ten = " 1.00000000000000E+0001\r\n";
+    ASSERT_NE(file.find(ten), std::string::npos);
+    file.replace(file.find(ten), ten.size(), " 1.00000000000000E+0100\r\n");
+    std::ofstream(priceFile(), std::ios::binary | std::ios::trunc) << file;
+    for (const std::vector<std::string>& verb :
+         {std::vector<std::string>{"prices", "export"}, {"globals"}, {"budget", "--yes"}}) {
+        const BatchOutcome r = run(verb);
+        EXPECT_EQ(r.rc, 1) << verb[0];
+        EXPECT_TRUE(has(r.err, "XSANPRE.AB0 tiene un dato invalido en la linea 26")) << r.err;
+        EXPECT_EQ(r.out.find('\0'), std::string::npos);
+    }
 }
 
 TEST_F(BatchPrices, ABadRowChangesNothing) {
@@ -128,7 +177,14 @@ TEST_F(BatchPrices, APriceOfADuctBeyondTheFirstIsNotKept) {
 }
 
 TEST_F(BatchPrices, GlobalRowsAreCompactedAndTheirHighestStageKept) {
-    BatchOutcome r = run({"globals", "set", "3", "Interventoría, 5%", "2", "1000.456"});
+    // Its value field takes two decimals and 16 characters.
+    for (const char* value : {"1000.456", "1e100", "10000000000000"}) {
+        const BatchOutcome refused = run({"globals", "set", "3", "Interventoría", "2", value});
+        EXPECT_EQ(refused.rc, 1) << value;
+        EXPECT_TRUE(has(refused.err, value + std::string(": Error..."))) << refused.err;
+    }
+    EXPECT_FALSE(fs::exists(priceFile()));
+    BatchOutcome r = run({"globals", "set", "3", "Interventoría, 5%", "2", "1000.46"});
     ASSERT_EQ(r.rc, 0) << r.err;
     r = run({"globals", "set", "5", "Campamento", "e", "300"});
     ASSERT_EQ(r.rc, 0) << r.err;

@@ -17,7 +17,8 @@ class BatchReview : public BatchProjectTest {
         for (std::vector<std::string> args :
              {std::vector<std::string>{"simulate", "--horizontal", "3", "--vertical", "3", "--yes"},
               {"config", "--texto", "correo=a@b.co", "--texto", "pais=Colombia", "--texto",
-               "entidad=E", "--texto", "fecha=09/12/26", "--texto", "consultor=C", "--yes"}}) {
+               "entidad=E", "--texto", "fecha=09/12/26", "--texto", "consultor=C", "--texto",
+               "proyecto=Revision", "--yes"}}) {
             args.insert(args.begin(), {"--project", "AB1"});
             const BatchOutcome r = batch(args);
             ASSERT_EQ(r.rc, 0) << r.err;

@@ -16,9 +16,11 @@ class BatchSwmm : public BatchProjectTest {
   protected:
     void Designed() {
         ASSERT_EQ(
-            batch({"--project", "AB1", "config", "--class", "1", "--autolimpieza", "tractiva",
-                   "--texto", "correo=a@b.co", "--texto", "pais=Colombia", "--texto",
-                   "entidad=Empresa", "--texto", "fecha=2026", "--texto", "consultor=Yo", "--yes"})
+            batch(
+                {"--project",      "AB1",          "config",          "--class",       "1",
+                 "--autolimpieza", "tractiva",     "--texto",         "correo=a@b.co", "--texto",
+                 "pais=Colombia",  "--texto",      "entidad=Empresa", "--texto",       "fecha=2026",
+                 "--texto",        "consultor=Yo", "--texto",         "proyecto=Red",  "--yes"})
                 .rc,
             0);
         ASSERT_EQ(batch({"--project", "AB1", "simulate", "--horizontal", "3", "--vertical", "3",
@@ -30,7 +32,7 @@ class BatchSwmm : public BatchProjectTest {
         ASSERT_EQ(d.rc, 0) << d.err;
     }
     fs::path swmmFolder() const { return base_ / "projects" / "00 Archivos Swmm"; }
-    fs::path project() const { return base_ / "projects" / "AB-Proyecto Nuevo"; }
+    fs::path project() const { return base_ / "projects" / "AB-RED"; }
 };
 
 TEST_F(BatchSwmm, RunsTheEngineOnTheDesignAndReadsItsReport) {
@@ -41,10 +43,10 @@ TEST_F(BatchSwmm, RunsTheEngineOnTheDesignAndReadsItsReport) {
     EXPECT_EQ(valueOf(r.out, "nodos_inundados"), "0");
     EXPECT_EQ(valueOf(r.out, "nodos_sobrecargados"), "0");
     EXPECT_EQ(valueOf(r.out, "tramos"), "25");
-    const fs::path report = swmmFolder() / "SWMM - AB1-Proyecto Nuevo - Sector#1.rpt";
+    const fs::path report = swmmFolder() / "SWMM - AB1-RED - Sector#1.rpt";
     EXPECT_EQ(valueOf(r.out, "reporte"), report.string());
     EXPECT_TRUE(fs::exists(report));
-    EXPECT_TRUE(fs::exists(swmmFolder() / "SWMM - AB1-Proyecto Nuevo - Sector#1.inp"));
+    EXPECT_TRUE(fs::exists(swmmFolder() / "SWMM - AB1-RED - Sector#1.inp"));
     EXPECT_NE(r.err.find("Desea correr SWMM? -> S"), std::string::npos) << r.err;
     std::ifstream flows(project() / "RepSwm");
     int lines = 0;

@@ -187,7 +187,7 @@ class CrashSafety : public ::testing::Test {
         if (!fs::exists(BatchExecutable())) GTEST_SKIP() << "nivex-batch is not built";
     }
 
-    static fs::path folder(const fs::path& projects) { return projects / "AB-Proyecto Nuevo"; }
+    static fs::path folder(const fs::path& projects) { return projects / "AB-RED"; }
     static fs::path reachFile(const fs::path& projects) { return folder(projects) / "ZSDX.AB1"; }
     static State Read(const fs::path& projects) {
         const fs::path f = folder(projects);
@@ -320,12 +320,12 @@ class CrashSafety : public ::testing::Test {
 
 fs::path CrashSafety::root_;
 
-const std::vector<std::string> kConfig = {"config",        "--class",        "1",
-                                          "--texto",       "correo=a@b.co",  "--texto",
-                                          "pais=Colombia", "--texto",        "entidad=Empresa",
-                                          "--texto",       "fecha=2026",     "--texto",
-                                          "consultor=Yo",  "--autolimpieza", "tractiva",
-                                          "--yes"};
+const std::vector<std::string> kConfig = {"config",         "--class",       "1",
+                                          "--texto",        "correo=a@b.co", "--texto",
+                                          "pais=Colombia",  "--texto",       "entidad=Empresa",
+                                          "--texto",        "fecha=2026",    "--texto",
+                                          "consultor=Yo",   "--texto",       "proyecto=Red",
+                                          "--autolimpieza", "tractiva",      "--yes"};
 
 TEST_F(CrashSafety, ImportOfReachesIsOldOrNew) {
     const fs::path big = root_ / "big" / "projects", start = root_ / "import" / "projects";

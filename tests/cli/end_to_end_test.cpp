@@ -92,7 +92,7 @@ class EndToEnd : public BatchProjectTest {
         EXPECT_EQ(r.rc, 0) << line << '\n' << r.out << r.err;
         return r;
     }
-    fs::path folder() const { return base_ / "projects" / "AB-Proyecto Nuevo"; }
+    fs::path folder() const { return base_ / "projects" / "AB-RED"; }
     fs::path reachFile() const { return folder() / "XSDC.AB1"; }
     fs::path file(const std::string& name) const { return base_ / name; }
 
@@ -138,7 +138,8 @@ class EndToEnd : public BatchProjectTest {
         std::vector<std::string> config{
             "config",          "--class",       cls,          "--topologia",   "ambos",
             "--texto",         "correo=a@b.co", "--texto",    "pais=Colombia", "--texto",
-            "entidad=Empresa", "--texto",       "fecha=2026", "--texto",       "consultor=Yo"};
+            "entidad=Empresa", "--texto",       "fecha=2026", "--texto",       "consultor=Yo",
+            "--texto",         "proyecto=Red"};
         if (designClass <= 5) config.insert(config.end(), {"--autolimpieza", "tractiva"});
         config.push_back("--yes");
         ASSERT_EQ(batch(with(config)).rc, 0);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cmath>
 #include <locale>
 #include <string>
 
@@ -191,6 +192,34 @@ TEST(FieldChecks, RealMessages) {
     EXPECT_EQ(check(field('E', 8, 0), "10.5"), "Error...Usar maximo 0 cifra(s) decimale(s) ");
     // Manning n, 6 wide with 4 decimals, as a user types it.
     EXPECT_EQ(check(field('R', 6, 4), "0.013"), "");
+}
+
+// Values from a file or an import meet the rules a typed text meets; a float's binary noise
+// is no decimal of its own (998.2f is 998.2), a real one is (10.125 is three decimals).
+TEST(FieldChecks, ValuesThatWereNotTyped) {
+    const CampoT length = field('R', 7, 2, "0");
+    EXPECT_EQ(validateFieldValue(length, 998.2f), "");
+    EXPECT_EQ(validateFieldValue(length, 9999.99f), "");
+    EXPECT_EQ(validateFieldValue(length, 10000.0f),
+              "Error...El valor no cabe en el campo (7 caracteres)");
+    EXPECT_EQ(validateFieldValue(length, 3.4e38f),
+              "Error...El valor no cabe en el campo (7 caracteres)");
+    EXPECT_EQ(validateFieldValue(length, 10.125), "Error...Usar maximo 2 cifra(s) decimale(s) ");
+    EXPECT_EQ(validateFieldValue(length, -5.0f), "Error...El valor no puede ser menor de 0");
+    EXPECT_EQ(validateFieldValue(length, std::nanf("")), "Error...El valor no es un numero");
+    // A diameter of 6 characters without decimals, a one-digit whole number.
+    EXPECT_EQ(validateFieldValue(field('R', 6, 0), 999999.0f), "");
+    EXPECT_EQ(validateFieldValue(field('R', 6, 0), 1e6f),
+              "Error...El valor no cabe en el campo (6 caracteres)");
+    EXPECT_EQ(validateFieldValue(field('I', 1, 0, "0", "3"), 4.0),
+              "Error...El valor no puede ser mayor de 3");
+    EXPECT_EQ(validateFieldValue(field('I', 2, 0), 1.5),
+              "Error...El valor debe ser un numero entero");
+    // A price of 14 characters and two decimals: eleven digits before the point.
+    const CampoT price = field('R', 14, 2, "0");
+    EXPECT_EQ(validateFieldValue(price, 99999999999.99), "");
+    EXPECT_EQ(validateFieldValue(price, 1e100),
+              "Error...El valor no cabe en el campo (14 caracteres)");
 }
 
 TEST(FieldChecks, DateMessagesAndTheCursorOnTheFirstWrongPart) {

@@ -256,7 +256,10 @@ TEST_F(DesignDriver, BadGeometryAndHugeFlowsDesignWithoutAnyNaN) {
     TramoT rising = Reach("B", "C", 100, 102);  // the ground rises downstream
     TramoT flat = Fixed(Reach("C", "D", 102, 103), network::kClassExisting, 300, 101, 101);
     TramoT huge = Reach("D", "E", 103, 103, 2);
-    huge.PointFlow = 5e6f;  // beyond the largest duct
+    // The most the point flow field takes, beyond the largest of five sections (a duct of
+    // 327 mm).
+    huge.PointFlow = 9999.99f;
+    Criteria([](specs::EspecT& e, shell::ProyectoT&) { e.DiameterCount = e.SectionCount = 5; });
     Network({zero, rising, flat, huge});
     ASSERT_TRUE(Design());
     std::vector<TramoT> z = Zsdb();

@@ -50,7 +50,8 @@ class DesignScreen : public ::testing::Test {
              {std::vector<std::string>{"new", "--yes"},
               {"simulate", "--horizontal", "2", "--vertical", "2", "--yes"},
               {"config", "--texto", "correo=a@b.co", "--texto", "pais=Colombia", "--texto",
-               "entidad=E", "--texto", "fecha=09/12/26", "--texto", "consultor=C", "--yes"},
+               "entidad=E", "--texto", "fecha=09/12/26", "--texto", "consultor=C", "--texto",
+               "proyecto=Diseno", "--yes"},
               {"controls", "--yes"}})
             Batch(args);
         Open();

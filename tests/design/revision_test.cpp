@@ -1084,7 +1084,8 @@ class RevisionScreen : public ::testing::Test {
              {std::vector<std::string>{"new", "--yes"},
               {"simulate", "--horizontal", "3", "--vertical", "3", "--yes"},
               {"config", "--texto", "correo=a@b.co", "--texto", "pais=Colombia", "--texto",
-               "entidad=E", "--texto", "fecha=09/12/26", "--texto", "consultor=C", "--yes"},
+               "entidad=E", "--texto", "fecha=09/12/26", "--texto", "consultor=C", "--texto",
+               "proyecto=Revision", "--yes"},
               {"controls", "--yes"},
               {"design", "--yes"}}) {
             args.insert(args.begin(),

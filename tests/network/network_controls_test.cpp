@@ -122,6 +122,27 @@ TEST(SpecificationControl, ProjectDataMissing) {
                                                        "Falta indicar el nombre del consultor"}));
 }
 
+TEST(SpecificationControl, TheNameOfANewProjectIsNoName) {
+    const std::string missing = "Falta indicar el nombre del Proyecto ";
+    auto names = [&](const std::string& name) {
+        shell::ProyectoT h = CompleteHeader();
+        h.ProjectName = name;
+        const SpecificationCheck c = CheckSpecifications(specs::DefaultEspec(), h);
+        const bool flagged =
+            std::find(c.missingData.begin(), c.missingData.end(), missing) != c.missingData.end();
+        EXPECT_EQ(flagged, !c.passed()) << name;
+        return flagged;
+    };
+    // What a new project is called, as the configuration dialog shows it back (upper case),
+    // and the placeholder of older files.
+    EXPECT_TRUE(names("Proyecto Nuevo"));
+    EXPECT_TRUE(names("PROYECTO NUEVO"));
+    EXPECT_TRUE(names("___Proyecto Nuevo___"));
+    EXPECT_TRUE(names("   "));
+    EXPECT_FALSE(names("PROYECTO NUEVO NORTE"));
+    EXPECT_FALSE(names("Barrio Nuevo"));
+}
+
 // ---- B ----
 
 TEST(ReachControl, NetworkEndingInADischargeIsComplete) {

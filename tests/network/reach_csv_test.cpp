@@ -171,6 +171,8 @@ TEST_F(ReachesVerb, BadRowsAreAllReportedAndNothingIsWritten) {
         << last_;
     EXPECT_NE(last_.find("Linea 9: ERROR...Introduzca la longitud"), std::string::npos) << last_;
     EXPECT_EQ(last_.find("Linea 4:"), std::string::npos) << last_;
+    // Every problem names the file.
+    EXPECT_NE(last_.find(csv.string() + ": Linea 3: "), std::string::npos) << last_;
     EXPECT_EQ(Slurp(reaches()), before);
     EXPECT_NE(info().find("tramos: 25"), std::string::npos) << out_;
 
@@ -183,6 +185,45 @@ TEST_F(ReachesVerb, BadRowsAreAllReportedAndNothingIsWritten) {
     EXPECT_EQ(Slurp(reaches()), before);
 }
 
+// What the entry screen refuses in its fields of range, width and decimals, the table
+// refuses too, naming the line: nothing of it is stored.
+TEST_F(ReachesVerb, ValuesTheScreenRefusesAreRefused) {
+    const std::string before = Slurp(reaches());
+    ASSERT_EQ(run({"reaches", "export"}), 0) << last_;
+    const std::vector<std::string> lines = Lines(out_);
+    const std::pair<const char*, const char*> cells[] = {
+        {"Longitud del tramo (m)", "3.4e38"},     // wider than 7 characters
+        {"Longitud del tramo (m)", "10000"},      // 9999.99 at most
+        {"Area del tramo (Has)", "-5"},           // no negative area
+        {"Cota rasante superior (m)", "10.125"},  // two decimals
+        {"Coeficiente de Manning", "0.01234"},    // four decimals
+        {"Area futura sanitaria", "-0.5"},
+    };
+    const char* said[] = {"Error...El valor no cabe en el campo (7 caracteres)",
+                          "Error...El valor no cabe en el campo (7 caracteres)",
+                          "Error...El valor no puede ser menor de 0",
+                          "Error...Usar maximo 2 cifra(s) decimale(s)",
+                          "Error...Usar maximo 4 cifra(s) decimale(s)",
+                          "Error...El valor no puede ser menor de 0"};
+    for (size_t k = 0; k < std::size(cells); ++k) {
+        std::vector<std::string> row = Cells(lines[3]);
+        row[ColumnIndex(cells[k].first)] = cells[k].second;
+        std::vector<std::string> changed = lines;
+        changed[3] = Join(row);
+        std::string text;
+        for (const std::string& line : changed)
+            text += line + "\n";
+        const fs::path csv = base_ / "valores.csv";
+        Spit(csv, text);
+        EXPECT_EQ(run({"reaches", "import", csv.string(), "--yes"}), 1) << cells[k].second;
+        EXPECT_NE(last_.find(csv.string() + ": Linea 4: la columna \"" + cells[k].first +
+                             "\": " + said[k]),
+                  std::string::npos)
+            << last_;
+        EXPECT_EQ(Slurp(reaches()), before);
+    }
+}
+
 // A chain of new reaches, line k from manhole k to manhole k + 1.
 std::vector<TramoT> Chain(int count) {
     std::vector<TramoT> reaches(static_cast<size_t>(count));
@@ -190,10 +231,12 @@ std::vector<TramoT> Chain(int count) {
         TramoT& t = reaches[static_cast<size_t>(k)];
         t.Upstream = std::to_string(k + 1);
         t.Downstream = std::to_string(k + 2);
-        t.GroundUp = 1000 - 0.37f * static_cast<float>(k) / 7;
-        t.GroundDown = t.GroundUp - 0.5f;
+        // Grounds of two decimals, as the screen takes them.
+        const double up = 1000 - 0.01 * (k % 4000);
+        t.GroundUp = static_cast<float>(up);
+        t.GroundDown = static_cast<float>(up - 0.5);
         t.Length = 80.25f;
-        t.Area = 0.1f * static_cast<float>(k % 13);
+        t.Area = static_cast<float>(0.1 * (k % 13));
     }
     return reaches;
 }

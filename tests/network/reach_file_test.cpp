@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -183,25 +185,21 @@ TEST_F(ReachFileTest, ExistingReachesWithoutManningNGetTheDefaultN) {
     EXPECT_EQ(f.opening().manningSet, 0);  // written back
 }
 
-TEST_F(ReachFileTest, ForeignBytesSurviveAndBadValuesAreRefused) {
+TEST_F(ReachFileTest, ForeignBytesSurvive) {
+    // A sound reach whose reserved bytes hold anything at all.
     std::mt19937 random(11);
-    Bytes raw(kTramoSize);
-    for (auto& byte : raw)
-        byte = static_cast<uint8_t>(random());
-    // A plain new network reach with NaN and infinity among its values.
-    for (size_t off : {36u, 42u})
-        raw[off] = raw[off + 1] = 0;
-    for (auto [off, bits] : {std::pair{180, 0x7FC00000u}, {104, 0xFF800000u}})
-        for (int i = 0; i < 4; ++i)
-            raw[static_cast<size_t>(off + i)] = static_cast<uint8_t>(bits >> (8 * i));
+    const std::string sound = Record(Reach("A", "B"));
+    Bytes raw(sound.begin(), sound.end());
+    for (auto [from, to] : {std::pair{38, 40}, {360, 364}, {372, 376}, {380, 440}})
+        for (int off = from; off < to; ++off)
+            raw[static_cast<size_t>(off)] = static_cast<uint8_t>(random());
     std::string bytes(raw.begin(), raw.end());
     WriteAll(reaches(), bytes + bytes);
 
     ReachFile f;
-    ASSERT_TRUE(f.Open(reaches(), index(), 0.013f));
+    ASSERT_TRUE(f.Open(reaches(), index(), 0.013f)) << f.error();
     TramoT t;
     ASSERT_TRUE(f.ReadLine(2, t));
-    EXPECT_EQ(FirstNonFiniteEntry(t), 104);
     ASSERT_TRUE(f.WriteLine(2, t));
     ASSERT_TRUE(f.WriteLine(1, t));  // line 1 from line 2's values: same bytes anyway
 
@@ -213,22 +211,76 @@ TEST_F(ReachFileTest, ForeignBytesSurviveAndBadValuesAreRefused) {
     EXPECT_EQ(ReadAll(reaches()), bytes + bytes);
 }
 
-TEST_F(ReachFileTest, PartialTrailingRecordIsNeverRead) {
+// Values no screen writes: the line is named and nothing is made from the file.
+TEST_F(ReachFileTest, DamagedLinesAreRefusedNamingTheLine) {
+    const std::string sound = Record(Reach("A", "B"));
+    auto with = [&](size_t off, float value) {
+        uint32_t bits;
+        std::memcpy(&bits, &value, sizeof bits);
+        std::string r = sound;
+        for (size_t i = 0; i < 4; ++i)
+            r[off + i] = static_cast<char>(bits >> (8 * i));
+        return r;
+    };
+    std::string longName = sound;
+    longName[0] = static_cast<char>(0xFF);
+    std::string badClass = sound;
+    badClass[36] = 7;
+    const std::pair<std::string, const char*> cases[] = {
+        {with(180, std::nanf("")), "el coeficiente de Manning no es un numero"},
+        {with(104, -INFINITY), "la pendiente no es un numero"},
+        {with(60, 3.4e38f), "la longitud (3.4e+38) no cabe en su campo"},
+        // The length field holds 9999.99 at most.
+        {with(60, 10000.0f), "la longitud (10000) no cabe en su campo"},
+        {longName, "el nombre de pozo de la posicion 0 tiene 255 caracteres"},
+        {badClass, "la clase (7) no es de 0 a 3"},
+    };
+    for (const auto& [record, said] : cases) {
+        const std::string bytes = sound + sound + record;
+        WriteAll(reaches(), bytes);
+        fs::remove(index());
+        ReachFile f;
+        EXPECT_FALSE(f.Open(reaches(), index(), 0.013f)) << said;
+        EXPECT_NE(f.error().find("ZSDX.AB1 esta dañado: linea 3: " + std::string(said)),
+                  std::string::npos)
+            << f.error();
+        f.Close();
+        EXPECT_EQ(ReadAll(reaches()), bytes);
+        EXPECT_EQ(fs::file_size(index()), 0u) << "no index is made from a damaged file";
+    }
+}
+
+TEST_F(ReachFileTest, PartialTrailingRecordIsRefusedAndKept) {
     MakeNetwork(3);
-    std::string whole = ReadAll(reaches());
-    WriteAll(reaches(), whole + std::string(100, '\x7F'));
+    const std::string whole = ReadAll(reaches());
+    for (const std::string& bytes :
+         {whole + std::string(100, '\x7F'), whole.substr(0, whole.size() - 1)}) {
+        WriteAll(reaches(), bytes);
+        ReachFile f;
+        EXPECT_FALSE(f.Open(reaches(), index(), 0.013f));
+        const size_t cut = bytes.size() / kTramoSize + 1;
+        EXPECT_NE(f.error().find("ZSDX.AB1 esta dañado: sus " + std::to_string(bytes.size()) +
+                                 " bytes no son registros enteros de 452 bytes; el registro " +
+                                 std::to_string(cut) + " esta incompleto"),
+                  std::string::npos)
+            << f.error();
+        f.Close();
+        EXPECT_EQ(ReadAll(reaches()), bytes);
+    }
+}
+
+TEST_F(ReachFileTest, OversizedFilesAreRefusedBeforeAnythingIsRead) {
+    MakeNetwork(2);
+    // A sparse index of a gigabyte: its size alone refuses it.
+    fs::resize_file(index(), std::uintmax_t{1} << 30);
     ReachFile f;
-    ASSERT_TRUE(f.Open(reaches(), index(), 0.013f));
-    EXPECT_EQ(f.count(), 3);
-    EXPECT_FALSE(f.opening().indexRebuilt);
-    TramoT t;
-    ASSERT_TRUE(f.ReadLine(3, t));
-    EXPECT_EQ(t.Upstream, "P3");
-    ASSERT_TRUE(f.ReadLine(4, t));
-    EXPECT_EQ(Record(t), Record(TramoT{}));
-    ASSERT_TRUE(f.WriteLine(4, Reach("P4", "P5")));
-    ASSERT_TRUE(f.Close());
-    EXPECT_EQ(fs::file_size(reaches()), 4 * kTramoSize);
+    EXPECT_FALSE(f.Open(reaches(), index(), 0.013f));
+    EXPECT_NE(f.error().find("XSDC.AB1 es demasiado grande: tiene 1073741824 bytes y no puede "
+                             "pasar de 10000 registros de 14 bytes"),
+              std::string::npos)
+        << f.error();
+    f.Close();
+    EXPECT_EQ(fs::file_size(index()), std::uintmax_t{1} << 30);
 }
 
 TEST_F(ReachFileTest, TenThousandReachesWriteAndReadQuickly) {
@@ -237,7 +289,7 @@ TEST_F(ReachFileTest, TenThousandReachesWriteAndReadQuickly) {
     ASSERT_TRUE(f.Open(reaches(), index(), 0.013f));
     for (int k = 1; k <= kMaxLines; ++k) {
         TramoT t = Reach("U" + std::to_string(k), "D" + std::to_string(k), k % 4);
-        t.GroundUp = static_cast<float>(k);
+        t.GroundUp = static_cast<float>(k) / 2;
         ASSERT_TRUE(f.WriteLine(k, t)) << f.error();
     }
     EXPECT_FALSE(f.WriteLine(kMaxLines + 1, Reach("A", "B")));
@@ -248,7 +300,7 @@ TEST_F(ReachFileTest, TenThousandReachesWriteAndReadQuickly) {
     for (int k = 1; k <= kMaxLines; ++k) {
         TramoT t;
         ASSERT_TRUE(f.ReadLine(k, t));
-        ASSERT_EQ(t.GroundUp, static_cast<float>(k));
+        ASSERT_EQ(t.GroundUp, static_cast<float>(k) / 2);
     }
     ASSERT_TRUE(f.Close());
     double seconds =

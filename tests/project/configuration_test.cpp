@@ -70,6 +70,18 @@ class ConfigurationTest : public ::testing::Test, protected testing::SessionRig 
         return {r[0], r[1], r[2], r[3]};
     }
 
+    // The project data control A asks for, given once.
+    void GiveProjectData() {
+        Configuration c(session);
+        for (auto [text, value] : {std::pair{Text::Email, "a@b.co"},
+                                   {Text::Country, "peru"},
+                                   {Text::Entity, "acueducto"},
+                                   {Text::Project, "centro"},
+                                   {Text::Date, "enero 2026"}})
+            ASSERT_TRUE(c.SetText(text, value));
+        ASSERT_TRUE(c.Accept());
+    }
+
     fs::path saved_, base_;
 };
 
@@ -196,7 +208,26 @@ TEST_F(ConfigurationTest, NoSelfCleansingCriterionKeepsTheDialogOpen) {
     EXPECT_TRUE(c.Close());
 }
 
+// Control A checked the project data: taking one of them away, or the name, takes the
+// control back, and nothing else.
+TEST_F(ConfigurationTest, BlankProjectDataTakeControlABack) {
+    GiveProjectData();
+    for (auto [text, value] :
+         {std::pair{Text::Country, ""}, {Text::Entity, "   "}, {Text::Project, "proyecto nuevo"}}) {
+        SetFlags({1, 1, 1, 1}, {1, 1, 1, 1});
+        {
+            Configuration c(session);
+            ASSERT_TRUE(c.SetText(text, value));
+            ASSERT_TRUE(c.Accept());
+        }
+        EXPECT_EQ(controls(), (std::array<uint8_t, 4>{0, 1, 1, 1})) << value;
+        EXPECT_EQ(record(0)[5], 1) << "the design stands until the menu asks for control A";
+        GiveProjectData();
+    }
+}
+
 TEST_F(ConfigurationTest, OnlyTheCountryKeepsControlsAndThePeakMethodClearsTheDesign) {
+    GiveProjectData();
     SetFlags({1, 1, 1, 1}, {1, 1, 1, 1});
     {
         Configuration c(session);

@@ -418,6 +418,40 @@ TEST_F(ProjectSelectionTest, AShortControlFileIsReadToItsEndAndCompletedToSixRec
     }
 }
 
+// A control file filled with 0xFF: the dialog names the file and the first damaged value
+// and asks; 'N' opens nothing and writes nothing, 'S' opens it with blank texts and every
+// control and stage to be done again.
+TEST_F(ProjectSelectionTest, ADamagedControlFileIsRepairedOnlyWhenTheUserAgrees) {
+    const fs::path control = Control("AB-Centro", "AB1", Named("Centro"));
+    const Bytes damaged(3072, 0xFF);
+    WriteBytes(control, damaged);
+    ASSERT_EQ(selection.List(base_.string()), ListOutcome::Listed);
+
+    rig.ui.answers = {'N'};
+    EXPECT_EQ(selection.Accept({"AB", "1", "1"}), 'N');
+    ASSERT_EQ(rig.ui.boxes.size(), 2u);
+    EXPECT_EQ(Box(0).kind, "yesno");
+    EXPECT_EQ(Box(0).message.rfind("El archivo " + control.string() +
+                                       cp(" esta dañado: registro 0, posicion 134: un texto de "
+                                          "255 caracteres en un campo de 25"),
+                                   0),
+              0u)
+        << Box(0).message;
+    EXPECT_NE(Box(0).message.find(cp("Desea reemplazar los valores dañados")), std::string::npos);
+    EXPECT_EQ(Box(1).kind, "error");
+    EXPECT_EQ(ReadBytes(control), damaged);
+
+    rig.ui.boxes.clear();
+    rig.ui.answers = {'S', 'S'};
+    ASSERT_EQ(selection.Accept({"AB", "1", "1"}), 'S');
+    const shell::ProyectoT after = HeaderOf(control);
+    EXPECT_EQ(after.ProjectName, "");
+    EXPECT_EQ(after.Entity, "");
+    EXPECT_EQ(after.ControlsDone, (std::array<uint8_t, 4>{}));
+    EXPECT_EQ(after.StageDone, (std::array<uint8_t, 4>{}));
+    EXPECT_EQ(ReadBytes(control).size(), 3072u);
+}
+
 TEST_F(ProjectSelectionTest, ARecordReadAndWrittenBackUnchangedIsByteIdentical) {
     shell::ProyectoT h = Designed("Centro");
     h.Consultant = "Ing. Consultor de Nombre Muy Largo X";  // 36: stored as 35

@@ -35,6 +35,21 @@ TEST(RealNotation, TruncatesTheFirstNumberTowardsZero) {
     EXPECT_EQ(TruncateTo2(0.29), 0.29);
     EXPECT_EQ(TruncateTo2(static_cast<double>(2.6f)), 2.6);
     EXPECT_EQ(TruncateTo2(1.15), 1.15);
+    // Large numbers are truncated too: the half hundredth is a real fraction there.
+    EXPECT_EQ(TruncateTo2(8058.745), 8058.74);
+    EXPECT_EQ(TruncateTo2(5000.005), 5000.0);
+    EXPECT_EQ(TruncateTo2(123456.789), 123456.78);
+    EXPECT_EQ(TruncateTo2(-9999.999), -9999.99);
+    EXPECT_EQ(TruncateTo2(static_cast<double>(8058.74f)), 8058.74);
+}
+
+TEST(RealNotation, TheFirstNumberOfALineIsWrittenTruncated) {
+    // One line of the statistics: 8058.745 is written as 8058.74 by the hand rule.
+    QuantityTables tables;
+    tables.Clear(29);
+    tables.sixteenthValue = 8058.745;
+    KeepAsStored(tables);
+    EXPECT_EQ(tables.sixteenthValue, 8058.74);
 }
 
 TEST(RealNotation, ReadsBackWhatItWrites) {

@@ -89,10 +89,10 @@ TEST_F(ControlFileTest, ValuesThatDoNotFitSixteenBitsAreRefused) {
     EXPECT_EQ(codec::I16(record, 460), -32768);
 }
 
-TEST_F(ControlFileTest, ATruncatedFileIsReadAsFarAsItIsWhole) {
+TEST_F(ControlFileTest, WholeRecordsAreReadAsFarAsTheFileHoldsThem) {
     {
         std::ofstream out(path_, std::ios::binary);
-        std::string data(512 * 2 + 100, '\x01');
+        std::string data(512 * 2, '\x01');
         out.write(data.data(), static_cast<std::streamsize>(data.size()));
     }
     ControlFile f;
@@ -100,6 +100,33 @@ TEST_F(ControlFileTest, ATruncatedFileIsReadAsFarAsItIsWhole) {
     EXPECT_EQ(f.RecordCount(), 2);
     EXPECT_TRUE(f.ReadRecord(1));
     EXPECT_FALSE(f.ReadRecord(2));
+}
+
+// A record cut short, bytes beyond the sixth record, a sparse gigabyte: refused on opening,
+// naming the file and the record, and left as they are.
+TEST_F(ControlFileTest, AFileOfAnotherSizeIsRefusedAndKept) {
+    const std::pair<std::uintmax_t, std::string> cases[] = {
+        {512 * 2 + 100,
+         "esta dañado: sus 1124 bytes no son registros enteros de 512 bytes; el "
+         "registro 2 esta incompleto"},
+        {3071, "registro 5 esta incompleto"},
+        {3075, "es demasiado grande: tiene 3075 bytes y no puede pasar de 6 registros"},
+        {std::uintmax_t{1} << 30, "es demasiado grande: tiene 1073741824 bytes"},
+    };
+    for (const auto& [size, said] : cases) {
+        {
+            std::ofstream out(path_, std::ios::binary | std::ios::trunc);
+            std::string data(512, '\x01');
+            out.write(data.data(), static_cast<std::streamsize>(data.size()));
+        }
+        fs::resize_file(path_, size);
+        ControlFile f;
+        EXPECT_FALSE(f.Open(path_)) << size;
+        EXPECT_FALSE(f.isOpen());
+        EXPECT_EQ(f.error().rfind("El archivo " + path_ + " ", 0), 0u) << f.error();
+        EXPECT_NE(f.error().find(said), std::string::npos) << f.error();
+        EXPECT_EQ(fs::file_size(path_), size);
+    }
 }
 
 TEST(ProyectoT, OptionsAndReservedTextAreRepairedOnReading) {

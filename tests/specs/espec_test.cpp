@@ -182,12 +182,39 @@ TEST(EspecDiameters, SavingTheTableMovesTheMinimumsAndRecomputesSlopes) {
     EXPECT_NE(e.MinimumSlopes[1], 0.46f);
 }
 
-TEST_F(SpecStoreTest, NonFiniteValuesAreReplacedByDefaultsAndWritten) {
-    patch(0, [](Bytes& b) { codec::PutF32(b, 42, kNaN); });
+TEST_F(SpecStoreTest, DamagedValuesAreRefusedOrWithConsentReplacedByDefaults) {
+    patch(0, [](Bytes& b) {
+        codec::PutF32(b, 42, kNaN);
+        b[0] = b[4] = 1;  // control A and the design stage were done
+    });
     patch(1, [](Bytes& b) { codec::PutF64(b, 307, std::nan("")); });
     patch(2, [](Bytes& b) { codec::PutF32(b, 494, kInf); });
     patch(3, [](Bytes& b) { codec::PutF32(b, 240 + 4 * 2, -kInf); });
-    reload();
+    const Bytes damaged = bytes();
+
+    // Without consent: named, and nothing written.
+    std::string asked, error;
+    file_.Close();
+    ASSERT_TRUE(file_.Open(path_));
+    EXPECT_FALSE(LoadDesignCriteria(file_, header_, espec_, &error, [&](const std::string& m) {
+        asked = m;
+        return false;
+    }));
+    EXPECT_EQ(error, "El archivo " + path_ +
+                         " esta dañado: registro 0, posicion 42: un valor "
+                         "que no es un numero");
+    EXPECT_EQ(asked, error);
+    EXPECT_FALSE(LoadDesignCriteria(file_, header_, espec_, &error)) << "no one to ask";
+    EXPECT_EQ(bytes(), damaged);
+
+    // With it: the defaults, and the controls and stages to be done again.
+    EXPECT_TRUE(LoadDesignCriteria(file_, header_, espec_, &error, [](const std::string&) {
+        return true;
+    })) << error;
+    EXPECT_EQ(header_.ControlsDone, (std::array<uint8_t, 4>{}));
+    EXPECT_EQ(header_.StageDone, (std::array<uint8_t, 4>{}));
+    EXPECT_EQ(bytes()[0], 0);
+    EXPECT_EQ(bytes()[4], 0);
     EXPECT_FLOAT_EQ(espec_.ManningN, 0.009f);
     EXPECT_EQ(espec_.AlternativesRunDays, 0);
     EXPECT_FLOAT_EQ(espec_.AbsoluteRoughness, 0.03f);
@@ -195,6 +222,43 @@ TEST_F(SpecStoreTest, NonFiniteValuesAreReplacedByDefaultsAndWritten) {
     EXPECT_FLOAT_EQ(f32At(0, 42), 0.009f);
     EXPECT_FLOAT_EQ(f32At(2, 494), 0.03f);
     EXPECT_FLOAT_EQ(f32At(3, 248), 0.32f);
+}
+
+// A control file filled with 0xFF: every text claims 255 characters and every real is not
+// a number. Refused at its first text; with consent the texts are blank, never "ÿÿÿ".
+TEST_F(SpecStoreTest, TextsLongerThanTheirFieldAreDamage) {
+    for (int k = 0; k < 6; ++k)
+        patch(k, [](Bytes& b) { std::fill(b.begin(), b.end(), 0xFF); });
+    file_.Close();
+    ASSERT_TRUE(file_.Open(path_));
+    std::string error;
+    EXPECT_FALSE(LoadDesignCriteria(file_, header_, espec_, &error));
+    EXPECT_NE(error.find("XSDA.AB1 esta dañado: registro 0, posicion 134: un texto de 255 "
+                         "caracteres en un campo de 25"),
+              std::string::npos)
+        << error;
+    ASSERT_TRUE(LoadDesignCriteria(file_, header_, espec_, &error, [](const std::string&) {
+        return true;
+    })) << error;
+    for (const std::string* text : {&header_.ProjectName, &header_.Entity, &header_.Country,
+                                    &header_.Email, &header_.Consultant, &espec_.PipeTypes[0]})
+        EXPECT_EQ(*text, "");
+    EXPECT_EQ(header_.ControlsDone, (std::array<uint8_t, 4>{}));
+    // What was written reads back whole, without asking.
+    reload();
+    EXPECT_FLOAT_EQ(espec_.ManningN, 0.009f);
+    EXPECT_EQ(header_.DesignAlternative, -1);
+}
+
+TEST_F(SpecStoreTest, StageFlagsAreZeroOrOne) {
+    patch(0, [](Bytes& b) { b[2] = 7; });
+    file_.Close();
+    ASSERT_TRUE(file_.Open(path_));
+    std::string error;
+    EXPECT_FALSE(LoadDesignCriteria(file_, header_, espec_, &error));
+    EXPECT_NE(error.find("registro 0, posicion 2: una marca de control o de etapa de valor 7"),
+              std::string::npos)
+        << error;
 }
 
 TEST(EspecRepairs, FroudeBand) {
@@ -265,7 +329,7 @@ TEST(EspecRepairs, OutOfRangeValues) {
     e.SectionCount = 61;
     e.AbsoluteRoughness = 0.5f;
     e.InfiltrationModel = 3;
-    e.SwmmAdjustment = 1.25f;
+    e.SwmmAdjustment = 1.31f;
     e.SwmmWidths[0] = 150;
     e.SwmmSlopes[3] = 2;
     e.ManningNLarge = 0.02f;
@@ -284,8 +348,11 @@ TEST(EspecRepairs, OutOfRangeValues) {
     EXPECT_FLOAT_EQ(e.ManningNLarge, 0.013f);
     EXPECT_EQ(e.TopologyMode, 1);
 
-    e.SwmmAdjustment = 1.2f;  // the bounds themselves are valid
+    // The bounds themselves are valid, the adjustment's up to 1.30 as its screen takes it.
+    e.SwmmAdjustment = 1.3f;
     e.AbsoluteRoughness = 0.3f;
+    EXPECT_FALSE(RepairOnLoad(e, h).any());
+    e.SwmmAdjustment = 0.8f;
     EXPECT_FALSE(RepairOnLoad(e, h).any());
 }
 

@@ -64,7 +64,9 @@ class DesignModelLoop : public swmm::testing::DesignedProjectTest {
                                         "--texto",
                                         "fecha=2026",
                                         "--texto",
-                                        "consultor=Yo"};
+                                        "consultor=Yo",
+                                        "--texto",
+                                        "proyecto=Red"};
         if (designClass <= 5) config.insert(config.end(), {"--autolimpieza", "tractiva"});
         config.push_back("--yes");
         cli::BatchOutcome r = batch(config);

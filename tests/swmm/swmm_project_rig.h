@@ -23,7 +23,8 @@ class DesignedProjectTest : public cli::BatchProjectTest {
         std::vector<std::string> config{
             "--project",       "AB1",           "config",     "--class",       cls,
             "--texto",         "correo=a@b.co", "--texto",    "pais=Colombia", "--texto",
-            "entidad=Empresa", "--texto",       "fecha=2026", "--texto",       "consultor=Yo"};
+            "entidad=Empresa", "--texto",       "fecha=2026", "--texto",       "consultor=Yo",
+            "--texto",         "proyecto=Red"};
         if (designClass <= 5) config.insert(config.end(), {"--autolimpieza", "tractiva"});
         config.push_back("--yes");
         cli::BatchOutcome r = batch(config);
@@ -50,7 +51,13 @@ class DesignedProjectTest : public cli::BatchProjectTest {
         ASSERT_TRUE(network::LoadControlState(project, &error)) << error;
         ASSERT_TRUE(LoadDesignReaches(project, reaches, &error)) << error;
     }
-    std::filesystem::path folder() const { return base_ / "projects" / "AB-Proyecto Nuevo"; }
+    // The project folder, named by the project once Design() has named it.
+    std::filesystem::path folder() const {
+        for (const char* name : {"AB-RED", "AB-Proyecto Nuevo"})
+            if (std::filesystem::exists(base_ / "projects" / name))
+                return base_ / "projects" / name;
+        return base_ / "projects" / "AB-RED";
+    }
     std::string swmmFolder() const { return (base_ / "swmm").string(); }
 
     project::Project project;
