@@ -41,7 +41,7 @@ class BatchGates : public swmm::testing::DesignedProjectTest {
     }
     // A simulated network of the rig's project data, its controls not run.
     void Entered() {
-        Must({"config", "--class", "1", "--texto", "correo=a@b.co", "pais=Colombia",
+        Must({"config", "--class", "1", "--texto", "proyecto=Red", "correo=a@b.co", "pais=Colombia",
               "entidad=Empresa", "fecha=2026", "consultor=Yo", "--autolimpieza", "tractiva"});
         Must({"simulate", "--horizontal", "2", "--vertical", "2", "--length", "60", "--slope", "1",
               "--ground", "1000", "--yes"});

@@ -180,7 +180,11 @@ class DamagedFiles : public ::testing::Test {
     static fs::path good_() { return root_ / "good"; }
     static fs::path folder(const fs::path& projects) { return projects / "AB-RED"; }
     static Args On(const fs::path& projects, Args args) {
-        args.insert(args.begin(), {"--projects", projects.string(), "--project", "AB1"});
+        // Listing the projects names none.
+        if (!args.empty() && args[0] == "list-projects")
+            args.insert(args.begin(), {"--projects", projects.string()});
+        else
+            args.insert(args.begin(), {"--projects", projects.string(), "--project", "AB1"});
         return args;
     }
     static Outcome Batch(const fs::path& projects, const Args& args) {
