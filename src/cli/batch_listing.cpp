@@ -10,6 +10,7 @@
 #include "cli/batch_context.h"
 #include "console/codepage.h"
 #include "listings/listing_catalog.h"
+#include "project/replace_file.h"
 #include "summary/summary_listings.h"
 
 namespace nivex::cli {
@@ -79,7 +80,8 @@ bool ParseIndexAnswers(const std::string& text, summary::IndexAnswers& answers) 
 }  // namespace
 
 bool CopyOut(const std::string& from, const std::string& to) {
-    const std::string temp = to + ".tmp";
+    const std::string temp = project::MakeTempFile(to, nullptr);
+    if (temp.empty()) return false;
     std::error_code ec;
     std::filesystem::copy_file(from, temp, std::filesystem::copy_options::overwrite_existing, ec);
     if (!ec) std::filesystem::rename(temp, to, ec);

@@ -11,13 +11,15 @@
 #include "network/reach_csv.h"
 #include "network/reach_file.h"
 #include "network/reorder_list.h"
+#include "project/replace_file.h"
 
 namespace nivex::cli {
 namespace {
 
 // A half-written table never replaces a former one.
 bool WriteFile(const std::string& path, const std::string& text) {
-    const std::string tmp = path + ".tmp";
+    const std::string tmp = project::MakeTempFile(path, nullptr);
+    if (tmp.empty()) return false;
     {
         std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
         if (!f || !f.write(text.data(), static_cast<std::streamsize>(text.size())) || !f.flush()) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "console/codepage.h"
+#include "project/replace_file.h"
 #include "shell/menu_rules.h"
 
 namespace nivex::project {
@@ -21,23 +22,30 @@ constexpr char kQuestion[] =
     "        Desea recuperar el archivo de tramos original ?";
 constexpr char kRestored[] = "Recuperado archivo original\ren la entrada de los tramos";
 constexpr char kNoBackup[] = "No existe respaldo del archivo original";
-constexpr char kTempSuffix[] = ".tmp";
 
 std::string Named(std::string_view what, const std::string& path) {
     return std::string(what) + " el archivo " + cp(path);
 }
 
-// Copies source into target + ".tmp"; the target itself is not touched yet.
-bool CopyToTemp(const std::string& source, const std::string& target, std::string* error) {
+// Copies source into a temporary file beside target, named in temp; the target itself is
+// not touched yet.
+bool CopyToTemp(const std::string& source, const std::string& target, std::string& temp,
+                std::string* error) {
     std::ifstream in(source, std::ios::binary);
     if (!in) {
         *error = Named("No se pudo leer", source);
         return false;
     }
-    const std::string temp = target + kTempSuffix;
+    temp = MakeTempFile(target, error);
+    if (temp.empty()) {
+        *error = cp(*error);
+        return false;
+    }
     std::ofstream out(temp, std::ios::binary | std::ios::trunc);
     if (!out) {
         *error = Named("No se pudo crear", temp);
+        std::error_code ec;
+        fs::remove(temp, ec);
         return false;
     }
     char chunk[1 << 16];
@@ -48,7 +56,7 @@ bool CopyToTemp(const std::string& source, const std::string& target, std::strin
     const bool readOk = in.eof() && !in.bad();
     out.close();
     if (readOk && out) return true;
-    *error = readOk ? Named("No se pudo escribir", temp) : Named("No se pudo leer", source);
+    *error = readOk ? Named("No se pudo escribir", target) : Named("No se pudo leer", source);
     std::error_code ec;
     fs::remove(temp, ec);
     return false;
@@ -59,24 +67,26 @@ bool CopyToTemp(const std::string& source, const std::string& target, std::strin
 bool RestoreFiles(const FileNames& f, std::string* error) {
     const std::string sources[2] = {f.backupReaches(), f.backupIndex()};
     const std::string targets[2] = {f.reaches(), f.reachIndex()};
+    std::string temps[2];
     std::error_code ec;
     auto dropTemps = [&] {
-        for (const auto& t : targets)
-            fs::remove(t + kTempSuffix, ec);
+        for (const auto& t : temps)
+            if (!t.empty()) fs::remove(t, ec);
     };
     for (int i = 0; i < 2; ++i) {
-        if (!CopyToTemp(sources[i], targets[i], error)) {
+        if (!CopyToTemp(sources[i], targets[i], temps[i], error)) {
             dropTemps();
             return false;
         }
     }
-    for (const auto& t : targets) {
-        fs::rename(t + kTempSuffix, t, ec);
+    for (int i = 0; i < 2; ++i) {
+        fs::rename(temps[i], targets[i], ec);
         if (ec) {
-            *error = Named("No se pudo reemplazar", t);
+            *error = Named("No se pudo reemplazar", targets[i]);
             dropTemps();
             return false;
         }
+        temps[i].clear();
     }
     for (const auto& s : sources)
         fs::remove(s, ec);

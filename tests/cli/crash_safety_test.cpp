@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "network/tramo.h"
+#include "support/temp_files.h"
 
 namespace nivex::cli {
 namespace {
@@ -351,7 +352,7 @@ TEST_F(CrashSafety, ImportOfReachesIsOldOrNew) {
         CheckNetwork(p, e, when);  // runs the controls
     };
     const fs::path trial = root_ / "trial" / "projects";
-    const std::string temp = reachFile(trial).string() + ".tmp";
+    const auto temp = [&] { return testing::HasTempFile(reachFile(trial)); };
     int timed = 0, during = 0;
     const auto began = Clock::now();
     // Blind delays first, then delays counted from the temporary file's appearance.
@@ -359,16 +360,14 @@ TEST_F(CrashSafety, ImportOfReachesIsOldOrNew) {
         Fresh(start, trial);
         if (KillAt(On(trial, command), root_ / "out.txt", {}, std::chrono::microseconds(us)))
             ++timed;
-        if (fs::exists(temp)) ++during;
+        if (temp()) ++during;
         check(trial, "kill after " + std::to_string(us) + " us");
     }
     for (int us = 0; us <= 3000; us += 500) {
         Fresh(start, trial);
-        if (KillAt(
-                On(trial, command), root_ / "out.txt", [&] { return fs::exists(temp); },
-                std::chrono::microseconds(us)))
+        if (KillAt(On(trial, command), root_ / "out.txt", temp, std::chrono::microseconds(us)))
             ++timed;
-        if (fs::exists(temp)) ++during;
+        if (temp()) ++during;
         check(trial, "kill " + std::to_string(us) + " us after the temporary file");
     }
     std::cout << "[ timed    ] " << timed << " kills, " << during
@@ -377,9 +376,8 @@ TEST_F(CrashSafety, ImportOfReachesIsOldOrNew) {
     int traced = 0;
     if (kTraceable)
         TraceEveryBoundary(
-            start, command,
-            [](const fs::path& p) { return fs::exists(reachFile(p).string() + ".tmp"); }, 40, 24,
-            check, &traced);
+            start, command, [](const fs::path& p) { return testing::HasTempFile(reachFile(p)); },
+            40, 24, check, &traced);
     std::cout << "[ traced   ] " << traced << " kills in "
               << std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - began).count()
               << " ms\n";
@@ -403,15 +401,13 @@ TEST_F(CrashSafety, AdoptedAlternativeIsOldOrNew) {
     ASSERT_NE(e.before.reaches, e.after.reaches) << "the alternative was not adopted";
 
     const fs::path trial = root_ / "trial" / "projects";
-    const std::string temp = reachFile(trial).string() + ".tmp";
+    const auto temp = [&] { return testing::HasTempFile(reachFile(trial)); };
     int timed = 0, during = 0;
     for (int us : {0, 200, 1000}) {
         Fresh(start, trial);
-        if (KillAt(
-                On(trial, command), root_ / "out.txt", [&] { return fs::exists(temp); },
-                std::chrono::microseconds(us)))
+        if (KillAt(On(trial, command), root_ / "out.txt", temp, std::chrono::microseconds(us)))
             ++timed;
-        if (fs::exists(temp)) ++during;
+        if (temp()) ++during;
         CheckNetwork(trial, e, "kill " + std::to_string(us) + " us after the temporary file");
     }
     std::cout << "[ timed    ] " << timed << " kills, " << during
@@ -420,9 +416,9 @@ TEST_F(CrashSafety, AdoptedAlternativeIsOldOrNew) {
     int traced = 0;
     if (kTraceable)
         TraceEveryBoundary(
-            start, command,
-            [](const fs::path& p) { return fs::exists(reachFile(p).string() + ".tmp"); }, 1, 0,
-            [&](const fs::path& p, const std::string& when) { CheckNetwork(p, e, when); }, &traced);
+            start, command, [](const fs::path& p) { return testing::HasTempFile(reachFile(p)); }, 1,
+            0, [&](const fs::path& p, const std::string& when) { CheckNetwork(p, e, when); },
+            &traced);
     std::cout << "[ traced   ] " << traced << " kills\n";
     ReportBlends("The adopted alternative and its index or header disagree:");
 }
@@ -507,7 +503,9 @@ TEST_F(CrashSafety, ARedesignNeverTakesTheBareNetworkForADesign) {
     };
     // From the moment the first design copy is being replaced: every boundary around the
     // replacement, then a sample of the designs.
-    const auto copying = [](const fs::path& p) { return fs::exists(folder(p) / "ZSDB.AB1.tmp"); };
+    const auto copying = [](const fs::path& p) {
+        return testing::HasTempFile(folder(p) / "ZSDB.AB1");
+    };
     int traced = 0;
     TraceEveryBoundary(start, command, copying, 16, 4, check, &traced, 16);
     std::cout << "[ traced   ] " << traced << " kills\n";
