@@ -19,10 +19,13 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <map>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "network/tramo.h"
@@ -533,6 +536,133 @@ TEST_F(CrashSafety, ControlFileIsOldOrNew) {
     }
     std::cout << "[ traced   ] " << traced << " kills\n";
     ReportBlends("The control file is neither the old nor the new one:");
+}
+
+// Every file of the project folder by its path inside it, but the lock and the temporary
+// files a killed program leaves for the next opening to remove.
+std::map<std::string, std::string> Files(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& e : fs::recursive_directory_iterator(folder)) {
+        const std::string name = e.path().filename().string();
+        if (!e.is_regular_file() || name.rfind("Bloqueo.", 0) == 0 ||
+            name.find(".nivex-tmp-") != std::string::npos)
+            continue;
+        files[fs::relative(e.path(), folder).string()] = Bytes(e.path());
+    }
+    return files;
+}
+
+// The files that are neither as before nor as after the whole run.
+std::string Blended(const std::map<std::string, std::string>& now,
+                    const std::map<std::string, std::string>& before,
+                    const std::map<std::string, std::string>& after) {
+    std::string names;
+    auto version = [](const auto& files, const std::string& name) {
+        auto it = files.find(name);
+        return it == files.end() ? std::optional<std::string>() : it->second;
+    };
+    std::set<std::string> all;
+    for (const auto* files : {&now, &before, &after})
+        for (const auto& [name, bytes] : *files)
+            all.insert(name);
+    for (const std::string& name : all) {
+        const auto v = version(now, name);
+        if (v != version(before, name) && v != version(after, name)) names += " " + name;
+    }
+    return names;
+}
+
+// A design runs its preliminary designs (the network as entered and the automatic
+// alternatives), then the final design of the row chosen. Killed anywhere, the sector is
+// marked designed only over that whole final design; otherwise the quantities refuse.
+TEST_F(CrashSafety, AKilledDesignIsMarkedDoneOnlyOverItsFinalDesign) {
+    if (!kTraceable) GTEST_SKIP() << "traced kills need x86-64";
+    const fs::path start = root_ / "passes" / "projects";
+    const fs::path csv = root_ / "passes.csv";
+    Make(start, {{"new", "--yes"},
+                 kConfig,
+                 {"simulate", "--horizontal", "5", "--vertical", "5", "--yes"},
+                 {"reaches", "export", "--out", csv.string()},
+                 {"reaches", "import", csv.string(), "--yes"},  // no longer a simulated network
+                 {"config", "--topologia", "ambos", "--yes"},
+                 {"controls", "--yes"}});
+    ASSERT_FALSE(HasFatalFailure());
+    const std::vector<std::string> command{"design", "--alternativa", "1", "--yes"};
+    const Ends e = Reference(start, command);
+    const fs::path ref = root_ / "ref" / "projects";
+    const std::string finalCopy = Bytes(folder(ref) / "ZSDB.AB1");
+    ASSERT_EQ(ValueOf(Batch(ref, {"info"}).out, "etapas").substr(0, 2), "11");
+    // The preliminary designs leave other design copies than the final one.
+    Fresh(start, ref);
+    EXPECT_NE(Batch(ref, {"design", "--alternativa", "99", "--yes"}).rc(), 0);
+    ASSERT_TRUE(Bytes(folder(ref) / "ZSDB.AB1") != finalCopy);
+
+    int designedKills = 0;
+    const auto check = [&](const fs::path& p, const std::string& when) {
+        const std::string stages = ValueOf(Batch(p, {"info"}).out, "etapas");
+        ASSERT_EQ(stages.size(), 4u) << when << ": " << stages;
+        if (stages[1] == '1') {
+            ++designedKills;
+            EXPECT_TRUE(Bytes(folder(p) / "ZSDB.AB1") == finalCopy)
+                << when << ": the sector is marked designed over another design than the final";
+            return;
+        }
+        const Outcome q = Batch(p, {"quantities"});
+        EXPECT_NE(q.rc(), 0) << when << ": quantities of an undesigned sector";
+        EXPECT_NE(q.out.find("Falta hacer o repetir el dise"), std::string::npos) << when << q.out;
+    };
+    int traced = 0;
+    TraceEveryBoundary(start, command, {}, 25, 3, check, &traced);
+    std::cout << "[ traced   ] " << traced << " kills, " << designedKills
+              << " after the final design was whole\n";
+}
+
+// The quantity and budget runs write several files and then mark their stage: killed
+// anywhere, every file is as before or as after, and a stage marked done has all of its
+// files as the whole run leaves them.
+TEST_F(CrashSafety, AKilledQuantityOrBudgetRunIsMarkedDoneOnlyWhenWhole) {
+    if (!kTraceable) GTEST_SKIP() << "traced kills need x86-64";
+    const fs::path start = root_ / "costs" / "projects";
+    Make(start, {{"new", "--yes"},
+                 kConfig,
+                 {"simulate", "--horizontal", "5", "--vertical", "5", "--yes"},
+                 {"controls", "--yes"},
+                 {"design", "--yes"}});
+    ASSERT_FALSE(HasFatalFailure());
+    const fs::path costed = root_ / "costed" / "projects";
+    Fresh(start, costed);
+    ASSERT_EQ(Batch(costed, {"quantities"}).rc(), 0);
+
+    int traced = 0;
+    for (const auto& [from, command, stage] :
+         {std::tuple{start, std::vector<std::string>{"quantities"}, size_t{2}},
+          std::tuple{costed, std::vector<std::string>{"budget", "--yes"}, size_t{3}}}) {
+        const fs::path ref = root_ / "ref" / "projects";
+        Fresh(from, ref);
+        const auto before = Files(folder(ref));
+        const Outcome r = Batch(ref, command);
+        ASSERT_EQ(r.rc(), 0) << r.out;
+        const auto after = Files(folder(ref));
+        ASSERT_EQ(ValueOf(Batch(ref, {"info"}).out, "etapas")[stage], '1');
+        ASSERT_TRUE(before != after);
+        int marked = 0;
+        const auto check = [&](const fs::path& p, const std::string& when) {
+            const auto now = Files(folder(p));
+            EXPECT_EQ(Blended(now, before, after), "") << command[0] << ", " << when;
+            const std::string stages = ValueOf(Batch(p, {"info"}).out, "etapas");
+            ASSERT_EQ(stages.size(), 4u) << when << ": " << stages;
+            if (stages[stage] != '1') return;
+            ++marked;
+            for (const auto& [name, bytes] : after) {
+                if (name.rfind("SAN", 0) != 0) continue;  // the quantity and budget files
+                EXPECT_TRUE(now.count(name) && now.at(name) == bytes)
+                    << command[0] << ", " << when << ": marked done without the whole " << name;
+            }
+        };
+        TraceEveryBoundary(from, command, {}, 1, 0, check, &traced);
+        std::cout << "[ " << command[0] << " ] " << marked << " kills after the stage was marked\n";
+    }
+    std::cout << "[ traced   ] " << traced << " kills\n";
 }
 
 }  // namespace
