@@ -13,6 +13,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <sstream>
 #include <thread>
 #include <utility>
@@ -168,19 +169,20 @@ std::optional<LockHolder> ParseLockHolder(std::string_view text) {
                 std::from_chars(value.data(), value.data() + value.size(), target);
             return ec == std::errc() && ptr == value.data() + value.size();
         };
+        // Values are read as they would be written: a holder reads back the same.
         if (key == "programa") {
-            h.program = value;
+            h.program = Clean(value);
         } else if (key == "usuario") {
-            h.user = value;
+            h.user = Clean(value);
         } else if (key == "equipo") {
-            h.host = value;
+            h.host = Clean(value);
         } else if (key == "proceso") {
             if (!number(h.pid) || h.pid <= 0) return std::nullopt;
             havePid = true;
         } else if (key == "inicio") {
             if (!number(h.started)) return std::nullopt;
         } else if (key == "desde") {
-            h.since = value;
+            h.since = Clean(value);
         } else if (key == "uso") {
             if (value != "lectura" && value != "escritura") return std::nullopt;
             h.reading = value == "lectura";
@@ -197,7 +199,8 @@ bool IsThisProcess(const LockHolder& h) {
 
 bool HolderIsGone(const LockHolder& h) {
     if (h.host != Clean(HostName())) return false;
-    if (h.pid <= 0) return true;
+    // No process has a number beyond what the system gives.
+    if (h.pid <= 0 || h.pid > std::numeric_limits<pid_t>::max()) return true;
     if (::kill(static_cast<pid_t>(h.pid), 0) != 0 && errno == ESRCH) return true;
     if (h.started == 0) return false;
     const unsigned long long started = ProcessStarted(h.pid);

@@ -77,12 +77,18 @@ TEST(LockHolderText, ReadsBackWhatItWroteAndRefusesWhatNamesNobody) {
           good + "proceso=7\nusuario=" + std::string(300, 'a') + "\n"})
         EXPECT_FALSE(ParseLockHolder(bad).has_value()) << bad;
 
-    // A line break inside a value would make a second line: it is written as a blank.
+    // A line break inside a value would make a second line: it is written as a blank, and
+    // other control characters are read as blanks too, so that what is read writes back the
+    // same.
     h.user = "ana\nproceso=1";
     const auto cleaned = ParseLockHolder(FormatLockHolder(h));
     ASSERT_TRUE(cleaned.has_value());
     EXPECT_EQ(cleaned->user, "ana proceso=1");
     EXPECT_EQ(cleaned->pid, 4242);
+    const auto odd = ParseLockHolder(good + "proceso=7\ndesde=hoy\x0c\x7f\n");
+    ASSERT_TRUE(odd.has_value());
+    EXPECT_EQ(odd->since, "hoy  ");
+    EXPECT_TRUE(Same(*ParseLockHolder(FormatLockHolder(*odd)), *odd));
 }
 
 TEST(LockHolderText, TheMessageSaysWhoSinceWhenAndHowToFreeWhatCannotBeChecked) {
@@ -128,6 +134,10 @@ TEST(LockHolderLife, OnlyAProcessOfThisComputerThatEndedIsGone) {
     LockHolder elsewhere = ended;
     elsewhere.host = me.host + "-otro";
     EXPECT_FALSE(HolderIsGone(elsewhere));  // cannot be checked from here
+
+    LockHolder impossible = me;  // beyond any process number, or -1 once cut to 32 bits
+    impossible.pid = 0xFFFFFFFFL;
+    EXPECT_TRUE(HolderIsGone(impossible));
 }
 
 class SectorLockTest : public ::testing::Test {
