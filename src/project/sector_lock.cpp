@@ -226,6 +226,7 @@ SectorLock::SectorLock(SectorLock&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)),
       path_(std::move(other.path_)),
       holder_(std::move(other.holder_)),
+      me_(std::move(other.me_)),
       error_(std::move(other.error_)) {}
 
 SectorLock& SectorLock::operator=(SectorLock&& other) noexcept {
@@ -234,6 +235,7 @@ SectorLock& SectorLock::operator=(SectorLock&& other) noexcept {
         fd_ = std::exchange(other.fd_, -1);
         path_ = std::move(other.path_);
         holder_ = std::move(other.holder_);
+        me_ = std::move(other.me_);
         error_ = std::move(other.error_);
     }
     return *this;
@@ -288,6 +290,7 @@ LockResult SectorLock::Acquire(const std::string& path, const LockHolder& me,
         }
         fd_ = fd;
         path_ = path;
+        me_ = me;
         return LockResult::Taken;
     }
 }

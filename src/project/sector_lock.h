@@ -69,6 +69,8 @@ class SectorLock {
 
     bool held() const { return fd_ >= 0; }
     const std::string& path() const { return path_; }
+    // Who took it, while held.
+    const LockHolder& me() const { return me_; }
     // After Busy: the other holder, when its file could be read.
     const std::optional<LockHolder>& holder() const { return holder_; }
     // After Failed, UTF-8, naming the file.
@@ -78,6 +80,7 @@ class SectorLock {
     int fd_ = -1;
     std::string path_;
     std::optional<LockHolder> holder_;
+    LockHolder me_;
     std::string error_;
 };
 
