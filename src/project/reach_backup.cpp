@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <optional>
 #include <string_view>
 #include <system_error>
@@ -9,6 +10,7 @@
 
 #include "console/codepage.h"
 #include "project/replace_file.h"
+#include "project/sector_lock.h"
 #include "shell/menu_rules.h"
 
 namespace nivex::project {
@@ -128,6 +130,15 @@ bool IsQuantityFile(std::string_view name, std::string_view code) {
     return false;
 }
 
+// The sector a derived file belongs to ("AB2" of "SANN1.AB2", "ZSDX.AB2Z" and "AB2").
+std::string SectorOf(std::string_view name, std::string_view code) {
+    const size_t size = code.size() + 1;
+    if (name.size() > size && (name.back() == 'Y' || name.back() == 'Z') &&
+        !IsSectorExtension(name.substr(name.size() - size), code))
+        name.remove_suffix(1);
+    return std::string(name.substr(name.size() - size));
+}
+
 bool IsNetworkFile(std::string_view name, std::string_view code) {
     if (IsSectorExtension(name, code)) return true;  // the design state file
     if (name.ends_with('Y') || name.ends_with('Z')) {
@@ -205,17 +216,27 @@ void RemoveDerivedFiles(const Project& p) {
     if (!quantitiesStale) return;
 
     // Names first: removing while the folder is being read may skip entries.
-    std::vector<fs::path> doomed;
+    std::map<std::string, std::vector<fs::path>> doomed;  // by sector
     std::error_code ec;
     for (fs::directory_iterator it(p.files.folder(), ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code typeEc;
         if (!it->is_regular_file(typeEc)) continue;
         const std::string name = it->path().filename().string();
         if (IsQuantityFile(name, code) || (networkStale && IsNetworkFile(name, code)))
-            doomed.push_back(it->path());
+            doomed[SectorOf(name, code)].push_back(it->path());
     }
-    for (const auto& path : doomed)
-        fs::remove(path, ec);
+    // The files of a sector another program works on are its own to keep or remove.
+    const std::string program = p.lock.held() ? p.lock.me().program : "NIVEX";
+    for (const auto& [extension, paths] : doomed) {
+        FileNames names;
+        names.Build(p.files.folder(), extension);
+        SectorLock lock;
+        const bool ours = p.lock.held() && p.lock.path() == names.lock();
+        if (!ours && lock.Acquire(names.lock(), ThisProcess(program, false)) != LockResult::Taken)
+            continue;
+        for (const auto& path : paths)
+            fs::remove(path, ec);
+    }
 }
 
 }  // namespace nivex::project
