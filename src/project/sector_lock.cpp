@@ -303,10 +303,15 @@ void SectorLock::Release() {
     fd_ = -1;
 }
 
-bool FolderHasLiveLock(const std::string& folder) {
+void SectorLock::Moved(const std::string& newPath) {
+    if (fd_ >= 0 && SameFile(fd_, newPath)) path_ = newPath;
+}
+
+bool FolderHasLiveLock(const std::string& folder, const std::string& except) {
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         if (!it->path().filename().string().starts_with(kLockBase)) continue;
+        if (!except.empty() && fs::equivalent(it->path(), except, ec)) continue;
         std::ifstream in(it->path(), std::ios::binary);
         std::string text;
         text.resize(kLongestText + 1);

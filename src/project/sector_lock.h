@@ -66,6 +66,8 @@ class SectorLock {
                        std::chrono::milliseconds waitForReaders = std::chrono::milliseconds(0));
     // Frees the lock and removes its file; nothing when none is held.
     void Release();
+    // The file was moved with its folder to newPath: it is named so from now on.
+    void Moved(const std::string& newPath);
 
     bool held() const { return fd_ >= 0; }
     const std::string& path() const { return path_; }
@@ -84,9 +86,9 @@ class SectorLock {
     std::string error_;
 };
 
-// Whether a lock file in folder is held by a process that is not gone (a folder in which
-// another process is making or changing a sector).
-bool FolderHasLiveLock(const std::string& folder);
+// Whether a lock file in folder, but the one named except, is held by a process that is
+// not gone (a folder in which another process is making or changing a sector).
+bool FolderHasLiveLock(const std::string& folder, const std::string& except = {});
 
 // "Bloqueo." + extension: the base of a sector's lock file.
 constexpr std::string_view kLockBase = "Bloqueo.";

@@ -11,6 +11,7 @@
 #include <iterator>
 
 #include "console/codepage.h"
+#include "project/project_rename.h"
 #include "shell/control_file.h"
 #include "shell/startup.h"
 #include "support/scripted.h"
@@ -506,6 +507,36 @@ TEST_F(ProjectSelectionTest, AFolderInWhichAnotherProgramMakesASectorIsNotSentTo
     making.Release();  // it never finished: the folder is incomplete
     ASSERT_EQ(selection.List(base_.string()), ListOutcome::Listed);
     EXPECT_EQ(desktop.trashed, std::vector<std::string>{folder.string()});
+}
+
+// Renaming a project renames its folder: not while another program works in it, and the
+// lock held follows the folder.
+TEST_F(ProjectSelectionTest, AProjectFolderInUseByAnotherProgramKeepsItsNameOnARename) {
+    Control("AB-Centro", "AB1", Named("Centro"));
+    Control("AB-Centro", "AB2", Named("Centro"));
+    ASSERT_EQ(selection.List(base_.string()), ListOutcome::Listed);
+    rig.ui.answers = {'S'};
+    ASSERT_EQ(selection.Accept({"AB", "1", "1"}), 'S');
+    SectorLock other;
+    ASSERT_EQ(other.Acquire((base_ / "AB-Centro" / "Bloqueo.AB2").string(),
+                            ThisProcess("nivex-batch design", false)),
+              LockResult::Taken);
+
+    bool renamed = true;
+    ASSERT_TRUE(RenameProject(session.project, "Norte", &renamed));
+    EXPECT_FALSE(renamed);
+    EXPECT_TRUE(fs::is_directory(base_ / "AB-Centro"));
+    EXPECT_FALSE(fs::exists(base_ / "AB-Norte"));
+    EXPECT_EQ(HeaderOf(base_ / "AB-Centro" / "XSDA.AB1").ProjectName, "Norte");
+
+    other.Release();
+    ASSERT_TRUE(RenameProject(session.project, "Sur", &renamed));
+    EXPECT_TRUE(renamed);
+    const fs::path lock = base_ / "AB-Sur" / "Bloqueo.AB1";
+    EXPECT_EQ(session.project.lock.path(), lock.string());
+    EXPECT_TRUE(fs::exists(lock));
+    session.project.lock.Release();
+    EXPECT_FALSE(fs::exists(lock)) << "the lock was not let go in the renamed folder";
 }
 
 // --- "Aceptar": existing control files -------------------------------------------------
