@@ -7,6 +7,7 @@
 #include "budget/price_screens.h"
 #include "console/codepage.h"
 #include "network/network_controls.h"
+#include "project/sector_lock.h"
 #include "quantities/quantity_rules.h"
 
 namespace nivex::budget {
@@ -28,18 +29,54 @@ bool SameItems(const std::vector<GlobalItemT>& a, const std::vector<GlobalItemT>
     return true;
 }
 
-// The prices serve every sector: a change leaves the budget of each other sector of the
-// project (the totaliser too) to be computed again, with the same highest stage tag.
-bool CarryPriceChange(const project::Project& p, std::string* error) {
+// The other sectors of the project (the totaliser too) that exist.
+std::vector<std::string> OtherSectors(const project::Project& p) {
+    std::vector<std::string> others;
     const project::Selection& sel = p.selection;
-    if (!sel.severalSectors() || sel.code.empty()) return true;
+    if (!sel.severalSectors() || sel.code.empty()) return others;
     for (int k = 0; k <= sel.sectorCount && k <= 9; ++k) {
         const std::string extension = sel.code + static_cast<char>('0' + k);
         if (extension == p.files.extension()) continue;
+        project::FileNames names;
+        names.Build(p.files.folder(), extension);
+        std::error_code ec;
+        if (std::filesystem::exists(names.control(), ec)) others.push_back(extension);
+    }
+    return others;
+}
+
+// A price change reaches every other sector: each is held before anything is written, so
+// that none in use by another program is changed under it. False with the message (code
+// page) when one is in use; nothing is written then.
+bool HoldOtherSectors(const project::Project& p, std::vector<project::SectorLock>& held,
+                      std::string* error) {
+    const std::string program = p.lock.held() ? p.lock.me().program : "NIVEX";
+    for (const std::string& extension : OtherSectors(p)) {
+        project::FileNames names;
+        names.Build(p.files.folder(), extension);
+        project::SectorLock lock;
+        switch (lock.Acquire(names.lock(), project::ThisProcess(program, false))) {
+            case project::LockResult::Taken:
+                held.push_back(std::move(lock));
+                break;
+            case project::LockResult::Busy:
+                *error = cp(project::InUseMessage(extension, lock.holder(), names.lock()));
+                return false;
+            case project::LockResult::Failed:
+                *error = cp(lock.error());
+                return false;
+        }
+    }
+    return true;
+}
+
+// The prices serve every sector: a change leaves the budget of each other sector of the
+// project (the totaliser too) to be computed again, with the same highest stage tag.
+// The other sectors are held (HoldOtherSectors).
+bool CarryPriceChange(const project::Project& p, std::string* error) {
+    for (const std::string& extension : OtherSectors(p)) {
         project::Project other;
         other.files.Build(p.files.folder(), extension);
-        std::error_code ec;
-        if (!std::filesystem::exists(other.files.control(), ec)) continue;
         std::string utf8;
         const bool saved = network::WithControl(other, &utf8, [&] {
             if (other.control.RecordCount() < shell::kControlRecords) return true;
@@ -97,6 +134,8 @@ bool StorePrices(project::Project& p, PriceBook& book, bool changed, std::string
                 }
             }
     if (!GlobalsFollowTheirRule(book.prices.globals, error)) return false;
+    std::vector<project::SectorLock> others;
+    if (changed && !HoldOtherSectors(p, others, error)) return false;
     if (!WritePriceFile(book.path, book.firstDuct, book.prices, error)) return false;
     if (!changed) return true;
     std::string utf8;
@@ -141,6 +180,8 @@ bool StoreGlobals(project::Project& p, PriceBook& book, const std::vector<Global
     if (!GlobalsFollowTheirRule(rows, error)) return false;
     std::vector<GlobalItemT> kept = CompactGlobals(rows);
     const bool changed = !SameItems(kept, book.prices.globals);
+    std::vector<project::SectorLock> others;
+    if (changed && !HoldOtherSectors(p, others, error)) return false;
     book.prices.globals = std::move(kept);
     std::string utf8;
     const bool saved = network::WithControl(p, &utf8, [&] {

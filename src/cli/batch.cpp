@@ -65,6 +65,23 @@ bool SectorExists(const project::ProjectSelection& selection, const project::Sel
     return false;
 }
 
+// Who holds the sector while a verb runs, and whether the verb changes it: every verb
+// does unless it only shows what the sector holds.
+project::SectorUse UseOf(const Options& o) {
+    const std::string sub = o.operands.empty() ? "" : o.operands[0];
+    project::SectorUse use;
+    use.program = "nivex-batch " + o.verb;
+    for (const char* named : {"criteria", "reaches", "prices", "globals", "stages", "swmm", "list"})
+        if (o.verb == named && !sub.empty()) use.program += " " + sub;
+    bool reads = o.verb == "info" || o.verb == "dump" || o.verb == "calc";
+    if (o.verb == "criteria" || o.verb == "globals") reads = o.operands.empty();
+    if (o.verb == "stages") reads = sub.empty() || sub == "show";
+    if (o.verb == "reaches" || o.verb == "prices") reads = sub == "export";
+    if (o.verb == "alternatives") reads = !o.has("--listado");
+    use.changes = !reads;
+    return use;
+}
+
 }  // namespace
 
 Batch::Batch(const Options& o, std::ostream& out_, std::ostream& err_)
@@ -100,11 +117,15 @@ int Batch::OpenSector(bool create) {
     if (!create && !SectorExists(selection, fields))
         return Fail("Error: no existe el proyecto " + fields.code + fields.sector + " en " +
                     options.projects);
-    if (selection.Accept(fields) != 'S')
+    // The lock is taken here, for every verb that changes the sector, before any write.
+    if (selection.Accept(fields, UseOf(options)) != 'S')
         return Fail("Error: el proyecto " + fields.code + fields.sector + " no fue aceptado");
-    // A rewrite that was interrupted may have left the index or the header behind.
+    // A rewrite that was interrupted may have left the index or the header behind; its
+    // holder puts them right.
     std::string error, damage;
-    if (!network::SettleNetworkFiles(session.project, &error, &damage)) return Fail(error);
+    if (!session.project.onlyReads() &&
+        !network::SettleNetworkFiles(session.project, &error, &damage))
+        return Fail(error);
     if (!damage.empty()) err << "Aviso: " << damage << '\n';
     return Gate();
 }

@@ -10,6 +10,7 @@
 #include "cli/batch_context.h"
 #include "console/codepage.h"
 #include "listings/listing_catalog.h"
+#include "project/replace_file.h"
 #include "summary/summary_listings.h"
 
 namespace nivex::cli {

@@ -11,6 +11,7 @@
 #include "network/reach_csv.h"
 #include "network/reach_file.h"
 #include "network/reorder_list.h"
+#include "project/replace_file.h"
 
 namespace nivex::cli {
 namespace {

@@ -10,6 +10,7 @@
 #include "network/reach_file.h"
 #include "network/record_file.h"
 #include "network/tramo.h"
+#include "project/replace_file.h"
 #include "shell/menu_rules.h"
 #include "shell/session.h"
 #include "summary/summary_listings.h"
@@ -53,7 +54,8 @@ bool BackUpReaches(const project::FileNames& f, std::string& error) {
     const std::pair<std::string, std::string> copies[] = {{f.reaches(), f.backupReaches()},
                                                           {f.reachIndex(), f.backupIndex()}};
     for (const auto& [from, to] : copies) {
-        const std::string temp = to + ".tmp";
+        const std::string temp = project::MakeTempFile(to, &error);
+        if (temp.empty()) return false;
         fs::copy_file(from, temp, fs::copy_options::overwrite_existing, ec);
         if (!ec) fs::rename(temp, to, ec);
         if (ec) {

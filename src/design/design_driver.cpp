@@ -336,7 +336,9 @@ bool DesignNetwork(project::Project& p, const DesignOptions& options, DesignSink
     DeleteFile(p.files.rasDeficiencies());
     p.header.StageDone[0] = 1;
     const bool modelLoop = run.finalDesign && p.header.DesignClass >= 6 && run.modelLoop;
-    p.header.StageDone[1] = modelLoop ? 0 : 1;
+    // Only a whole final design marks the sector designed: a run stopped after one of its
+    // preliminary designs must not leave that design to the quantities and listings.
+    p.header.StageDone[1] = run.finalDesign && !modelLoop ? 1 : 0;
     p.header.StageDone[2] = p.header.StageDone[3] = 0;
     if (!SaveControl(p, {5})) {
         const std::string e = p.control.error();

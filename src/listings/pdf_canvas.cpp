@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "console/codepage.h"
+#include "project/replace_file.h"
 
 namespace nivex::listings {
 namespace {
@@ -238,13 +239,14 @@ bool PrintListingToPdf(const std::string& listingFile, const std::string& pdfFil
     if (!ReadListingLines(listingFile, lines, error)) return false;
 
     const fs::path target(pdfFile);
-    const fs::path temp(pdfFile + ".tmp");
+    const fs::path temp(project::MakeTempFile(pdfFile, nullptr));
     auto fail = [&] {
         std::error_code ec;
-        fs::remove(temp, ec);
+        if (!temp.empty()) fs::remove(temp, ec);
         if (error) *error = "No se pudo escribir el archivo " + cp(pdfFile);
         return false;
     };
+    if (temp.empty()) return fail();
     int count = 0;
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "console/codepage.h"
+#include "project/replace_file.h"
 
 namespace nivex::listings {
 namespace {
@@ -59,7 +60,11 @@ std::string RtfDocument(const std::vector<ShownLine>& lines, std::string_view fa
 
 bool WriteRtfFile(const std::string& path, const std::vector<ShownLine>& lines,
                   std::string_view face, int points, std::string& error) {
-    const std::string temp = path + ".tmp";
+    const std::string temp = project::MakeTempFile(path, nullptr);
+    if (temp.empty()) {
+        error = "No se pudo grabar el archivo " + cp(path);
+        return false;
+    }
     const std::string document = RtfDocument(lines, face, points);
     std::error_code ec;
     {

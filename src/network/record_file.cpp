@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "project/replace_file.h"
+
 namespace nivex::network {
 
 std::string RecordFileSizeFault(const std::string& path, uintmax_t bytes, size_t recordSize,
@@ -101,10 +103,12 @@ bool RecordFile::Flush() {
 
 bool ReplaceRecordFile(const std::string& path, size_t recordSize,
                        const std::vector<codec::Bytes>& records, std::string& error) {
-    std::string tmp = path + ".tmp";
+    const std::string tmp = project::MakeTempFile(path, &error);
+    if (tmp.empty()) return false;
     std::FILE* f = std::fopen(tmp.c_str(), "wb");
     if (!f) {
-        error = "No se pudo crear el archivo " + tmp;
+        std::remove(tmp.c_str());
+        error = "No se pudo crear el archivo temporal de " + path;
         return false;
     }
     bool ok = true;
@@ -117,7 +121,7 @@ bool ReplaceRecordFile(const std::string& path, size_t recordSize,
     ok = std::fclose(f) == 0 && ok;
     if (!ok) {
         std::remove(tmp.c_str());
-        error = "No se pudo escribir el archivo " + tmp;
+        error = "No se pudo escribir el archivo " + path;
         return false;
     }
     if (std::rename(tmp.c_str(), path.c_str()) != 0) {

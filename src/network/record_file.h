@@ -62,7 +62,8 @@ class RecordFile {
     Last last_ = Last::None;
 };
 
-// Replaces a whole file of records: writes "<path>.tmp", then renames it over path.
+// Replaces a whole file of records: writes a temporary file of its own beside path, then
+// renames it over path.
 bool ReplaceRecordFile(const std::string& path, size_t recordSize,
                        const std::vector<codec::Bytes>& records, std::string& error);
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "project/sector_lock.h"
 #include "shell/control_file.h"
 #include "specs/espec.h"
 
@@ -37,6 +38,8 @@ class FileNames {
     std::string rasDeficiencies() const { return path("MensRas."); }
     std::string messages() const { return path("Mens."); }
     std::string designState() const { return path(""); }
+    // The lock file of the sector ("Bloqueo.AB1").
+    std::string lock() const { return path(kLockBase); }
     // The map file of a project imported from SWMM.
     std::string swmmMap() const { return path("MAPA."); }
     // The SWMM result files and the listing copy of the report: in the project folder,
@@ -91,6 +94,9 @@ struct Project {
     std::string baseCaption;  // name, code, sector and design mode
     std::string caption;      // what the main window shows
     std::string error;        // the last file error, in Spanish, naming the file
+    // Held while this process works on the sector; free when it only reads it while
+    // another process holds it (the control file then keeps every change in memory).
+    SectorLock lock;
 
     // Opens the sector's control file (creating it empty); false with error() set.
     bool OpenControl();
@@ -100,6 +106,8 @@ struct Project {
     // header into record 0; fails (and writes nothing) when a value does not fit.
     bool WriteHeader();
     bool BackupFolderExists() const;
+    // Opened to read while another process works on it: nothing may be written.
+    bool onlyReads() const { return control.readOnly(); }
 };
 
 // The name every new project gets, and what control A takes for no name at all: a blank

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "console/codepage.h"
+#include "project/sector_lock.h"
 
 namespace nivex::project {
 namespace fs = std::filesystem;
@@ -97,6 +98,8 @@ void TrashIncompleteFolders(const std::string& base, ui::Ui& ui, ui::Desktop& de
         if (!isProjectFolderName(name)) continue;
         const fs::path folder = fs::path(base) / name;
         if (hasFirstControlFile(folder, name.substr(0, 2))) continue;
+        // Another process may be making its first sector right now.
+        if (FolderHasLiveLock(folder.string())) continue;
         if (desktop.moveToTrash(folder.string()))
             ui.showWarning(
                 "Por tener archivos incompletos se envio a la papelera de reciclaje\r"

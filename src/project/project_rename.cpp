@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "console/codepage.h"
+#include "project/sector_lock.h"
 
 namespace nivex::project {
 namespace {
@@ -57,10 +58,13 @@ bool RenameProject(Project& p, const std::string& name, bool* renamedFolder) {
     std::error_code ec;
     const std::filesystem::path base(s.baseFolder);
     if (std::filesystem::exists(base / folder, ec)) return true;  // keep the old folder
+    // Another program working on a sector of the project keeps the folder where it is.
+    if (FolderHasLiveLock((base / s.subfolderName).string(), p.lock.path())) return true;
     std::filesystem::rename(base / s.subfolderName, base / folder, ec);
     if (ec) return true;
     s.subfolderName = folder;
     p.files.Build(s.subfolderPath(), s.extension);
+    p.lock.Moved(p.files.lock());
     std::filesystem::current_path(s.subfolderPath(), ec);
     if (renamedFolder) *renamedFolder = true;
     return true;

@@ -1,13 +1,16 @@
 #include "project/project_selection.h"
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <system_error>
 
 #include "console/codepage.h"
 #include "project/project_list.h"
 #include "project/project_open.h"
+#include "project/replace_file.h"
 #include "project/sector_checks.h"
+#include "project/sector_lock.h"
 #include "shell/startup.h"
 
 namespace nivex::project {
@@ -25,6 +28,8 @@ constexpr const char* kRepairQuestion =
     "\r\rDesea reemplazar los valores dañados por los valores por omision?\r"
     "(Los controles y las etapas del diseño se deberan hacer de nuevo)";
 constexpr const char* kRepairCaption = "Archivo dañado";
+// How long one that changes a sector waits for one that only reads it to finish.
+constexpr auto kWaitForReaders = std::chrono::seconds(5);
 
 constexpr char kBackspace = 8;
 constexpr char kEnter = 13;
@@ -59,13 +64,14 @@ std::optional<std::string> FieldsProblem(const SelectionFields& f) {
 class Acceptance {
   public:
     Acceptance(shell::Session& s, Project& p, std::vector<ListEntry>& entries,
-               const std::string& base, const SelectionFields& f,
+               const std::string& base, const SelectionFields& f, const SectorUse& use,
                const specs::RepairConsent& consent)
-        : s_(s), p_(p), entries_(entries), base_(base), f_(f), consent_(consent) {}
+        : s_(s), p_(p), entries_(entries), base_(base), f_(f), use_(use), consent_(consent) {}
 
     char Run() {
         if (!EnterSubfolder()) return 'N';
         FillSelection();
+        if (!TakeSector()) return 'N';
         const std::string folder = subfolder_.string();
         if (auto message = SectorCheckFailure(folder, f_.code, f_.sector, f_.sectors))
             return Refuse(*message);
@@ -73,7 +79,7 @@ class Acceptance {
             TotaliserCheck check = CheckTotaliser(folder, f_.code, p_.selection.sectorCount);
             if (!check.complete) return Refuse(check.table);
             std::string error;
-            if (!CopyIntoTotaliser(folder, f_.code, check.sourceSector, error))
+            if (!p_.onlyReads() && !CopyIntoTotaliser(folder, f_.code, check.sourceSector, error))
                 return Refuse(error);
         }
         bool empty = false;
@@ -88,10 +94,47 @@ class Acceptance {
         if (!FinishOpening(p_)) return Refuse(p_.error);
         p_.selection.accepted = true;
         p_.CloseControl();
+        if (lock_.held()) p_.lock = std::move(lock_);  // the former sector's is let go
         return 'S';
     }
 
   private:
+    // The sector's lock, before anything of the sector is written. One that only reads
+    // goes on without it while another process holds it, and then writes nothing. The
+    // holder removes what a stopped rewrite left behind.
+    bool TakeSector() {
+        const std::string path = p_.files.lock();
+        bool reads = false;
+        if (!(p_.lock.held() && p_.lock.path() == path)) {  // not the sector this run holds
+            const LockHolder me = ThisProcess(use_.program, !use_.changes);
+            const auto wait = use_.changes ? kWaitForReaders : std::chrono::milliseconds(0);
+            switch (lock_.Acquire(path, me, wait)) {
+                case LockResult::Taken:
+                    break;
+                case LockResult::Busy:
+                    if (use_.changes) {
+                        Refuse(cp(InUseMessage(p_.selection.extension, lock_.holder(), path)));
+                        return false;
+                    }
+                    reads = true;
+                    break;
+                case LockResult::Failed:
+                    if (use_.changes) {
+                        Refuse(cp(lock_.error()));
+                        return false;
+                    }
+                    reads = true;  // a folder this user may only read
+                    break;
+            }
+        }
+        p_.control.SetReadOnly(reads);
+        if (!reads) {
+            RemoveLeftTempFiles(p_.files.folder(), p_.selection.extension);
+            RemoveLeftTempFiles(p_.files.backupFolder(), p_.selection.extension);
+        }
+        return true;
+    }
+
     // The subfolder, created for a new code, made the current folder.
     bool EnterSubfolder() {
         auto known = std::find_if(entries_.begin(), entries_.end(), [&](const ListEntry& e) {
@@ -144,6 +187,7 @@ class Acceptance {
     // otherwise send it to the trash with a warning).
     char Undo() {
         p_.CloseControl();
+        lock_.Release();
         std::error_code ec;
         if (controlWasEmpty_) fs::remove(p_.files.control(), ec);
         if (createdFolder_ && fs::is_empty(subfolder_, ec)) {
@@ -164,7 +208,9 @@ class Acceptance {
     std::vector<ListEntry>& entries_;
     const std::string& base_;
     SelectionFields f_;
+    const SectorUse& use_;
     const specs::RepairConsent& consent_;
+    SectorLock lock_;  // taken by this acceptance; the project's once it is accepted
     bool newCode_ = false;
     bool createdFolder_ = false;
     bool controlWasEmpty_ = false;
@@ -253,14 +299,15 @@ ListOutcome ProjectSelection::Explore(const std::string& chosenFile) {
     }
 }
 
-char ProjectSelection::Accept(const SelectionFields& fields) {
+char ProjectSelection::Accept(const SelectionFields& fields, const SectorUse& use) {
     const SelectionFields f = LeaveSector(fields);
     if (auto problem = FieldsProblem(f)) {
         session_.ui.showError(*problem, kErrorCaption);
         return 'N';
     }
     try {
-        return Acceptance(session_, project_, entries_, baseFolder_, f, repairConsent_).Run();
+        return Acceptance(session_, project_, entries_, baseFolder_, f, use, repairConsent_)
+            .Run();
     } catch (const std::exception&) {
         project_.CloseControl();
         session_.ui.showError(kSystemError, kErrorCaption);

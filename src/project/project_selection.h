@@ -13,6 +13,14 @@
 
 namespace nivex::project {
 
+// Who opens a sector and what for: the program the sector's lock names, and whether it
+// is to change the sector (it then holds the lock, or is refused while another process
+// holds it) or only to read it (it reads it even then, and writes nothing).
+struct SectorUse {
+    std::string program = "NIVEX";
+    bool changes = true;
+};
+
 // One line of the dialog's list.
 struct ListEntry {
     std::string extension;  // "AB1"; a totaliser line has sector digit '0'
@@ -65,8 +73,9 @@ class ProjectSelection {
     ListOutcome Explore(const std::string& chosenFile);
 
     // "Aceptar": 'S' when the project was accepted and opened (the dialog closes), 'N'
-    // otherwise (every refusal has been shown through the session's Ui).
-    char Accept(const SelectionFields& fields);
+    // otherwise (every refusal has been shown through the session's Ui). The sector's
+    // lock is taken before anything of it is written, and kept in the project.
+    char Accept(const SelectionFields& fields, const SectorUse& use = {});
     // Who agrees to the repair of a damaged control file; by default the user is asked
     // through the session's Ui. A batch run answers from its own option instead of the
     // answer it gives the confirmation of the opening.

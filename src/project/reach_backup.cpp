@@ -2,12 +2,15 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <optional>
 #include <string_view>
 #include <system_error>
 #include <vector>
 
 #include "console/codepage.h"
+#include "project/replace_file.h"
+#include "project/sector_lock.h"
 #include "shell/menu_rules.h"
 
 namespace nivex::project {
@@ -21,23 +24,30 @@ constexpr char kQuestion[] =
     "        Desea recuperar el archivo de tramos original ?";
 constexpr char kRestored[] = "Recuperado archivo original\ren la entrada de los tramos";
 constexpr char kNoBackup[] = "No existe respaldo del archivo original";
-constexpr char kTempSuffix[] = ".tmp";
 
 std::string Named(std::string_view what, const std::string& path) {
     return std::string(what) + " el archivo " + cp(path);
 }
 
-// Copies source into target + ".tmp"; the target itself is not touched yet.
-bool CopyToTemp(const std::string& source, const std::string& target, std::string* error) {
+// Copies source into a temporary file beside target, named in temp; the target itself is
+// not touched yet.
+bool CopyToTemp(const std::string& source, const std::string& target, std::string& temp,
+                std::string* error) {
     std::ifstream in(source, std::ios::binary);
     if (!in) {
         *error = Named("No se pudo leer", source);
         return false;
     }
-    const std::string temp = target + kTempSuffix;
+    temp = MakeTempFile(target, error);
+    if (temp.empty()) {
+        *error = cp(*error);
+        return false;
+    }
     std::ofstream out(temp, std::ios::binary | std::ios::trunc);
     if (!out) {
         *error = Named("No se pudo crear", temp);
+        std::error_code ec;
+        fs::remove(temp, ec);
         return false;
     }
     char chunk[1 << 16];
@@ -48,7 +58,7 @@ bool CopyToTemp(const std::string& source, const std::string& target, std::strin
     const bool readOk = in.eof() && !in.bad();
     out.close();
     if (readOk && out) return true;
-    *error = readOk ? Named("No se pudo escribir", temp) : Named("No se pudo leer", source);
+    *error = readOk ? Named("No se pudo escribir", target) : Named("No se pudo leer", source);
     std::error_code ec;
     fs::remove(temp, ec);
     return false;
@@ -59,24 +69,26 @@ bool CopyToTemp(const std::string& source, const std::string& target, std::strin
 bool RestoreFiles(const FileNames& f, std::string* error) {
     const std::string sources[2] = {f.backupReaches(), f.backupIndex()};
     const std::string targets[2] = {f.reaches(), f.reachIndex()};
+    std::string temps[2];
     std::error_code ec;
     auto dropTemps = [&] {
-        for (const auto& t : targets)
-            fs::remove(t + kTempSuffix, ec);
+        for (const auto& t : temps)
+            if (!t.empty()) fs::remove(t, ec);
     };
     for (int i = 0; i < 2; ++i) {
-        if (!CopyToTemp(sources[i], targets[i], error)) {
+        if (!CopyToTemp(sources[i], targets[i], temps[i], error)) {
             dropTemps();
             return false;
         }
     }
-    for (const auto& t : targets) {
-        fs::rename(t + kTempSuffix, t, ec);
+    for (int i = 0; i < 2; ++i) {
+        fs::rename(temps[i], targets[i], ec);
         if (ec) {
-            *error = Named("No se pudo reemplazar", t);
+            *error = Named("No se pudo reemplazar", targets[i]);
             dropTemps();
             return false;
         }
+        temps[i].clear();
     }
     for (const auto& s : sources)
         fs::remove(s, ec);
@@ -116,6 +128,15 @@ bool IsQuantityFile(std::string_view name, std::string_view code) {
     for (std::string_view start : {"SANN", "SANO", "SANA", "SANE"})
         if (base->starts_with(start)) return true;
     return false;
+}
+
+// The sector a derived file belongs to ("AB2" of "SANN1.AB2", "ZSDX.AB2Z" and "AB2").
+std::string SectorOf(std::string_view name, std::string_view code) {
+    const size_t size = code.size() + 1;
+    if (name.size() > size && (name.back() == 'Y' || name.back() == 'Z') &&
+        !IsSectorExtension(name.substr(name.size() - size), code))
+        name.remove_suffix(1);
+    return std::string(name.substr(name.size() - size));
 }
 
 bool IsNetworkFile(std::string_view name, std::string_view code) {
@@ -195,17 +216,27 @@ void RemoveDerivedFiles(const Project& p) {
     if (!quantitiesStale) return;
 
     // Names first: removing while the folder is being read may skip entries.
-    std::vector<fs::path> doomed;
+    std::map<std::string, std::vector<fs::path>> doomed;  // by sector
     std::error_code ec;
     for (fs::directory_iterator it(p.files.folder(), ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code typeEc;
         if (!it->is_regular_file(typeEc)) continue;
         const std::string name = it->path().filename().string();
         if (IsQuantityFile(name, code) || (networkStale && IsNetworkFile(name, code)))
-            doomed.push_back(it->path());
+            doomed[SectorOf(name, code)].push_back(it->path());
     }
-    for (const auto& path : doomed)
-        fs::remove(path, ec);
+    // The files of a sector another program works on are its own to keep or remove.
+    const std::string program = p.lock.held() ? p.lock.me().program : "NIVEX";
+    for (const auto& [extension, paths] : doomed) {
+        FileNames names;
+        names.Build(p.files.folder(), extension);
+        SectorLock lock;
+        const bool ours = p.lock.held() && p.lock.path() == names.lock();
+        if (!ours && lock.Acquire(names.lock(), ThisProcess(program, false)) != LockResult::Taken)
+            continue;
+        for (const auto& path : paths)
+            fs::remove(path, ec);
+    }
 }
 
 }  // namespace nivex::project

@@ -18,8 +18,8 @@ bool RestoreReachBackup(shell::Session& s);
 bool RestoreReachBackupSilently(shell::Session& s);
 
 // At program end: removes the files that the next run rebuilds anyway, for every sector
-// of the project code, as far as p.header says they are stale. A totaliser removes
-// nothing. Failures are ignored.
+// of the project code, as far as p.header says they are stale, but those of a sector
+// another program works on. A totaliser removes nothing. Failures are ignored.
 void RemoveDerivedFiles(const Project& p);
 
 }  // namespace nivex::project

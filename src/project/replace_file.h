@@ -1,6 +1,7 @@
 #pragma once
-// A whole-file rewrite: the new contents go to "<path>.tmp", which is renamed over the
-// file only once it is complete, so the old file stays until its replacement exists.
+// A whole-file rewrite: the new contents go to a temporary file beside the target, whose
+// name no other process can be given, and it is renamed over the target only once it is
+// complete, so the old file stays until its replacement exists.
 
 #include <string>
 #include <string_view>
@@ -9,5 +10,19 @@ namespace nivex::project {
 
 // False with *error (UTF-8, naming the file) and no temporary file left behind.
 bool ReplaceFileContents(const std::string& path, std::string_view contents, std::string* error);
+
+// Makes a new empty file beside path, "<path>.nivex-tmp-XXXXXX", with the permissions a
+// file created there would have; its name, or "" with *error (UTF-8) when it cannot be made.
+// Two processes never get the same name.
+std::string MakeTempFile(const std::string& path, std::string* error);
+
+// Whether a file name is a temporary file of a rewrite of one of the files of the sector
+// with this extension ("ZSDX.AB1.nivex-tmp-a8Kd2P"), or one of the fixed "ZSDX.AB1.tmp"
+// names of earlier versions.
+bool IsLeftTempFile(std::string_view fileName, std::string_view extension);
+
+// Removes the temporary files a stopped rewrite left in folder for the sector; how many.
+// Only for the holder of the sector's lock: others may be writing theirs.
+int RemoveLeftTempFiles(const std::string& folder, std::string_view extension);
 
 }  // namespace nivex::project

@@ -9,6 +9,7 @@
 #include "console/codepage.h"
 #include "project/file_size.h"
 #include "project/project_list.h"
+#include "project/replace_file.h"
 #include "shell/control_file.h"
 
 namespace nivex::project {
@@ -49,9 +50,10 @@ bool readWhole(const std::string& path, std::vector<char>& bytes) {
     return !in.bad();
 }
 
-// Writes bytes to target through target + ".tmp" and a rename.
+// Writes bytes to target through a temporary file beside it and a rename.
 bool replaceFile(const std::string& target, const std::vector<char>& bytes) {
-    const std::string temp = target + ".tmp";
+    const std::string temp = MakeTempFile(target, nullptr);
+    if (temp.empty()) return false;
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

@@ -18,6 +18,7 @@
 
 #include "console/codepage.h"
 #include "listings/print_listing.h"
+#include "project/replace_file.h"
 #include "qt/qt_text.h"
 #include "ui/ui.h"
 
@@ -155,13 +156,14 @@ bool PrintListingToPdfQt(const std::string& listingFile, const std::string& pdfF
     std::vector<std::string> lines;
     if (!listings::ReadListingLines(listingFile, lines, error)) return false;
 
-    const std::string temp = pdfFile + ".tmp";
+    const std::string temp = project::MakeTempFile(pdfFile, nullptr);
     auto fail = [&] {
         std::error_code ec;
-        fs::remove(fs::path(temp), ec);
+        if (!temp.empty()) fs::remove(fs::path(temp), ec);
         if (error) *error = "No se pudo escribir el archivo " + cp(pdfFile);
         return false;
     };
+    if (temp.empty()) return fail();
     {
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
@@ -174,7 +176,8 @@ bool PrintListingToPdfQt(const std::string& listingFile, const std::string& pdfF
         if (listings::PrintListing(lines, canvas, reportMode) == 0) return fail();
     }
     std::error_code ec;
-    if (!fs::exists(fs::path(temp), ec)) return fail();
+    // The temporary file exists from the start: an empty one means nothing was printed.
+    if (fs::file_size(fs::path(temp), ec) == 0 || ec) return fail();
     fs::rename(fs::path(temp), fs::path(pdfFile), ec);
     if (ec) return fail();
     return true;

@@ -19,7 +19,10 @@ QuantityOutcome RunQuantities(project::Project& p, bool markDone) {
         return out;
     }
     QuantityInput input;
+    const uint8_t designed = p.header.StageDone[1];
+    if (!markDone) p.header.StageDone[1] = 1;
     const InputOutcome loaded = LoadQuantityInput(p, input);
+    p.header.StageDone[1] = designed;
     switch (loaded.problem) {
         case InputProblem::None:
             break;

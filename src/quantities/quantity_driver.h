@@ -19,8 +19,9 @@ struct QuantityOutcome {
     QuantityResult result;
 };
 
-// markDone: StageDone[2] set and StageDone[3] cleared in record 0 (the design alternatives
-// leave the flags as they are).
+// markDone: StageDone[2] set and StageDone[3] cleared in record 0. Without it (the
+// statistics of a preliminary design of the alternatives) the flags stay as they are and
+// the design copy just made is read although the sector is not marked designed yet.
 QuantityOutcome RunQuantities(project::Project& p, bool markDone = true);
 
 // "... ERROR .. no hay sector #n ..."

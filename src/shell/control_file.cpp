@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "project/replace_file.h"
+
 namespace nivex::shell {
 
 using namespace codec;
@@ -106,6 +108,10 @@ bool ControlFile::Open(const std::string& path) {
     Close();
     path_ = path;
     error_.clear();
+    if (readOnly_) {
+        file_ = std::fopen(path.c_str(), "rb");
+        return file_ || fail("No se pudo abrir");
+    }
     file_ = std::fopen(path.c_str(), "r+b");
     if (!file_) file_ = std::fopen(path.c_str(), "w+b");
     if (!file_) return fail("No se pudo abrir");
@@ -152,6 +158,7 @@ bool ControlFile::ReadRecord(int k) {
 bool ControlFile::WriteRecord(int k) {
     if (!file_) return fail("No esta abierto");
     if (k < 0 || k >= kControlRecords) return fail("Registro invalido en");
+    if (readOnly_) return true;
     const Bytes& b = buffers_[static_cast<size_t>(k)];
     if (std::fseek(file_, static_cast<long>(k * kControlRecordSize), SEEK_SET) != 0 ||
         std::fwrite(b.data(), 1, b.size(), file_) != b.size() || std::fflush(file_) != 0)
@@ -162,6 +169,7 @@ bool ControlFile::WriteRecord(int k) {
 bool ControlFile::WriteRecords(const std::vector<int>& records) {
     if (records.size() == 1) return WriteRecord(records.front());
     if (!file_) return fail("No esta abierto");
+    if (readOnly_) return true;
     // The file as it stands, then the records over it.
     const int count = RecordCount();
     std::vector<uint8_t> image(static_cast<size_t>(count) * kControlRecordSize);
@@ -175,7 +183,9 @@ bool ControlFile::WriteRecords(const std::vector<int>& records) {
         const Bytes& b = buffers_[static_cast<size_t>(k)];
         std::copy(b.begin(), b.end(), image.begin() + static_cast<long>(at));
     }
-    const std::string temp = path_ + ".tmp";
+    std::string ignored;
+    const std::string temp = project::MakeTempFile(path_, &ignored);
+    if (temp.empty()) return fail("No se pudo escribir");
     std::FILE* out = std::fopen(temp.c_str(), "wb");
     bool written = out && std::fwrite(image.data(), 1, image.size(), out) == image.size() &&
                    std::fflush(out) == 0;

@@ -68,6 +68,11 @@ class ControlFile {
     // Opens (creating an empty file when missing); an open file is closed first. A file
     // whose size is not whole records, or more than six, is refused (error() says why).
     bool Open(const std::string& path);
+    // Read only: the file is opened for reading alone and never created, and the writes
+    // keep their records in the buffers only. For a process that reads a sector while
+    // another one works on it; kept across Close and Open.
+    void SetReadOnly(bool on) { readOnly_ = on; }
+    bool readOnly() const { return readOnly_; }
     void Close();
     bool isOpen() const { return file_ != nullptr; }
     const std::string& path() const { return path_; }
@@ -94,6 +99,7 @@ class ControlFile {
     std::FILE* file_ = nullptr;
     std::string path_;
     std::string error_;
+    bool readOnly_ = false;
     std::array<codec::Bytes, kControlRecords> buffers_{
         codec::Bytes(kControlRecordSize), codec::Bytes(kControlRecordSize),
         codec::Bytes(kControlRecordSize), codec::Bytes(kControlRecordSize),

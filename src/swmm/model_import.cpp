@@ -15,6 +15,7 @@
 #include "network/reach_rules.h"
 #include "project/project_opening.h"
 #include "project/reach_backup.h"
+#include "project/replace_file.h"
 #include "shell/menu_rules.h"
 #include "shell/session.h"
 #include "shell/startup.h"
@@ -373,7 +374,9 @@ bool ImportSwmmFile(shell::Session& s, const std::string& path, ImportRefusal& r
     project::Project& p = s.project;
     // The map goes in beside the old one first, so that a failure below leaves it alone.
     const std::string map = p.files.swmmMap();
-    const std::string mapTemp = map + ".tmp";
+    std::string error;
+    const std::string mapTemp = project::MakeTempFile(map, &error);
+    if (mapTemp.empty()) return Refuse(refusal, error, "Error");
     if (!WriteTemp(mapTemp, model.map, refusal)) return false;
     std::error_code ec;
     auto dropTemp = [&] { fs::remove(mapTemp, ec); };
@@ -383,7 +386,6 @@ bool ImportSwmmFile(shell::Session& s, const std::string& path, ImportRefusal& r
         dropTemp();
         return Refuse(refusal, toUtf8(p.error), "Error");
     }
-    std::string error;
     if (!network::ReplaceNetwork(p, model.reaches, &error)) {
         dropTemp();
         return Refuse(refusal, error, "Error");

@@ -8,12 +8,15 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "console/codepage.h"
 #include "console/keys.h"
 #include "network/network_controls.h"
+#include "project/project_list.h"
 #include "project/project_selection.h"
+#include "project/sector_lock.h"
 #include "quantities/quantity_driver.h"
 #include "quantities/quantity_file.h"
 #include "quantities/quantity_rules.h"
@@ -164,6 +167,58 @@ TEST_F(PriceScreens, LeavingWithoutAChangeKeepsTheBudgetButWritesTheFile) {
     EnterUnitPrices(s);
     EXPECT_TRUE(fs::exists(pricePath()));
     EXPECT_EQ(Header().StageDone[3], 1);
+}
+
+// Prices serve every sector: a change from the totaliser marks the budget of each sector
+// to be computed again. While another program works on one of them, nothing is changed
+// and the message names that sector and its holder.
+TEST_F(PriceScreens, APriceChangeIsRefusedWhileAnotherProgramHoldsASector) {
+    const fs::path one = folder() / "XSDA.AB1", two = folder() / "XSDA.AB2";
+    fs::copy_file(one, folder() / "XSDA.AB0");
+    fs::copy_file(one, two);
+    project::Project total;
+    total.files.Build(folder().string(), "AB0");
+    total.selection.code = "AB";
+    total.selection.sector = "0";
+    total.selection.sectors = "2";
+    total.selection.sectorCount = 2;
+    total.selection.extension = "AB0";
+    PriceBook book;
+    std::string error;
+    ASSERT_TRUE(LoadPriceBook(total, book, &error)) << error;
+    book.prices.excavation[1][1] = 4321;
+    auto bytes = [](const fs::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::string prices = bytes(pricePath()), oneBefore = bytes(one), twoBefore = bytes(two);
+
+    // Sector 1 is open in this session; sector 2 is being budgeted by another program.
+    ASSERT_TRUE(s.project.lock.held());
+    EXPECT_FALSE(StorePrices(total, book, true, &error));
+    EXPECT_EQ(error.rfind("El sector AB1 esta en uso por NIVEX (", 0), 0u) << error;
+    s.project.lock.Release();
+    project::SectorLock budgeting;
+    ASSERT_EQ(budgeting.Acquire((folder() / "Bloqueo.AB2").string(),
+                                project::ThisProcess("nivex-batch budget", false)),
+              project::LockResult::Taken);
+    EXPECT_FALSE(StorePrices(total, book, true, &error));
+    EXPECT_EQ(error, cp(project::InUseMessage("AB2", budgeting.me(), budgeting.path())));
+    EXPECT_EQ(bytes(pricePath()), prices);
+    EXPECT_EQ(bytes(one), oneBefore);
+    EXPECT_EQ(bytes(two), twoBefore);
+    EXPECT_FALSE(fs::exists(folder() / "Bloqueo.AB1")) << "a refused change kept a sector";
+
+    budgeting.Release();
+    ASSERT_TRUE(StorePrices(total, book, true, &error)) << error;
+    EXPECT_EQ(Stored().excavation[1][1], 4321);
+    for (const fs::path& sector : {one, two}) {
+        shell::ProyectoT h;
+        ASSERT_TRUE(project::ReadHeaderOnly(sector.string(), h));
+        EXPECT_EQ(h.StageDone[3], 0) << sector;
+    }
+    for (const char* lock : {"Bloqueo.AB1", "Bloqueo.AB2"})
+        EXPECT_FALSE(fs::exists(folder() / lock)) << lock << " kept after the change";
 }
 
 TEST_F(PriceScreens, PagesFollowTheChaptersAndTheirGroups) {

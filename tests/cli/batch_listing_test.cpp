@@ -7,6 +7,7 @@
 
 #include "batch_rig.h"
 #include "cli/batch.h"
+#include "support/temp_files.h"
 #include "swmm/swmm_project_rig.h"
 
 namespace nivex::cli {
@@ -73,7 +74,7 @@ TEST_F(BatchListingFiles, PrintWritesOnePdfPagePerSheet) {
          at = pdf.find("/Type /Page", at + 1))
         if (pdf.compare(at, 12, "/Type /Pages") != 0) ++pages;
     EXPECT_EQ(pages, 3);
-    EXPECT_FALSE(fs::exists(path("out.pdf.tmp")));
+    EXPECT_FALSE(nivex::testing::HasTempFile(path("out.pdf")));
 }
 
 TEST_F(BatchListingFiles, MissingFilesAndTargetsAreReported) {

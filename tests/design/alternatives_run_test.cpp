@@ -15,6 +15,7 @@
 #include "design/alternatives_screen.h"
 #include "network/network_controls.h"
 #include "network/network_walk.h"
+#include "project/project_list.h"
 #include "project/reach_backup.h"
 #include "support/session_rig.h"
 #include "swmm/swmm_project_rig.h"
@@ -162,6 +163,37 @@ TEST_F(AlternativesRun, AutomaticRowsAreDesignedAdoptedAndRecoverable) {
     ASSERT_TRUE(project::RestoreReachBackupSilently(s.session));
     EXPECT_EQ(Bytes(project.files.reaches()), entered);
     EXPECT_EQ(Bytes(project.files.reachIndex()), index);
+}
+
+// A run stopped at the dialog (the program killed there) leaves the preliminary designs
+// in the design copy: the sector is not designed until the final design is whole. Their
+// statistics are still computed from that copy.
+TEST_F(AlternativesRun, OnlyTheFinalDesignMarksTheSectorDesigned) {
+    Mode(kTopologyBoth);
+    dialog.rows = {1};
+    CountingSink sink;
+    shell::ProyectoT atDialog;
+    AlternativesHooks hooks;
+    hooks.choose = [&](AlternativesTable& table, int mode, double days) {
+        EXPECT_TRUE(project::ReadHeaderOnly(project.files.control(), atDialog));
+        return ChooseAlternative(s.session, table, mode, days);
+    };
+    DesignOptions options;
+    const AlternativesOutcome out =
+        RunAlternatives(s.session.project, options, sink, hooks, DesignRun{});
+    ASSERT_EQ(out.end, AlternativesEnd::Designed) << ::testing::PrintToString(sink.messages);
+    EXPECT_EQ(sink.designs(), 1 + 6 + 1);
+    EXPECT_EQ(atDialog.StageDone[0], 1);  // the network is prepared
+    EXPECT_EQ(atDialog.StageDone[1], 0) << "a preliminary design is marked as the design";
+    ASSERT_EQ(dialog.shown.size(), 1u);
+    ASSERT_GE(dialog.shown[0].rows.size(), 2u);
+    for (const auto& row : dialog.shown[0].rows) {
+        EXPECT_NE(row[1], "0.00") << row[0] << ": no mean depth from the quantities";
+        EXPECT_NE(row[4], "0") << row[0] << ": no largest diameter from the quantities";
+    }
+    std::string error;
+    ASSERT_TRUE(network::LoadControlState(project, &error)) << error;
+    EXPECT_EQ(project.header.StageDone[1], 1);
 }
 
 TEST_F(AlternativesRun, StoredAlternativesAreOfferedWithoutDesigningWhileNothingChanged) {

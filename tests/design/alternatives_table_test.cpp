@@ -22,6 +22,7 @@
 #include "project/project.h"
 #include "shell/session.h"
 #include "support/session_rig.h"
+#include "support/temp_files.h"
 
 namespace nivex::design {
 namespace {
@@ -185,7 +186,7 @@ TEST_F(TempFolder, ArbitraryFileIsWrittenBackByteForByte) {
         ASSERT_TRUE(ReadDesignState(table, in.string(), &error)) << error;
         ASSERT_TRUE(WriteDesignState(table, out.string(), &error)) << error;
         EXPECT_EQ(ReadAll(out), bytes) << "draw " << draw;
-        EXPECT_FALSE(fs::exists(out.string() + ".tmp"));
+        EXPECT_FALSE(nivex::testing::HasTempFile(out));
     }
 }
 

@@ -57,6 +57,7 @@ class DesignScreen : public ::testing::Test {
         Open();
     }
     void Batch(std::vector<std::string> args) {
+        p.lock.Release();  // the sector as a desktop program leaves it when it closes
         args.insert(args.begin(),
                     {"--projects", (base_ / "projects").string(), "--project", "DS1"});
         std::ostringstream out, err;

@@ -2,6 +2,7 @@
 // temporary file.
 
 #include "listings/pdf_canvas.h"
+#include "support/temp_files.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -65,7 +66,7 @@ TEST_F(PdfCanvasTest, ThreeSheetsGiveThreePagesAndAnExactCrossReferenceTable) {
     std::string error;
     ASSERT_TRUE(PrintListingToPdf(write("LPT", sheets(3)), pdfFile, false, &error, &pages));
     EXPECT_EQ(pages, 3);
-    EXPECT_FALSE(fs::exists(pdfFile + ".tmp"));
+    EXPECT_FALSE(nivex::testing::HasTempFile(pdfFile));
 
     const std::string pdf = read(pdfFile);
     EXPECT_EQ(countPages(pdf), 3);
@@ -114,13 +115,13 @@ TEST_F(PdfCanvasTest, FailuresNameTheFileAndLeaveNoFileBehind) {
     const std::string missing = path("falta/listado.pdf");
     EXPECT_FALSE(PrintListingToPdf(listing, missing, false, &error));
     EXPECT_NE(error.find(missing), std::string::npos) << error;
-    EXPECT_FALSE(fs::exists(missing + ".tmp"));
+    EXPECT_FALSE(nivex::testing::HasTempFile(missing));
 
     // A folder in the way: the temporary file is written, then removed.
     fs::create_directories(dir_ / "carpeta.pdf" / "dentro");
     EXPECT_FALSE(PrintListingToPdf(listing, path("carpeta.pdf"), false, &error));
     EXPECT_NE(error.find("carpeta.pdf"), std::string::npos);
-    EXPECT_FALSE(fs::exists(path("carpeta.pdf.tmp")));
+    EXPECT_FALSE(nivex::testing::HasTempFile(path("carpeta.pdf")));
 
     // An unreadable listing keeps the PDF that was there.
     const std::string good = write("bueno.pdf", "%PDF bueno");

@@ -1,6 +1,7 @@
 // The viewer's text saved as rich text.
 
 #include "listings/rtf_writer.h"
+#include "support/temp_files.h"
 
 #include <gtest/gtest.h>
 
@@ -57,7 +58,7 @@ TEST(RtfFile, WritesThroughATemporaryFile) {
     std::ifstream in(path, std::ios::binary);
     const std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(saved, RtfDocument(Built({"abc"}).lines(), "F", 8));
-    EXPECT_FALSE(fs::exists(path + ".tmp"));
+    EXPECT_FALSE(nivex::testing::HasTempFile(path));
 
     const std::string bad = (dir / "no" / "existe.rtf").string();
     EXPECT_FALSE(WriteRtfFile(bad, Built({"abc"}).lines(), "F", 8, error));

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "specs/criteria_store.h"
+#include "support/temp_files.h"
 
 namespace nivex::network {
 namespace {
@@ -148,7 +149,7 @@ TEST_F(ReachFileTest, ShortOrInconsistentIndexIsRebuiltInLineOrder) {
     }
     ASSERT_TRUE(f.Close());
     EXPECT_EQ(ReadAll(index()), idx);
-    EXPECT_FALSE(fs::exists(index() + ".tmp"));
+    EXPECT_FALSE(nivex::testing::HasTempFile(index()));
 
     // Right length, wrong names or wrong line number.
     std::string bad = idx;

@@ -11,6 +11,7 @@
 #include <iterator>
 
 #include "console/codepage.h"
+#include "project/project_rename.h"
 #include "shell/control_file.h"
 #include "shell/startup.h"
 #include "support/scripted.h"
@@ -386,10 +387,156 @@ TEST_F(ProjectSelectionTest, CompleteTotaliserTakesTheFirstSectorsFilesAndItsCap
     EXPECT_EQ(ReadBytes(folder / "ZSDB.AB0"), ReadBytes(folder / "ZSDB.AB1"));
     EXPECT_EQ(ReadBytes(folder / "XSDD.AB0"), ReadBytes(folder / "XSDD.AB1"));
     for (const auto& e : fs::directory_iterator(folder))
-        EXPECT_NE(e.path().extension(), ".tmp");
+        EXPECT_EQ(e.path().string().find(".nivex-tmp-"), std::string::npos) << e.path();
     EXPECT_EQ(session.project.caption,
               "Centro    Codigo: AB    Sector: 0    (Totalizacion de sectores)");
     EXPECT_TRUE(session.project.selection.isTotaliser());
+}
+
+// --- One sector, one writer -----------------------------------------------------------
+
+// Another program's session on the same base folder.
+struct OtherProgram {
+    testing::ConsoleRig rig;
+    console::Screen screen{rig.console};
+    TrashDesktop desktop;
+    ui::MemorySettings settings;
+    shell::MenuBarModel menu;
+    shell::Session session{rig.switches, rig.console, screen, rig.ui, desktop, settings, menu};
+    ProjectSelection selection{session, session.project};
+};
+
+TEST_F(ProjectSelectionTest, AnOpenSectorIsRefusedToAWriterAndLeftUnchangedByAReader) {
+    // A file the opening repairs and completes: any opening that may write, writes it.
+    const fs::path control = Control("AB-Centro", "AB1", Named("Centro"), 2);
+    Bytes damaged = ReadBytes(control);
+    damaged[338] = 0;
+    ASSERT_EQ(selection.List(base_.string()), ListOutcome::Listed);
+    rig.ui.answers = {'S'};
+    ASSERT_EQ(selection.Accept({"AB", "1", "1"}), 'S');
+    const fs::path lock = base_ / "AB-Centro" / "Bloqueo.AB1";
+    ASSERT_TRUE(session.project.lock.held());
+    EXPECT_EQ(session.project.lock.path(), lock.string());
+    WriteBytes(control, damaged);
+
+    OtherProgram other;
+    ASSERT_EQ(other.selection.List(base_.string()), ListOutcome::Listed);
+    other.rig.ui.answers = {'S'};
+    EXPECT_EQ(other.selection.Accept({"AB", "1", "1"}, {"nivex-batch design", true}), 'N');
+    ASSERT_EQ(other.rig.ui.boxes.size(), 1u);
+    const std::string& refusal = other.rig.ui.boxes[0].message;
+    EXPECT_EQ(refusal.rfind("El sector AB1 esta en uso por NIVEX (usuario ", 0), 0u) << refusal;
+    EXPECT_NE(refusal.find(", proceso " + std::to_string(::getpid()) + ") desde "),
+              std::string::npos)
+        << refusal;
+    EXPECT_NE(refusal.find(".\rNo se hizo ningun cambio."), std::string::npos) << refusal;
+    EXPECT_EQ(ReadBytes(control), damaged);
+    EXPECT_FALSE(other.session.project.selection.accepted);
+
+    // One that only reads opens it, repaired in memory, and writes nothing.
+    other.rig.ui.boxes.clear();
+    other.rig.ui.answers = {'S'};
+    ASSERT_EQ(other.selection.Accept({"AB", "1", "1"}, {"nivex-batch info", false}), 'S');
+    EXPECT_TRUE(other.session.project.onlyReads());
+    EXPECT_FALSE(other.session.project.lock.held());
+    EXPECT_EQ(other.session.project.header.Reserved338, "0000000000");
+    EXPECT_EQ(other.session.project.header.ProjectName, "Centro");
+    EXPECT_EQ(ReadBytes(control), damaged);
+    EXPECT_TRUE(session.project.lock.held());
+
+    // Once the first lets go, the writer opens it and the repair is written.
+    session.project.lock.Release();
+    EXPECT_FALSE(fs::exists(lock));
+    other.rig.ui.answers = {'S'};
+    ASSERT_EQ(other.selection.Accept({"AB", "1", "1"}, {"nivex-batch design", true}), 'S');
+    EXPECT_FALSE(other.session.project.onlyReads());
+    EXPECT_TRUE(other.session.project.lock.held());
+    EXPECT_EQ(ReadBytes(control).size(), 3072u);
+    EXPECT_EQ(HeaderOf(control).Reserved338, "0000000000");
+    EXPECT_EQ(ParseLockHolder([&] {
+                  std::ifstream in(lock);
+                  return std::string(std::istreambuf_iterator<char>(in), {});
+              }())
+                  ->program,
+              "nivex-batch design");
+}
+
+TEST_F(ProjectSelectionTest, LeftoversOfAStoppedRewriteGoWhenTheSectorIsNextOpenedToChange) {
+    Control("AB-Centro", "AB1", Named("Centro"));
+    Control("AB-Centro", "AB2", Named("Centro"));
+    const fs::path folder = base_ / "AB-Centro";
+    fs::create_directories(folder / "Respaldo AB1");
+    const std::vector<std::string> ours = {"ZSDX.AB1.nivex-tmp-a8Kd2P", "XSDC.AB1.tmp",
+                                           "Respaldo AB1/XDXS.AB1.nivex-tmp-Qq12Zz"};
+    const std::vector<std::string> kept = {"ZSDX.AB2.nivex-tmp-a8Kd2P", "notas.txt"};
+
+    // While another program works on the sector, its temporary files may be in the making.
+    OtherProgram other;
+    ASSERT_EQ(other.selection.List(base_.string()), ListOutcome::Listed);
+    other.rig.ui.answers = {'S'};
+    ASSERT_EQ(other.selection.Accept({"AB", "1", "1"}), 'S');
+    for (const auto& name : ours)
+        WriteBytes(folder / name, Bytes{1, 2, 3});
+    for (const auto& name : kept)
+        WriteBytes(folder / name, Bytes{1, 2, 3});
+    ASSERT_EQ(selection.List(base_.string()), ListOutcome::Listed);
+    rig.ui.answers = {'S'};
+    ASSERT_EQ(selection.Accept({"AB", "1", "1"}, {"nivex-batch info", false}), 'S');
+    for (const auto& name : ours)
+        EXPECT_TRUE(fs::exists(folder / name)) << name;
+
+    other.session.project.lock.Release();
+    rig.ui.answers = {'S'};
+    ASSERT_EQ(selection.Accept({"AB", "1", "1"}), 'S');
+    for (const auto& name : ours)
+        EXPECT_FALSE(fs::exists(folder / name)) << name;
+    for (const auto& name : kept)
+        EXPECT_TRUE(fs::exists(folder / name)) << name;
+}
+
+TEST_F(ProjectSelectionTest, AFolderInWhichAnotherProgramMakesASectorIsNotSentToTheTrash) {
+    const fs::path folder = base_ / "CD-Proyecto Nuevo";
+    fs::create_directories(folder);
+    SectorLock making;
+    ASSERT_EQ(making.Acquire((folder / "Bloqueo.CD1").string(), ThisProcess("NIVEX", false)),
+              LockResult::Taken);
+    ASSERT_EQ(selection.List(base_.string()), ListOutcome::Listed);
+    EXPECT_TRUE(desktop.trashed.empty());
+    EXPECT_TRUE(rig.ui.boxes.empty());
+
+    making.Release();  // it never finished: the folder is incomplete
+    ASSERT_EQ(selection.List(base_.string()), ListOutcome::Listed);
+    EXPECT_EQ(desktop.trashed, std::vector<std::string>{folder.string()});
+}
+
+// Renaming a project renames its folder: not while another program works in it, and the
+// lock held follows the folder.
+TEST_F(ProjectSelectionTest, AProjectFolderInUseByAnotherProgramKeepsItsNameOnARename) {
+    Control("AB-Centro", "AB1", Named("Centro"));
+    Control("AB-Centro", "AB2", Named("Centro"));
+    ASSERT_EQ(selection.List(base_.string()), ListOutcome::Listed);
+    rig.ui.answers = {'S'};
+    ASSERT_EQ(selection.Accept({"AB", "1", "1"}), 'S');
+    SectorLock other;
+    ASSERT_EQ(other.Acquire((base_ / "AB-Centro" / "Bloqueo.AB2").string(),
+                            ThisProcess("nivex-batch design", false)),
+              LockResult::Taken);
+
+    bool renamed = true;
+    ASSERT_TRUE(RenameProject(session.project, "Norte", &renamed));
+    EXPECT_FALSE(renamed);
+    EXPECT_TRUE(fs::is_directory(base_ / "AB-Centro"));
+    EXPECT_FALSE(fs::exists(base_ / "AB-Norte"));
+    EXPECT_EQ(HeaderOf(base_ / "AB-Centro" / "XSDA.AB1").ProjectName, "Norte");
+
+    other.Release();
+    ASSERT_TRUE(RenameProject(session.project, "Sur", &renamed));
+    EXPECT_TRUE(renamed);
+    const fs::path lock = base_ / "AB-Sur" / "Bloqueo.AB1";
+    EXPECT_EQ(session.project.lock.path(), lock.string());
+    EXPECT_TRUE(fs::exists(lock));
+    session.project.lock.Release();
+    EXPECT_FALSE(fs::exists(lock)) << "the lock was not let go in the renamed folder";
 }
 
 // --- "Aceptar": existing control files -------------------------------------------------

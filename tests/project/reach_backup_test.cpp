@@ -4,11 +4,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <sstream>
 
 #include <unistd.h>
 
+#include "project/sector_lock.h"
 #include "support/scripted.h"
 
 namespace nivex::project {
@@ -190,7 +192,8 @@ const std::set<std::string> kQuantities{"SANN1.AB2", "SANO3.AB1", "SANA.AB1", "S
                                         "SANN1.AB1"};
 
 std::set<std::string> RemainingAfter(Rig& r, std::array<uint8_t, 4> controls,
-                                     uint8_t quantitiesDone, const char* sectors = "1") {
+                                     uint8_t quantitiesDone, const char* sectors = "1",
+                                     const std::function<void()>& meanwhile = {}) {
     fs::remove_all(r.dir);
     fs::create_directory(r.dir);
     for (const auto* set : {&kKept, &kNetwork, &kQuantities})
@@ -202,6 +205,7 @@ std::set<std::string> RemainingAfter(Rig& r, std::array<uint8_t, 4> controls,
     r.p.header.ControlsDone = controls;
     r.p.header.StageDone[2] = quantitiesDone;
     r.p.selection.sectors = sectors;
+    if (meanwhile) meanwhile();
     RemoveDerivedFiles(r.p);
     return r.Names();
 }
@@ -218,6 +222,23 @@ TEST(RemoveDerivedFiles, RemovesWhatTheFlagsMakeStaleInEverySector) {
     EXPECT_EQ(RemainingAfter(r, {1, 1, 1, 1}, 0), withoutQuantities);
     EXPECT_EQ(RemainingAfter(r, {1, 1, 1, 1}, 1), all);
     EXPECT_EQ(RemainingAfter(r, {0, 0, 0, 0}, 0, "3"), all);  // a totaliser
+}
+
+// The files of a sector that another program is working on stay: it may be writing them.
+TEST(RemoveDerivedFiles, KeepsTheFilesOfASectorInUse) {
+    Rig r;
+    SectorLock other;
+    const std::string lock = r.p.files.folder() + "Bloqueo.AB2";
+    std::set<std::string> left = kKept;
+    for (const auto* set : {&kNetwork, &kQuantities})
+        for (const auto& name : *set)
+            if (name.find("AB2") != std::string::npos) left.insert(name);
+    std::set<std::string> after = RemainingAfter(r, {1, 1, 0, 1}, 0, "1", [&] {
+        ASSERT_EQ(other.Acquire(lock, ThisProcess("nivex-batch design", false)), LockResult::Taken);
+    });
+    EXPECT_EQ(after.erase("Bloqueo.AB2"), 1u);
+    EXPECT_EQ(after, left);
+    EXPECT_TRUE(other.held());
 }
 
 }  // namespace

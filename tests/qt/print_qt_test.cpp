@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "qt/print_qt.h"
+#include "support/temp_files.h"
 
 namespace nivex::testing {
 namespace {
@@ -27,7 +28,7 @@ TEST(PrintQt, ThreeSheetsGiveAThreePagePdfAndFailuresNameTheFile) {
     const std::string pdfFile = dir.filePath("listado.pdf").toStdString();
     std::string error;
     ASSERT_TRUE(qt::PrintListingToPdfQt(listing, pdfFile, false, &error)) << error;
-    EXPECT_FALSE(std::filesystem::exists(pdfFile + ".tmp"));
+    EXPECT_FALSE(nivex::testing::HasTempFile(pdfFile));
     std::ifstream in(pdfFile, std::ios::binary);
     const std::string pdf{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     int pages = 0;
@@ -39,7 +40,7 @@ TEST(PrintQt, ThreeSheetsGiveAThreePagePdfAndFailuresNameTheFile) {
     const std::string target = dir.filePath("falta/a.pdf").toStdString();
     EXPECT_FALSE(qt::PrintListingToPdfQt(listing, target, false, &error));
     EXPECT_NE(error.find(target), std::string::npos);
-    EXPECT_FALSE(std::filesystem::exists(target + ".tmp"));
+    EXPECT_FALSE(nivex::testing::HasTempFile(target));
     EXPECT_FALSE(qt::PrintListingToPdfQt(listing + "X", pdfFile, false, &error));
     EXPECT_NE(error.find(listing + "X"), std::string::npos);
 }

@@ -11,6 +11,7 @@
 #include "quantities/quantity_file.h"
 #include "quantities/quantity_run.h"
 #include "quantities/quantity_test_network.h"
+#include "support/temp_files.h"
 
 namespace nivex::quantities {
 namespace {
@@ -103,7 +104,7 @@ TEST_F(QuantityFileTest, RoundTripKeepsEveryNumberAndTheLayout) {
     const QuantityTables written = Computed();
     std::string error;
     ASSERT_TRUE(WriteQuantityFile(path_, written, &error)) << error;
-    EXPECT_FALSE(fs::exists(path_ + ".tmp"));
+    EXPECT_FALSE(nivex::testing::HasTempFile(path_));
     const std::string first = Contents();
     // 35 + 4 + 4 + 45 + 4 (S + 1) + 4 + (S + 1) + 3 + 7 + 11 + 5 + 1 + 3 + 4 + 2 (S + 2)
     // + 4 lines, S = 6.

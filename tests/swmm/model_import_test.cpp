@@ -19,6 +19,7 @@
 #include "specs/criteria_module.h"
 #include "specs/criteria_store.h"
 #include "support/scripted.h"
+#include "support/temp_files.h"
 
 namespace nivex::swmm {
 namespace {
@@ -517,7 +518,7 @@ TEST_F(SwmmImportTest, ImportWritesTheNetworkTheIndexTheMarkAndTheMap) {
     EXPECT_EQ(e.FromSwmm, 1);
     EXPECT_EQ(ReadBytes(p.files.swmmMap()), m.map);
     EXPECT_EQ(m.map.substr(0, 6), ";;Node");
-    EXPECT_FALSE(fs::exists(p.files.swmmMap() + ".tmp"));
+    EXPECT_FALSE(nivex::testing::HasTempFile(p.files.swmmMap()));
     EXPECT_EQ(settings.read(shell::kSettingsKey, kImportedFileSetting), path);
 }
 
