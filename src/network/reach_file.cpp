@@ -73,7 +73,8 @@ bool ReachFile::fail(const std::string& message) {
     return false;
 }
 
-bool ReachFile::Open(const std::string& reachPath, const std::string& indexPath, float manningN) {
+bool ReachFile::Open(const std::string& reachPath, const std::string& indexPath, float manningN,
+                     bool readOnly) {
     Close();
     error_.clear();
     opening_ = {};
@@ -98,7 +99,7 @@ bool ReachFile::Open(const std::string& reachPath, const std::string& indexPath,
         TramoT t;
         if (!reaches_.Read(line, t)) return fail(reaches_.error());
         bool existing = t.Class == kClassExisting || t.Class == kClassNotInvestigated;
-        if (existing && t.ManningN == 0) {
+        if (existing && t.ManningN == 0 && !readOnly) {
             t.ManningN = manningN;
             if (!reaches_.Write(line, t)) return fail(reaches_.error());
             ++opening_.manningSet;
@@ -112,7 +113,15 @@ bool ReachFile::Open(const std::string& reachPath, const std::string& indexPath,
         expected.push_back(std::move(e));
     }
     if (!reaches_.Flush()) return fail(reaches_.error());
-    if (!consistent && !rebuildIndex(expected)) return false;
+    if (consistent) return true;
+    if (!readOnly) return rebuildIndex(expected);
+    entryBytes_.clear();
+    for (const auto& e : expected) {
+        Bytes b(kIndiceSize);
+        if (!Encode(e, b)) return fail("Valor fuera de limites en el archivo " + index_.path());
+        entryBytes_.push_back(std::move(b));
+    }
+    entries_ = std::move(expected);
     return true;
 }
 
@@ -286,7 +295,8 @@ void ResetConstructionAfterRebuild(specs::EspecT& e) {
 }
 
 bool OpenNetwork(project::Project& p, ReachFile& f) {
-    if (!f.Open(p.files.reaches(), p.files.reachIndex(), p.espec.ExistingReachManningN)) {
+    if (!f.Open(p.files.reaches(), p.files.reachIndex(), p.espec.ExistingReachManningN,
+                p.onlyReads())) {
         p.error = cp(f.error());
         return false;
     }

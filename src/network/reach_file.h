@@ -55,8 +55,10 @@ class ReachFile {
   public:
     // Opens both files (creating them empty), gives manningN to every existing or not
     // investigated reach without one, and rebuilds the index in line order when it does
-    // not match the reach file.
-    bool Open(const std::string& reachPath, const std::string& indexPath, float manningN);
+    // not match the reach file. readOnly: a sector another program holds is only read; the
+    // index is mended in memory and no reach is written.
+    bool Open(const std::string& reachPath, const std::string& indexPath, float manningN,
+              bool readOnly = false);
     bool Close();
     int count() const { return reaches_.count(); }
     const OpeningReport& opening() const { return opening_; }

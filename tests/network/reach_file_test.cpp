@@ -186,6 +186,26 @@ TEST_F(ReachFileTest, ExistingReachesWithoutManningNGetTheDefaultN) {
     EXPECT_EQ(f.opening().manningSet, 0);  // written back
 }
 
+TEST_F(ReachFileTest, ASectorOnlyReadIsMendedInMemoryAndNotWritten) {
+    // Another program holds the sector: a short index and an existing reach without n are
+    // put right for this reader alone, and not one byte of either file changes.
+    std::string file;
+    for (const TramoT& t : {Reach("A", "B", 0), Reach("B", "C", 1), Reach("C", "D", 0)})
+        file += Record(t);
+    WriteAll(reaches(), file);
+    WriteAll(index(), "");
+    ReachFile f;
+    ASSERT_TRUE(f.Open(reaches(), index(), 0.014f, true));
+    EXPECT_FALSE(f.opening().indexRebuilt);
+    EXPECT_EQ(f.opening().manningSet, 0);
+    ASSERT_EQ(f.index().size(), 3u);
+    EXPECT_EQ(f.index()[1].Upstream, "B");
+    EXPECT_EQ(f.index()[2].Line, 3);
+    ASSERT_TRUE(f.Close());
+    EXPECT_EQ(ReadAll(reaches()), file);
+    EXPECT_EQ(ReadAll(index()), "");
+}
+
 TEST_F(ReachFileTest, ForeignBytesSurvive) {
     // A sound reach whose reserved bytes hold anything at all.
     std::mt19937 random(11);
