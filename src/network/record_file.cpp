@@ -21,7 +21,9 @@ std::string RecordFileSizeFault(const std::string& path, uintmax_t bytes, size_t
 }
 
 bool RecordFile::fail(const std::string& what) {
-    error_ = what + " el archivo " + path_;
+    // A write that failed names a full disk as such.
+    error_ = what.starts_with("No se pudo escribir") ? project::WriteFailure(what, path_)
+                                                     : what + " el archivo " + path_;
     return false;
 }
 

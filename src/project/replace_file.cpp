@@ -77,6 +77,16 @@ int RemoveLeftTempFiles(const std::string& folder, std::string_view extension) {
     return removed;
 }
 
+std::string WriteFailure(const std::string& what, const std::string& path) {
+    const int e = errno;
+    const bool full = e == ENOSPC || e == EDQUOT;
+    return (full ? "El disco esta lleno: " : "") + what + " el archivo " + path;
+}
+
+std::string WriteFailure(const std::string& path) {
+    return WriteFailure("No se pudo escribir", path);
+}
+
 bool ReplaceFileContents(const std::string& path, std::string_view contents, std::string* error) {
     const std::string tmp = MakeTempFile(path, error);
     if (tmp.empty()) return false;
@@ -86,8 +96,8 @@ bool ReplaceFileContents(const std::string& path, std::string_view contents, std
         out.write(contents.data(), static_cast<std::streamsize>(contents.size()));
         out.flush();
         if (!out) {
+            if (error) *error = WriteFailure(path);  // before the removal touches errno
             std::filesystem::remove(tmp, ec);
-            if (error) *error = "No se pudo escribir " + path;
             return false;
         }
     }

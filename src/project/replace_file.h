@@ -11,6 +11,11 @@ namespace nivex::project {
 // False with *error (UTF-8, naming the file) and no temporary file left behind.
 bool ReplaceFileContents(const std::string& path, std::string_view contents, std::string* error);
 
+// The message of a write that failed just now: "No se pudo escribir el archivo <path>",
+// led by "El disco esta lleno: " when the system said so (errno ENOSPC or EDQUOT).
+std::string WriteFailure(const std::string& path);
+std::string WriteFailure(const std::string& what, const std::string& path);
+
 // Makes a new empty file beside path, "<path>.nivex-tmp-XXXXXX", with the permissions a
 // file created there would have; its name, or "" with *error (UTF-8) when it cannot be made.
 // Two processes never get the same name.

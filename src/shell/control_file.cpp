@@ -86,7 +86,9 @@ bool Encode(const ProyectoT& p, Bytes& record) {
 }
 
 bool ControlFile::fail(const std::string& what) {
-    error_ = what + " el archivo " + path_;
+    // A write that failed names a full disk as such.
+    error_ = what.starts_with("No se pudo escribir") ? project::WriteFailure(what, path_)
+                                                     : what + " el archivo " + path_;
     return false;
 }
 

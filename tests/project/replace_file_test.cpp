@@ -4,6 +4,8 @@
 
 #include "project/replace_file.h"
 
+#include <cerrno>
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -14,6 +16,8 @@
 #include <iterator>
 #include <set>
 #include <string>
+
+#include "network/record_file.h"
 
 namespace nivex::project {
 namespace {
@@ -37,6 +41,22 @@ class TempFiles : public ::testing::Test {
 
     fs::path folder_;
 };
+
+TEST(WriteFailures, AFullDiskIsSaidToBeFullNamingTheFile) {
+    errno = ENOSPC;
+    EXPECT_EQ(WriteFailure("/p/ZSDX.AB1"),
+              "El disco esta lleno: No se pudo escribir el archivo /p/ZSDX.AB1");
+    errno = EACCES;
+    EXPECT_EQ(WriteFailure("/p/ZSDX.AB1"), "No se pudo escribir el archivo /p/ZSDX.AB1");
+    // /dev/full takes every byte and refuses it with ENOSPC at the flush, as a full disk does.
+    if (!fs::exists("/dev/full")) GTEST_SKIP() << "sin /dev/full";
+    network::RecordFile records(8);
+    ASSERT_TRUE(records.Open("/dev/full"));
+    const bool written = records.Write(0, codec::Bytes(8, 1)) && records.Flush();
+    EXPECT_FALSE(written);
+    EXPECT_EQ(records.error(), "El disco esta lleno: No se pudo escribir el archivo /dev/full");
+    records.Close();
+}
 
 TEST_F(TempFiles, EveryNameIsNewBesideTheTargetAndOpenAsTheFolderGives) {
     const mode_t saved = ::umask(022);
