@@ -241,9 +241,9 @@ bool PrintListingToPdf(const std::string& listingFile, const std::string& pdfFil
     const fs::path target(pdfFile);
     const fs::path temp(project::MakeTempFile(pdfFile, nullptr));
     auto fail = [&] {
+        if (error) *error = project::WriteFailure(cp(pdfFile));  // before errno moves on
         std::error_code ec;
         if (!temp.empty()) fs::remove(temp, ec);
-        if (error) *error = "No se pudo escribir el archivo " + cp(pdfFile);
         return false;
     };
     if (temp.empty()) return fail();

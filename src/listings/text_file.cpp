@@ -1,6 +1,7 @@
 #include "listings/text_file.h"
 
 #include "console/codepage.h"
+#include "project/replace_file.h"
 
 namespace nivex::listings {
 
@@ -48,7 +49,10 @@ void TextFile::Flush() {
 
 void TextFile::Fail(const char* what) {
     if (failed()) return;  // the first failure says what went wrong
-    error_ = std::string(what) + " el archivo " + (path_.empty() ? "de listado" : cp(path_));
+    const std::string name = path_.empty() ? "de listado" : cp(path_);
+    error_ = std::string_view(what).starts_with("No se pudo escribir")
+                 ? project::WriteFailure(what, name)
+                 : std::string(what) + " el archivo " + name;
 }
 
 }  // namespace nivex::listings
