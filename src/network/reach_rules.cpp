@@ -25,18 +25,6 @@ std::string Between1And(int count) {
 
 using console::CampoT;
 
-CampoT Campo(const std::string& prompt, int row, char type, int width, int decimals,
-             int column = 1) {
-    CampoT f;
-    f.prompt = cp(prompt);
-    f.row = static_cast<int16_t>(row);
-    f.column = static_cast<int16_t>(column);
-    f.type = type;
-    f.width = static_cast<int16_t>(width);
-    f.decimals = static_cast<int16_t>(decimals);
-    return f;
-}
-
 CampoT Limited(CampoT f, const char* least, const char* most) {
     f.minimum = least;
     f.maximum = most;
@@ -71,6 +59,18 @@ std::string Fixed3(double v) {
 }
 
 }  // namespace
+
+console::CampoT Campo(const std::string& prompt, int row, char type, int width, int decimals,
+                      int column) {
+    console::CampoT f;
+    f.prompt = cp(prompt);
+    f.row = static_cast<int16_t>(row);
+    f.column = static_cast<int16_t>(column);
+    f.type = type;
+    f.width = static_cast<int16_t>(width);
+    f.decimals = static_cast<int16_t>(decimals);
+    return f;
+}
 
 std::array<CampoT, kReachFieldCount + 1> ReachFieldDescriptors(const ReachContext& c) {
     std::array<CampoT, kReachFieldCount + 1> f;

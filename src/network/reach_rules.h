@@ -75,6 +75,10 @@ struct ReachContext {
 
 // The descriptors of the 38 fields, by field number (entry 0 unused): prompt, place,
 // width, decimals and limits, as the field editor checks them.
+// One field of the reach screens: its prompt (UTF-8), place, kind, width and decimals.
+console::CampoT Campo(const std::string& prompt, int row, char type, int width, int decimals,
+                      int column = 1);
+
 std::array<console::CampoT, kReachFieldCount + 1> ReachFieldDescriptors(const ReachContext& c);
 
 // The field editor's rule (range, width, decimals) for a value of field `field` that was

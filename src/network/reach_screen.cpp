@@ -37,18 +37,6 @@ constexpr uint8_t kF6 = key::F1 + 5;
 constexpr int kStatusRow = 24;
 constexpr int kSearchRow = 24;
 
-CampoT Campo(const std::string& prompt, int row, char type, int width, int decimals,
-             int column = 1) {
-    CampoT f;
-    f.prompt = cp(prompt);
-    f.row = static_cast<int16_t>(row);
-    f.column = static_cast<int16_t>(column);
-    f.type = type;
-    f.width = static_cast<int16_t>(width);
-    f.decimals = static_cast<int16_t>(decimals);
-    return f;
-}
-
 CampoT Name(const std::string& prompt, int row) {
     CampoT f = Campo(prompt, row, 'S', static_cast<int>(kNameLength), 0);
     f.upperCase = true;

@@ -31,6 +31,8 @@
 #include "network/tramo.h"
 #include "support/temp_files.h"
 
+#include "support/batch_process.h"
+
 namespace nivex::cli {
 namespace {
 
@@ -42,26 +44,13 @@ std::string Bytes(const fs::path& path) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-fs::path BatchExecutable() {
-    return fs::read_symlink("/proc/self/exe").parent_path() / "nivex-batch";
-}
+using nivex::testing::BatchExecutable;
+using nivex::testing::ExecBatch;
 
 // The child's side of every launch: output to a file, then the program.
 [[noreturn]] void Exec(const std::vector<std::string>& args, const fs::path& output, bool traced) {
     if (traced) ::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
-    const int fd = ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd >= 0) {
-        ::dup2(fd, 1);
-        ::dup2(fd, 2);
-        ::close(fd);
-    }
-    const std::string exe = BatchExecutable().string();
-    std::vector<char*> argv{const_cast<char*>(exe.c_str())};
-    for (const std::string& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    ::execv(exe.c_str(), argv.data());
-    ::_exit(127);
+    ExecBatch(args, output);
 }
 
 struct Outcome {

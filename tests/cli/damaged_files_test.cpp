@@ -26,6 +26,8 @@
 #include <thread>
 #include <vector>
 
+#include "support/batch_process.h"
+
 namespace nivex::cli {
 namespace {
 
@@ -41,9 +43,8 @@ std::string Bytes(const fs::path& path) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-fs::path BatchExecutable() {
-    return fs::read_symlink("/proc/self/exe").parent_path() / "nivex-batch";
-}
+using nivex::testing::BatchExecutable;
+using nivex::testing::ExecBatch;
 
 struct Outcome {
     bool timedOut = false;
@@ -61,19 +62,7 @@ Outcome RunProgram(const Args& args, const fs::path& output) {
     if (pid == 0) {
         const rlimit memory{kMemory, kMemory};
         ::setrlimit(RLIMIT_AS, &memory);
-        const int fd = ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (fd >= 0) {
-            ::dup2(fd, 1);
-            ::dup2(fd, 2);
-            ::close(fd);
-        }
-        const std::string exe = BatchExecutable().string();
-        std::vector<char*> argv{const_cast<char*>(exe.c_str())};
-        for (const std::string& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        ::execv(exe.c_str(), argv.data());
-        ::_exit(127);
+        ExecBatch(args, output);
     }
     const auto end = std::chrono::steady_clock::now() + kLimit;
     while (::waitpid(pid, &r.status, WNOHANG) == 0) {
