@@ -104,7 +104,7 @@ class Designer {
     // The criteria of a reach that are not the current one (look-ahead, re-sloping).
     ReachWork WorkFor(TramoT& t);
     bool LookAhead(const TramoT& t, const ReachWork& w, float d);
-    void Reslope(TramoT& t, float endCrown);
+    bool Reslope(TramoT& t, float endCrown);
 
     // ---- raise to a fixed reach and energy junctions (design_raise.cpp) ----
     int RaiseToFixedReach(int n);

@@ -110,7 +110,15 @@ int Designer::RaiseToFixedReach(int n) {
             failedAt = k;
             break;
         }
-        const double s = std::max(sreq, sp);
+        double s = std::max(sreq, sp);
+        // A re-sloped reach keeps out of the critical band as its design did; a steeper
+        // fall lifts the line above it, as a required slope does.
+        if (e_.AvoidCriticalDiameter > 0) {
+            float froude = 0;
+            const double steeper =
+                SlopeAvoidingCriticalFlow(hc_, static_cast<float>(s), q, t.Diameter, n0, froude);
+            if (steeper <= double(MaxVelocitySlope(t, w))) s = std::max(s, steeper);
+        }
         t.CrownDown = end;
         t.CrownUp = Round2(Finite(double(t.CrownDown) + s * l / 100.0));
         t.Slope = Finite(s);

@@ -150,13 +150,23 @@ ReachWork Designer::WorkFor(TramoT& t) {
     return w;
 }
 
-void Designer::Reslope(TramoT& t, float endCrown) {
+bool Designer::Reslope(TramoT& t, float endCrown) {
+    const TramoT before = t;
     ReachWork w = WorkFor(t);
     w.eref = endCrown + MinDepth(t);
     w.availableSlope = AvailableSlope(t, w.eref);
     SelectSlope(t, w);
+    // A steeper fall would end below the crown it joins: a slope that lands in the critical
+    // band is not taken, and the tributary drops into the manhole as it was designed.
+    if (readjusting() && e_.AvoidCriticalDiameter > 0 &&
+        InCriticalBand(hc_, t.Slope, DesignFlow(t), t.Diameter, ManningOf(t)) &&
+        !InCriticalBand(hc_, before.Slope, DesignFlow(t), before.Diameter, ManningOf(before))) {
+        t = before;
+        return false;
+    }
     Depths(t);
     EvaluateReach(t, w);
+    return true;
 }
 
 // ---- the steps ----
@@ -238,7 +248,7 @@ void Designer::Junction(TramoT& t, ReachWork& w) {
     const double start = std::max(double(e_.MinConcentrationTime), double(t.StormAreaTime));
     const JunctionOutcome out =
         UpstreamJunction(jc_, hc_, t, TributarySlots(*this), w.outletDrop, start, readjusting(),
-                         [this](TramoT& in, float end) { Reslope(in, end); });
+                         [this](TramoT& in, float end) { return Reslope(in, end); });
     if (t.Type != network::kTypeFromSector) OriginTime(t) = Finite(out.originTime);
     for (int k = kSlotFirstTributary; k < kSlots; ++k)
         WriteSlot(k);

@@ -128,9 +128,11 @@ JunctionOutcome UpstreamJunction(const JunctionCriteria& c, const HydraulicCrite
                     TributaryDrop(c, t, current);
                 } else {
                     const double level = cout + outletDrop;
-                    if (readjusting && level - 0.001 < t.CrownDown && reslope)
-                        reslope(t, static_cast<float>(level));
-                    SetDrop(c, t, 0);
+                    if (readjusting && level - 0.001 < t.CrownDown && reslope &&
+                        !reslope(t, static_cast<float>(level)))
+                        TributaryDrop(c, t, current);
+                    else
+                        SetDrop(c, t, 0);
                 }
             }
         }

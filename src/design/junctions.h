@@ -43,8 +43,9 @@ void ReachDropIntoReceiver(const JunctionCriteria& c, network::TramoT& current,
                            const network::TramoT& receiver);
 
 // Re-slopes tributary t so that it ends at the level given (its reference for the
-// available slope is that level plus its minimum depth) and evaluates it again.
-using Reslope = std::function<void(network::TramoT& t, float endCrown)>;
+// available slope is that level plus its minimum depth) and evaluates it again. False when
+// the tributary keeps its own design (it then drops into the manhole).
+using Reslope = std::function<bool(network::TramoT& t, float endCrown)>;
 
 struct JunctionOutcome {
     double originTime = 0;     // time of concentration at the upstream manhole (min)

@@ -366,8 +366,9 @@ void Checker::NewReach(int k) {
     // Critical flow.
     if (e_.AvoidCriticalDiameter > 0 && t.Diameter > e_.AvoidCriticalDiameter && q < 1) {
         const double fr = sec.Froude(q);
-        // Half a hundredth inside the limits: the stored number has two decimals.
-        if (fr > e_.FroudeLower + 0.005 && fr < e_.FroudeUpper - 0.005 && yd > 0.70)
+        // Half a hundredth inside the limits: the stored number has two decimals. The design
+        // reads y/D from its table, a thousandth from the exact segment near 0.70.
+        if (fr > e_.FroudeLower + 0.005 && fr < e_.FroudeUpper - 0.005 && yd > 0.701)
             Add("froude", k,
                 "Fr " + F(fr, 3) + " (guardado " + F(t.Diseno.F244[12], 2) + ") y/D " + F(yd, 3) +
                     " D " + F(t.Diameter, 0) + (sec.variable ? " n/N variable" : " n/N = 1"));

@@ -96,6 +96,7 @@ TEST(UpstreamJunction, SmallTributariesAreMatchedAtCrownLevelUnderTheDropLimit) 
         ++resloped;
         target = end;
         t.CrownDown = end;
+        return true;
     };
     std::vector<TramoT*> in = {&near, &high};
     const JunctionOutcome o = UpstreamJunction(c, h, out, in, 0.03f, 15, true, reslope);
@@ -115,6 +116,15 @@ TEST(UpstreamJunction, SmallTributariesAreMatchedAtCrownLevelUnderTheDropLimit) 
     UpstreamJunction(c, h, out, in, 0.03f, 15, false, reslope);
     EXPECT_EQ(resloped, 1);
     EXPECT_NEAR(again.CrownDown, 99.2f, 1e-5);
+
+    // A tributary that keeps its own slope (a steeper one would run near critical flow)
+    // arrives 0.20 m above the outgoing crown and drops into the manhole.
+    TramoT kept = Pipe(400, 99.3f, 99.2f);
+    in = {&kept};
+    UpstreamJunction(c, h, out, in, 0.03f, 15, true, [](TramoT&, float) { return false; });
+    EXPECT_NEAR(kept.CrownDown, 99.2f, 1e-5);
+    EXPECT_EQ(DropKind(kept), kDropInManhole);
+    EXPECT_NEAR(DeliveryLevel(kept), level, 1e-5);
 }
 
 TEST(UpstreamJunction, WithoutCrownMatchingEveryTributaryDrops) {
