@@ -560,7 +560,9 @@ float Designer::DiameterMinimumSlope(float d) const {
 bool Designer::Overloaded(const TramoT& t, const ReachWork& w) const {
     const float q0 = FullFlow(hc_, ManningOf(t), t.Slope, t.Diameter);
     const float q = DesignFlow(const_cast<TramoT&>(t));
-    if (q > 0 && !(double(q) <= double(q0) * w.qmax * (1 + 1e-4))) return true;
+    // The last digits of the formulas are forgiven, never more than the revision forgives.
+    const double carried = double(q0) * w.qmax;
+    if (q > 0 && !(double(q) <= carried + std::min(carried * 1e-4, 0.05))) return true;
     // The velocity cap can take a slope back into the critical band the readjustment
     // left: a larger pipe runs below the band's depth.
     return readjusting() && e_.AvoidCriticalDiameter > 0 &&
@@ -572,6 +574,12 @@ void Designer::GrowWhileOverloaded(TramoT& t, ReachWork& w) {
     // a pipe that cannot carry its flow at the slope it got takes the next size.
     const int type = t.Type;
     if (!IsNew(t) || type == 3 || type == network::kTypeFromSector) return;
+    // A flow grown since the slope was chosen (a later concentration time) asks first for
+    // the slope that carries it.
+    if (Overloaded(t, w)) {
+        SelectSlope(t, w);
+        SetCrowns(t, w);
+    }
     const SizeList& sizes = hc_.sizes;
     for (int guard = 0; guard < sizes.count && Overloaded(t, w); ++guard) {
         float bigger = t.Diameter;

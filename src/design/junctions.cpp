@@ -114,7 +114,11 @@ JunctionOutcome UpstreamJunction(const JunctionCriteria& c, const HydraulicCrite
         } else if (DropKind(t) != kDropNone) {
             TributaryDrop(c, t, current);
         } else if (t.Length > 0) {
-            const double st = (double(t.CrownUp) - cout - outletDrop) * 100.0 / t.Length;
+            // A tributary wider than the outgoing pipe is matched by the inverts: the
+            // outgoing invert never stands above the one that arrives.
+            const double wider = std::max(0.0, (double(t.Diameter) - current.Diameter) / 1000.0);
+            const double level = cout + std::max(double(outletDrop), wider);
+            const double st = (double(t.CrownUp) - level) * 100.0 / t.Length;
             if (st >= 0) {
                 const float n =
                     t.ManningN != 0 ? std::fabs(t.ManningN) : ReachManningN(h, 0, t.Diameter);
@@ -127,7 +131,6 @@ JunctionOutcome UpstreamJunction(const JunctionCriteria& c, const HydraulicCrite
                            kTolerance) {
                     TributaryDrop(c, t, current);
                 } else {
-                    const double level = cout + outletDrop;
                     if (readjusting && level - 0.001 < t.CrownDown && reslope &&
                         !reslope(t, static_cast<float>(level)))
                         TributaryDrop(c, t, current);

@@ -460,7 +460,8 @@ void Checker::NewReach(int k) {
     // Reaches that come out steeper than any criterion needs: the least slope among the
     // rules, with a margin wide enough for the tables of the program.
     const bool critical = e_.AvoidCriticalDiameter > 0 && t.Diameter > e_.AvoidCriticalDiameter;
-    // A tributary matched at crown level is re-sloped to end at the outgoing crown.
+    // A tributary matched at crown level is re-sloped to end at the outgoing crown (at its
+    // invert when it is the wider), whatever the state of the outgoing reach.
     bool matched = false;
     if (const int r = receiver_[static_cast<size_t>(k)]; r >= 0) {
         const TramoT& next = z_[static_cast<size_t>(r)];
@@ -470,7 +471,7 @@ void Checker::NewReach(int k) {
         const double drop =
             std::max(double(e_.OutletCrownLowering), (largest - next.Diameter) / 1000);
         const double above = double(t.CrownDown) - next.CrownUp;
-        matched = next.Class == network::kClassNew && above > -0.006 && above < drop + 0.011;
+        matched = above > -0.006 && above < drop + 0.011;
     }
     if (!chambers && !storm && !critical && !matched && JunctionMark(t) != 2 && t.Length > 0 &&
         q0 > 0) {

@@ -125,6 +125,17 @@ TEST(UpstreamJunction, SmallTributariesAreMatchedAtCrownLevelUnderTheDropLimit) 
     EXPECT_NEAR(kept.CrownDown, 99.2f, 1e-5);
     EXPECT_EQ(DropKind(kept), kDropInManhole);
     EXPECT_NEAR(DeliveryLevel(kept), level, 1e-5);
+
+    // A tributary wider than the outgoing pipe is matched by the inverts: a 500 mm pipe
+    // into a 300 mm one ends 0.20 m above its crown (both inverts at 98.70), never at the
+    // crown, which would leave the outgoing invert 0.20 m above the incoming one.
+    TramoT narrow = Pipe(300, 99.0f, 98.8f);
+    TramoT wide = Pipe(500, 99.35f, 99.25f);
+    in = {&wide};
+    UpstreamJunction(c, h, narrow, in, 0.03f, 15, true, reslope);
+    EXPECT_EQ(resloped, 2);
+    EXPECT_NEAR(target, 99.20f, 1e-4);
+    EXPECT_NEAR(wide.CrownDown - 0.5f, narrow.CrownUp - 0.3f, 1e-4);
 }
 
 TEST(UpstreamJunction, WithoutCrownMatchingEveryTributaryDrops) {
