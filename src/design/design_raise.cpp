@@ -81,8 +81,11 @@ int Designer::RaiseToFixedReach(int n) {
         top = std::min(top, double(t.GroundDown));
         const float end = CrownUnderCover(t.GroundDown, 0, static_cast<float>(std::min(ed, top)));
         if (DropKind(t) == kDropChambers) {
+            // Lifted to the fixed reach as a re-sloped reach is, and marked so: its lower
+            // end keeps only the least cover of all.
             t.CrownDown = end;
             RaiseMark(t) = 0;
+            JunctionMark(t) = 2;
             Depths(t);
             WriteSlot(kSlotCurrent);
             --work;
@@ -137,12 +140,15 @@ int Designer::RaiseToFixedReach(int n) {
         WriteSlot(kSlotCurrent);
         WriteSlot(kSlotReceiver);
         if (s != sp) {
-            const double level =
-                double(t.CrownUp) + OutletCrownDrop(jc_, t.Diameter, ImposedDiameter(t));
             int marked = 0;
             for (int j = kSlotFirstTributary; j < kSlots; ++j) {
                 if (SlotRecord(j) <= 0) continue;
                 TramoT& u = Slot(j);
+                // Each tributary is lifted to its own level: a wider one to the invert of
+                // the lifted reach, a smaller one to its crown; never all of them to the
+                // level the widest asks, which may stand out of the ground.
+                const double level =
+                    double(t.CrownUp) + OutletCrownDrop(jc_, t.Diameter, u.Diameter);
                 if (!IsNew(u) || double(u.CrownDown) > level + 1e-4) continue;
                 RaiseMark(u) = 1;
                 DeliveryLevel(u) = Round2(static_cast<float>(level));
