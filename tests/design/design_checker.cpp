@@ -459,7 +459,9 @@ void Checker::NewReach(int k) {
     }
     // Reaches that come out steeper than any criterion needs: the least slope among the
     // rules, with a margin wide enough for the tables of the program.
-    const bool critical = e_.AvoidCriticalDiameter > 0 && t.Diameter > e_.AvoidCriticalDiameter;
+    // The critical band is kept out of in every diameter once the setting is above 0: its
+    // diameter switches the rule on, as the revision's check reads it.
+    const bool critical = e_.AvoidCriticalDiameter > 0;
     // A tributary matched at crown level is re-sloped to end at the outgoing crown (at its
     // invert when it is the wider), whatever the state of the outgoing reach.
     bool matched = false;
