@@ -350,11 +350,9 @@ void PrintReport(const std::vector<NetworkReport>& reports) {
 const std::map<std::string, int>& OpenFaults() {
     static const std::map<std::string, int> open = {{"depth-min", 4},
                                                     {"diameter-oversized", 6},
-                                                    {"energy-junction", 5},
                                                     {"froude", 1},
                                                     {"revision-lists-new-reach", 13},
-                                                    {"slope-crowns", 1},
-                                                    {"status-ok-with-violations", 1}};
+                                                    {"slope-crowns", 1}};
     return open;
 }
 
