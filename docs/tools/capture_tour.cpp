@@ -17,11 +17,13 @@
 #include "qt/desktop_program.h"
 #include "qt/desktop_script.h"
 #include "qt/project_tour.h"
+#include "qt/spanish_translations.h"
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
+    nivex::qt::InstallSpanishTranslations(app);
     if (argc != 2) {
         std::fprintf(stderr, "uso: nivex-capturas CARPETA\n");
         return 2;
