@@ -16,6 +16,7 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include "qt/file_chooser.h"
 #include "qt/qt_text.h"
 
 namespace nivex::qt {
@@ -337,6 +338,7 @@ std::string TGenForm1::askSwmmFile() {
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.selectFile(qtext(kFilePrompt));
+    SizeFileDialog(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().front().toStdString();
 }
