@@ -14,14 +14,18 @@
 #include <cstdlib>
 #include <set>
 
+#include "console/codepage.h"
+#include "picture_tools.h"
 #include "qt/desktop_program.h"
 #include "qt/desktop_script.h"
 #include "qt/project_tour.h"
+#include "qt/spanish_translations.h"
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
+    nivex::qt::InstallSpanishTranslations(app);
     if (argc != 2) {
         std::fprintf(stderr, "uso: nivex-capturas CARPETA\n");
         return 2;
@@ -47,9 +51,22 @@ int main(int argc, char** argv) {
 
     std::set<std::string> taken;
     nivex::qt::ProjectTour tour;
-    tour.picture = [&out, &taken](const std::string& name, QWidget& shown) {
+    // The walk's home is shown as an engineer's own.
+    const QString shownHome = QStringLiteral("/home/ingeniero");
+    tour.picture = [&out, &taken, &program, &home, &shownHome](const std::string& name,
+                                                               QWidget& shown) {
         const QString path = out.filePath(QString::fromStdString(name) + ".png");
-        if (!shown.grab().save(path)) {
+        nivex::qt::TForm1& form = program.form();
+        // The main window is pictured with the menu of the design open: its empty screen
+        // alone says nothing.
+        const QPixmap shot = nivex::pictures::withPathShownAs(shown, home, shownHome, [&] {
+            if (&shown == &form)
+                return name == "menu" ? nivex::pictures::withMenuOpen(
+                                            form, form.entryAction(nivex::cp("Diseño")))
+                                      : form.grab();
+            return shown.grab();
+        });
+        if (!shot.save(path)) {
             std::fprintf(stderr, "nivex-capturas: no se pudo escribir %s\n",
                          path.toLocal8Bit().constData());
             std::_Exit(1);

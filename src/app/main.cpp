@@ -6,11 +6,13 @@
 
 #include "qt/desktop_program.h"
 #include "qt/single_instance.h"
+#include "qt/spanish_translations.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     // QApplication takes the user's locale for the C library: numbers keep '.'.
     std::setlocale(LC_NUMERIC, "C");
+    nivex::qt::InstallSpanishTranslations(app);
 
     nivex::qt::SingleInstance instance(
         nivex::qt::SingleInstance::baseNameOf(QString::fromLocal8Bit(argv[0])));

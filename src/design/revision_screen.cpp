@@ -18,6 +18,9 @@ namespace {
 
 constexpr const char* kLegend = "F9^borrar F11^recup.dato ESC^salir";
 constexpr int kProgressRow = 6;
+constexpr const char* kSwmmDone =
+    "Revision con SWMM terminada\r\rLos resultados se ven en List. Diseño: \"Reporte SWMM\"";
+constexpr const char* kSwmmCancelled = "Calculo con SWMM cancelado por el usuario";
 
 void Frame(shell::Session& s, const char* title) {
     s.switches.atMainMenu = false;
@@ -173,6 +176,11 @@ void ReviewMenu(shell::Session& s) {
             const swmm::SwmmRevision r = swmm::ReviseWithSwmm(ctx, engine, &progress);
             s.screen.ClearFieldError();  // the wait line of the run
             if (!r.written.error.empty()) s.ui.showError(cp(r.written.error), "Error");
+            // The progress window closes by itself: the user is told the run has ended, and
+            // where its results are.
+            if (r.ran && r.code == 0)
+                s.ui.showInformation(progress.cancelled() ? kSwmmCancelled : cp(kSwmmDone),
+                                     "Informacion");
             break;
         }
         default:  // 'E' and any other key do nothing

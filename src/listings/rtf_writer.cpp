@@ -47,8 +47,14 @@ void AppendLine(std::string& out, const ShownLine& line) {
 
 std::string RtfDocument(const std::vector<ShownLine>& lines, std::string_view face, int points) {
     std::string out = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\r\n";
-    out += "{\\fonttbl{\\f0\\fmodern\\fcharset0 ";
+    // The listing face is the program's own: the reader falls back on a fixed face.
+    out += "{\\fonttbl{\\f0\\fmodern\\fprq1\\fcharset0 ";
     out += face;
+    if (face != kRtfFallbackFace) {
+        out += "{\\*\\falt ";
+        out += kRtfFallbackFace;
+        out += '}';
+    }
     out += ";}}\r\n";
     out += "{\\colortbl;\\red255\\green0\\blue0;}\r\n";
     out += "\\pard\\plain\\f0\\fs" + std::to_string(points * 2) + "\r\n";

@@ -10,6 +10,10 @@
 
 namespace nivex::listings {
 
+// The face a reader uses when it lacks the listing face: every word processor has it, it
+// is fixed pitch and it draws the line characters.
+inline constexpr std::string_view kRtfFallbackFace = "Courier New";
+
 // The RTF document of the lines; face is the font's name (ASCII).
 std::string RtfDocument(const std::vector<ShownLine>& lines, std::string_view face, int points);
 

@@ -82,11 +82,12 @@ uint8_t RunBox(shell::Session& session, const std::string& title, BoxLayout layo
     console::Console& console = session.console;
     UiSwitches& sw = session.switches;
 
-    const int titleLength = static_cast<int>(title.size());
-    const int inner = std::max(titleLength, layout.minimumWidth);
+    // The title bar holds a blank and the title inside the frame: a box as wide as the
+    // title alone would cut its last two letters (the closing " >" of most titles).
+    const int titleRoom = std::min(static_cast<int>(title.size()) + 2, 80);
+    const int inner = std::max(titleRoom, layout.minimumWidth);
     const int left = (81 - inner) / 2;
-    const int column =
-        titleLength > layout.minimumWidth ? (titleLength - layout.minimumWidth) / 2 + 2 : 2;
+    const int column = inner > layout.minimumWidth ? (inner - layout.minimumWidth) / 2 + 2 : 2;
     for (CampoT& f : layout.fields)
         f.column = static_cast<int16_t>(column);
     const std::vector<CampoT>& fields = layout.fields;

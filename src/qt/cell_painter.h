@@ -31,6 +31,13 @@ class CellPainter {
     // Pixels of a 1-based cell, and of a rectangle of cells.
     QRect cellRect(int column, int row) const;
     QRect areaRect(const console::Rect& cells) const;
+    // The pixels a change of these cells repaints: a field's frame stands a little outside
+    // its cells.
+    QRect dirtyRect(const console::Rect& cells) const;
+
+    // How far a field's frame stands outside its first and last cell, so that a value
+    // that fills the field keeps clear of the frame.
+    static constexpr int kFramePad = 3;
 
     // Paints the cells of `area` (1-based, inclusive). Returns the runs painted.
     int paint(QPainter& p, const console::Console& console, const console::Rect& area) const;
@@ -41,7 +48,7 @@ class CellPainter {
         const console::Cell* cell;
     };
     void paintRun(QPainter& p, const console::Console& console, const Run& run) const;
-    void paintFrame(QPainter& p, uint16_t effects, const QRect& r) const;
+    void paintFrame(QPainter& p, const console::Console& console, const Run& run) const;
 
     QFont normal_, bold_;
     CellMetrics m_;

@@ -16,6 +16,7 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include "qt/file_chooser.h"
 #include "qt/qt_text.h"
 
 namespace nivex::qt {
@@ -39,6 +40,34 @@ QPushButton* button(const char* caption, const char* name, QWidget* parent) {
     b->setAutoDefault(false);
     b->setDefault(false);
     return b;
+}
+
+// The groups' items stand close together, so that the dialog fits a laptop's screen.
+void tighten(QBoxLayout* layout) {
+    layout->setSpacing(2);
+    layout->setContentsMargins(8, 4, 8, 4);
+}
+
+// A caption wider than `width` pixels takes two lines, broken at the blank before a
+// bracket or a dash where its longer line is shortest; its words and blanks stay as they
+// are.
+void wrapCaption(QAbstractButton* b, int width) {
+    const QFontMetrics fm(b->font());
+    const QString text = b->text();
+    if (fm.horizontalAdvance(text) <= width) return;
+    int best = -1, bestWidth = 0;
+    for (int i = 1; i + 1 < text.size(); ++i) {
+        if (text[i] != QLatin1Char(' ') ||
+            (text[i + 1] != QLatin1Char('(') && text[i + 1] != QLatin1Char('-')))
+            continue;
+        const int longer =
+            std::max(fm.horizontalAdvance(text.left(i)), fm.horizontalAdvance(text.mid(i + 1)));
+        if (best < 0 || longer < bestWidth) {
+            best = i;
+            bestWidth = longer;
+        }
+    }
+    if (best > 0) b->setText(text.left(best) + QLatin1Char('\n') + text.mid(best + 1));
 }
 
 }  // namespace
@@ -67,6 +96,7 @@ QGroupBox* TGenForm1::buildGroup(Group g, const char* name) {
     auto* box = new QGroupBox(qtext(project::CaptionOf(g)), this);
     box->setObjectName(QLatin1String(name));
     auto* layout = new QVBoxLayout(box);
+    tighten(layout);
     auto* buttons = new QButtonGroup(box);
     const std::vector<std::string> items = project::ItemsOf(g);
     for (size_t i = 0; i < items.size(); ++i) {
@@ -96,16 +126,20 @@ QCheckBox* TGenForm1::buildBox(Box b, const char* name) {
 }
 
 void TGenForm1::build() {
-    // The controls sit in a scrolled area, so the dialog fits screens narrower than its
-    // three columns.
+    // Three columns, tight enough for a laptop screen of 1366 x 768 and for 1280 x 1024
+    // without scrolling; the scrolled area is only for smaller screens.
     auto* content = new QWidget;
     auto* top = new QVBoxLayout(content);
+    top->setContentsMargins(9, 6, 9, 0);
     auto* columns = new QHBoxLayout;
+    columns->setSpacing(12);
     top->addLayout(columns);
 
     // Left: identity texts, class, Manning rule and topology.
     auto* left = new QVBoxLayout;
+    left->setSpacing(6);
     auto* grid = new QGridLayout;
+    grid->setVerticalSpacing(3);
     const std::array<std::pair<Text, const char*>, project::kTexts> texts{{
         {Text::Consultant, "Edit4"},
         {Text::Email, "Edit6"},
@@ -132,9 +166,11 @@ void TGenForm1::build() {
 
     // Middle: self-cleansing, sanitary coefficients and energy junctions.
     auto* middle = new QVBoxLayout;
+    middle->setSpacing(6);
     auto* cleansing = new QGroupBox(qtext(project::SelfCleansingCaption()), this);
     cleansing->setObjectName(QStringLiteral("GroupBox1"));
     auto* cleansingLayout = new QVBoxLayout(cleansing);
+    tighten(cleansingLayout);
     cleansingLayout->addWidget(buildBox(Box::FullVelocity, "CheckBox1"));
     cleansingLayout->addWidget(buildBox(Box::Ras2016, "CheckBox8"));
     cleansingLayout->addWidget(buildBox(Box::RealVelocity, "CheckBox2"));
@@ -149,16 +185,31 @@ void TGenForm1::build() {
 
     // Right: SWMM options and critical flow.
     auto* right = new QVBoxLayout;
+    right->setSpacing(6);
     right->addWidget(buildGroup(Group::Swmm, "RadioGroup8"));
     right->addWidget(buildGroup(Group::Relations, "RadioGroup9"));
     right->addWidget(buildGroup(Group::Infiltration, "RadioGroup10"));
     auto* critical = new QGroupBox(qtext(project::CriticalFlowCaption()), this);
     critical->setObjectName(QStringLiteral("GroupBox2"));
     auto* criticalLayout = new QVBoxLayout(critical);
+    tighten(criticalLayout);
     criticalLayout->addWidget(buildBox(Box::Critical, "CheckBox5"));
     right->addWidget(critical);
     right->addStretch(1);
     columns->addLayout(right);
+
+    // The two long captions take two lines, as wide as the titles of their column.
+    const QFontMetrics titles(groups_[static_cast<size_t>(Group::Peak)]->font());
+    auto titleWidth = [&titles](std::initializer_list<QGroupBox*> boxes) {
+        int widest = 0;
+        for (const QGroupBox* b : boxes)
+            widest = std::max(widest, titles.horizontalAdvance(b->title()));
+        return widest;
+    };
+    wrapCaption(checkBox(Box::SlopePerDiameter),
+                titleWidth({cleansing, radioGroup(Group::Peak), radioGroup(Group::Minimum)}));
+    wrapCaption(checkBox(Box::Critical),
+                titleWidth({radioGroup(Group::Swmm), radioGroup(Group::Infiltration), critical}));
 
     auto* folderRow = new QHBoxLayout;
     auto* folderLabel = new QLabel(qtext(project::SwmmFolderCaption()), this);
@@ -175,25 +226,36 @@ void TGenForm1::build() {
     folderRow->addSpacing(24);
     folderRow->addWidget(accept_);
 
-    auto* scroll = new QScrollArea(this);
-    scroll->setWidget(content);
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
+    scroll_ = new QScrollArea(this);
+    scroll_->setWidget(content);
+    scroll_->setWidgetResizable(true);
+    scroll_->setFrameShape(QFrame::NoFrame);
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 8);
-    outer->addWidget(scroll);
+    outer->setSpacing(6);
+    outer->addWidget(scroll_);
     // The folder and the buttons stay in sight below the scrolled controls.
     folderRow->setContentsMargins(9, 0, 9, 0);
     outer->addLayout(folderRow);
-    QSize wanted = content->sizeHint() + QSize(4, 4 + folderRow->sizeHint().height() + 8);
-    if (const QScreen* screen = this->screen()) {
-        const QSize room = screen->availableGeometry().size() - QSize(40, 80);
-        wanted = wanted.boundedTo(room);
-    }
-    resize(wanted);
+    if (const QScreen* screen = this->screen()) fitTo(screen->availableGeometry().size());
 
     connect(explore_, &QPushButton::clicked, this, &TGenForm1::explore);
     connect(accept_, &QPushButton::clicked, this, &TGenForm1::acceptPressed);
+}
+
+QSize TGenForm1::sizeHint() const {
+    const QWidget* content = scroll_->widget();
+    const QLayout* outer = layout();
+    const int below = outer->itemAt(1)->sizeHint().height();
+    const QMargins m = outer->contentsMargins();
+    return content->sizeHint() +
+           QSize(m.left() + m.right(), m.top() + m.bottom() + outer->spacing() + below);
+}
+
+void TGenForm1::fitTo(const QSize& screen) {
+    // The window system's frame and task bar take some of the screen.
+    const QSize room = screen - QSize(40, 80);
+    resize(sizeHint().boundedTo(room));
 }
 
 QRadioButton* TGenForm1::radioItem(Group g, int item) const {
@@ -276,6 +338,7 @@ std::string TGenForm1::askSwmmFile() {
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.selectFile(qtext(kFilePrompt));
+    SizeFileDialog(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().front().toStdString();
 }

@@ -19,6 +19,7 @@ class QGroupBox;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QScrollArea;
 
 namespace nivex::qt {
 
@@ -36,6 +37,11 @@ class TGenForm1 : public QDialog {
     QLineEdit* swmmFolderField() const { return edit7_; }
     QPushButton* exploreButton() const { return explore_; }
     QPushButton* acceptButton() const { return accept_; }
+
+    // Its whole content without scrolling, and its size on a screen of that size.
+    QSize sizeHint() const override;
+    void fitTo(const QSize& screen);
+    QScrollArea* scrollArea() const { return scroll_; }
 
     // Asks for a file in the SWMM folder: the chosen name, "" when cancelled. Tests
     // replace it.
@@ -70,6 +76,7 @@ class TGenForm1 : public QDialog {
     QLineEdit* edit7_ = nullptr;
     QPushButton* explore_ = nullptr;
     QPushButton* accept_ = nullptr;
+    QScrollArea* scroll_ = nullptr;
 };
 
 // The dialog of the desktop program's run: a new TGenForm1 each time it is shown.

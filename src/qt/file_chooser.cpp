@@ -1,6 +1,11 @@
 #include "qt/file_chooser.h"
 
+#include <QAbstractItemModel>
 #include <QFileDialog>
+#include <QHeaderView>
+#include <QScreen>
+#include <QSplitter>
+#include <QTreeView>
 
 #include "qt/qt_text.h"
 
@@ -14,9 +19,35 @@ std::string QtFileChooser::chooseFile(const std::string& title, const std::strin
     if (bar >= 0)
         qfilter =
             qfilter.left(bar) + QStringLiteral(" (") + qfilter.mid(bar + 1) + QLatin1Char(')');
-    const QString chosen = QFileDialog::getOpenFileName(parent_, qtext(title),
-                                                        QString::fromStdString(folder), qfilter);
-    return chosen.toStdString();
+    QFileDialog dialog(parent_, qtext(title), QString::fromStdString(folder), qfilter);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    SizeFileDialog(dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().front().toStdString();
+}
+
+void SizeFileDialog(QFileDialog& dialog) {
+    QSize wanted(860, 540);
+    if (const QScreen* screen = dialog.screen())
+        wanted = wanted.boundedTo(screen->availableGeometry().size() - QSize(40, 80));
+    dialog.resize(wanted.expandedTo(dialog.sizeHint()));
+    // The side bar of places wide enough for a user's folder name.
+    if (auto* splitter = dialog.findChild<QSplitter*>()) {
+        const int side = dialog.fontMetrics().averageCharWidth() * 22;
+        splitter->setSizes({side, wanted.width() - side});
+    }
+    // Every column of the detailed view as wide as its title at least.
+    for (QTreeView* view : dialog.findChildren<QTreeView*>()) {
+        QHeaderView* header = view->header();
+        const QAbstractItemModel* model = view->model();
+        if (!model) continue;
+        for (int c = 0; c < header->count(); ++c) {
+            const QString title = model->headerData(c, Qt::Horizontal).toString();
+            const int least = header->fontMetrics().horizontalAdvance(title) + 32;
+            if (header->sectionSize(c) < least) header->resizeSection(c, least);
+        }
+    }
 }
 
 }  // namespace nivex::qt

@@ -1,11 +1,17 @@
 #pragma once
-// The system's open-file dialog.
+// The system's open-file dialog, and the size every file dialog of the program opens at.
 
 #include <QWidget>
+
+class QFileDialog;
 
 #include "ui/file_chooser.h"
 
 namespace nivex::qt {
+
+// Large enough that the folder names, the file name and the column titles show whole, as
+// far as the screen allows (Qt's own size cuts them).
+void SizeFileDialog(QFileDialog& dialog);
 
 class QtFileChooser : public ui::FileChooser {
   public:

@@ -22,6 +22,7 @@
 
 #include "console/codepage.h"
 #include "listings/rtf_writer.h"
+#include "qt/file_chooser.h"
 #include "qt/print_qt.h"
 #include "qt/qt_desktop.h"
 #include "qt/qt_text.h"
@@ -268,6 +269,7 @@ TViewForm::SaveChoice TViewForm::askSaveFile(const QString& folder, const QStrin
     dialog.setNameFilters({rtf, pdf});
     dialog.selectNameFilter(rtf);
     dialog.selectFile(name);
+    SizeFileDialog(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return {dialog.selectedFiles().first().toStdString(), dialog.selectedNameFilter() == pdf};
 }

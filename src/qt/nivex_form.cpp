@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWindowStateChangeEvent>
@@ -31,6 +32,10 @@ class F10Filter : public QObject {
 };
 
 constexpr QRgb kGround = 0xC0C0C0;
+
+// The run starts by waiting for a key on an empty screen: the status line says so.
+constexpr const char* kFirstKeyHint =
+    "Oprima cualquier tecla o haga clic en la pantalla para comenzar";
 
 }  // namespace
 
@@ -59,6 +64,8 @@ TForm1::TForm1(console::Console& console, shell::MenuBarModel& menu, QWidget* pa
         view_->setApplicationActive(s == Qt::ApplicationActive);
     });
     qApp->installEventFilter(new F10Filter(this));
+    statusBar()->showMessage(QString::fromUtf8(kFirstKeyHint));
+    view_->installEventFilter(this);
 
     // The window starts maximised, at the full size. No wake-up key is left behind: the
     // first read of the run must wait for the user.
@@ -68,10 +75,39 @@ TForm1::TForm1(console::Console& console, shell::MenuBarModel& menu, QWidget* pa
     console_.clearKeys();
     if (!console_.caption().empty()) setWindowTitle(qtext(console_.caption()));
     view_->setFocus();
+    // Its own size, not the two thirds of the screen Qt gives a window by default: that
+    // is what a window system that does not maximise shows.
+    resize(sizeHint());
 }
 
 TForm1::~TForm1() {
     menu_.onChange = nullptr;
+}
+
+QSize TForm1::sizeHint() const {
+    QSize hint = QMainWindow::sizeHint();
+    hint.setWidth(std::max(hint.width(), menuBar()->sizeHint().width()));
+    if (const QScreen* s = screen()) {
+        // The frame the window system draws around the window takes a little room too.
+        const int room = s->availableGeometry().width() - (frameGeometry().width() - width());
+        hint.setWidth(std::min(hint.width(), std::max(room, QMainWindow::sizeHint().width())));
+    }
+    return hint;
+}
+
+// A key typed or a click in the console ends the first wait, as does a menu choice.
+bool TForm1::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == view_ && firstKeyAwaited_ &&
+        (e->type() == QEvent::KeyPress || e->type() == QEvent::MouseButtonPress))
+        firstKeyArrived();
+    return QMainWindow::eventFilter(watched, e);
+}
+
+void TForm1::firstKeyArrived() {
+    if (!firstKeyAwaited_) return;
+    firstKeyAwaited_ = false;
+    statusBar()->clearMessage();
+    statusBar()->hide();
 }
 
 void TForm1::measureScreen(const QSize& screen) {
@@ -144,6 +180,7 @@ void TForm1::refreshMenuBar() {
 }
 
 void TForm1::chosen(size_t itemIndex) {
+    firstKeyArrived();
     if (onMenuItem && itemIndex < menu_.items().size()) onMenuItem(menu_.items()[itemIndex]);
 }
 

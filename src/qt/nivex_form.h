@@ -30,6 +30,10 @@ class TForm1 : public QMainWindow {
     std::function<bool()> confirmClose;
     std::function<void()> onLeave;
 
+    // Wide enough for every entry of the menu bar (no entry hides behind "››"), as far as
+    // the screen allows.
+    QSize sizeHint() const override;
+
     // The console's sizes for a screen: full when maximised, normal otherwise.
     void fitToScreen(const QSize& screen);
     int fullFontSize() const { return fullSize_; }
@@ -45,6 +49,7 @@ class TForm1 : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
     void changeEvent(QEvent* e) override;
 
   private:
@@ -53,6 +58,7 @@ class TForm1 : public QMainWindow {
     void chosen(size_t itemIndex);
     void measureScreen(const QSize& screen);
     void fitNormalWindow();
+    void firstKeyArrived();
 
     console::Console& console_;
     shell::MenuBarModel& menu_;
@@ -61,6 +67,7 @@ class TForm1 : public QMainWindow {
     std::vector<QAction*> itemActions_;   // by item; entries that are items share theirs
     int fullSize_ = 14, normalSize_ = 9;
     bool leaving_ = false;
+    bool firstKeyAwaited_ = true;
 };
 
 }  // namespace nivex::qt

@@ -213,6 +213,7 @@ void ProjectTour::addTo(DesktopScript& script) {
     addListing(script, "Revision Diseño");
     script.choose("Revisar con SWMM");
     answer("Desea correr SWMM", QMessageBox::Yes);
+    answer("Revision con SWMM terminada", QMessageBox::Ok);
 
     script.choose("Diseño Hidraulico");
     script.whenShown("Desde Hoja", [&script] { script.key(key::AltZ); });

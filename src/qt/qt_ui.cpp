@@ -25,9 +25,20 @@ QMessageBox::StandardButton QtUi::run(QMessageBox::Icon icon, const std::string&
     return clicked ? box.standardButton(clicked) : QMessageBox::NoButton;
 }
 
+namespace {
+
+// A box captioned "Informacion" (or "Informe") tells the user something went as asked:
+// it carries the information sign, not the warning one.
+bool isInformation(const std::string& caption) {
+    return caption.rfind("Inform", 0) == 0 || caption.rfind("INFORM", 0) == 0;
+}
+
+}  // namespace
+
 char QtUi::showWarning(const std::string& message, const std::string& caption) {
-    return run(QMessageBox::Warning, message, caption, QMessageBox::Ok) == QMessageBox::Ok ? 'S'
-                                                                                           : ' ';
+    const QMessageBox::Icon icon =
+        isInformation(caption) ? QMessageBox::Information : QMessageBox::Warning;
+    return run(icon, message, caption, QMessageBox::Ok) == QMessageBox::Ok ? 'S' : ' ';
 }
 
 char QtUi::showError(const std::string& message, const std::string& caption) {

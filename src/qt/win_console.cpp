@@ -191,7 +191,7 @@ void TWinConsole::setApplicationActive(bool active) {
 // ---- listener ----
 
 void TWinConsole::cellsChanged(const console::Rect& r) {
-    update(painter_.areaRect(r));
+    update(painter_.dirtyRect(r));
 }
 
 void TWinConsole::caretChanged() {
@@ -233,6 +233,20 @@ QFont TWinConsole::buttonFace(bool bold) const {
     return face;
 }
 
+QFont TWinConsole::fittingFace(bool bold, const QStringList& captions, int buttonWidth) const {
+    QFont face = buttonFace(bold);
+    const int room = buttonWidth - 2 * kButtonInset;
+    auto fits = [&captions, room](const QFont& f) {
+        const QFontMetrics fm(f);
+        for (const QString& caption : captions)
+            if (fm.horizontalAdvance(caption) > room) return false;
+        return true;
+    };
+    for (qreal points = face.pointSizeF() - 0.5; points >= 4 && !fits(face); points -= 0.5)
+        face.setPointSizeF(points);
+    return face;
+}
+
 int TWinConsole::legendLineHeight() const {
     return static_cast<int>(std::lround(kLegendLineRows * painter_.metrics().rowHeight()));
 }
@@ -252,8 +266,12 @@ void TWinConsole::layoutLegend(int legendRow) {
     const int margin = (console_.columns() * m.width - kLegendPerLine * pitch) / 2;
     const int lineHeight = legendLineHeight();
     const int gridBottom = console_.rows() * m.rowHeight();
-    const QFont face = buttonFace(true);
     const int count = static_cast<int>(buttons.size());
+    // One face for the whole legend, small enough for its longest caption.
+    QStringList captions;
+    for (const console::KeyButton& kb : buttons)
+        captions << plainCaption(kb.caption);
+    const QFont face = fittingFace(true, captions, Console::kLegendButtonCells * m.width);
 
     for (int slot = 0; slot < Console::kButtonsPerLegend; ++slot) {
         QPushButton* b = legend_[legendRow - 1][slot];
@@ -291,11 +309,15 @@ void TWinConsole::layoutFreeButtons() {
             b->hide();
             continue;
         }
-        b->setText(plainCaption(kb->caption));
+        const QString caption = plainCaption(kb->caption);
+        const int width = std::max(1, kb->width) * m.width;
+        b->setText(caption);
         b->setToolTip(qtext(kb->hint));
-        b->setFont(buttonFace(kb->bold));
+        // A caption of one or two letters ("X") fills its small button as it is.
+        b->setFont(caption.trimmed().size() > 2 ? fittingFace(kb->bold, {caption.trimmed()}, width)
+                                                : buttonFace(kb->bold));
         const QRect cell = painter_.cellRect(kb->column, kb->row);
-        b->setGeometry(cell.left(), cell.top(), std::max(1, kb->width) * m.width, m.rowHeight());
+        b->setGeometry(cell.left(), cell.top(), width, m.rowHeight());
         b->show();
         b->raise();
     }

@@ -27,6 +27,8 @@ class TWinConsole : public QWidget, public console::ConsoleListener {
     console::Console& model() { return console_; }
     const CellPainter& cells() const { return painter_; }
     QSize sizeHint() const override;
+    // The room a button's caption keeps from each of its edges, bevel included.
+    static constexpr int kButtonInset = 6;
     QSize minimumSizeHint() const override { return sizeHint(); }
 
     // The 0-based cell under a pixel.
@@ -67,6 +69,9 @@ class TWinConsole : public QWidget, public console::ConsoleListener {
     void startMouseTimers();
     QPoint caretCell() const;  // 1-based screen cell of the cursor
     QFont buttonFace(bool bold) const;
+    // The button face, made smaller where needed so that every caption keeps clear of
+    // the button's edges.
+    QFont fittingFace(bool bold, const QStringList& captions, int buttonWidth) const;
     int legendLineHeight() const;
 
     console::Console& console_;

@@ -43,6 +43,10 @@ void RunLetterMenu(Session& s, const LetterMenu& menu, const std::function<void(
     for (;;) {
         const bool opened = ShowMenu(s, menu);
         const uint8_t code = static_cast<uint8_t>(s.screen.ReadChoice()[0]);
+        // The letter came with a menu-bar choice (not typed here): the user never saw this
+        // menu, so once the item is done the program goes back to the main screen instead
+        // of drawing the menu again behind the closed viewer.
+        const bool fromMenuBar = s.switches.menuKeyAccepted;
         if (opened) s.screen.CloseWindow();
         if (code == key::Esc) break;
         const char letter = static_cast<char>(upperByte(code));
@@ -51,6 +55,7 @@ void RunLetterMenu(Session& s, const LetterMenu& menu, const std::function<void(
             known = known || item.letter == letter;
         if (known) {
             choose(letter);
+            if (fromMenuBar) break;
             continue;
         }
         if (s.switches.menuKeyAccepted) {

@@ -31,11 +31,27 @@ int Count(const std::string& text, const std::string& what) {
 TEST(RtfDocument, FontColourAndSize) {
     const std::string rtf = RtfDocument(Built({"x"}).lines(), "Courier Dos", 7);
     EXPECT_EQ(rtf.rfind("{\\rtf1\\ansi", 0), 0u);
-    EXPECT_NE(rtf.find("{\\fonttbl{\\f0\\fmodern\\fcharset0 Courier Dos;}}"), std::string::npos);
+    EXPECT_NE(rtf.find("{\\fonttbl{\\f0\\fmodern\\fprq1\\fcharset0 Courier Dos"),
+              std::string::npos);
     EXPECT_NE(rtf.find("{\\colortbl;\\red255\\green0\\blue0;}"), std::string::npos);
     EXPECT_NE(rtf.find("\\f0\\fs14"), std::string::npos);
     EXPECT_EQ(rtf.back(), '\n');
     EXPECT_EQ(Count(rtf, "{"), Count(rtf, "}"));
+}
+
+// Only this program's machines have "Courier Dos": the font table names a face every word
+// processor has, fixed pitch, for a reader that lacks it.
+TEST(RtfDocument, FontTableNamesAFallbackEveryReaderHas) {
+    const std::string rtf = RtfDocument(Built({"x"}).lines(), "Courier Dos", 8);
+    const auto table = rtf.find("{\\fonttbl");
+    ASSERT_NE(table, std::string::npos);
+    const std::string entry = rtf.substr(table, rtf.find(";}}", table) - table);
+    EXPECT_NE(entry.find("Courier Dos"), std::string::npos);
+    EXPECT_NE(entry.find("{\\*\\falt Courier New}"), std::string::npos);
+    EXPECT_NE(entry.find("\\fprq1"), std::string::npos);  // fixed pitch
+    // The fallback is not named twice when it is the face itself.
+    const std::string plain = RtfDocument(Built({"x"}).lines(), "Courier New", 8);
+    EXPECT_EQ(plain.find("\\falt"), std::string::npos);
 }
 
 TEST(RtfDocument, LinesSpansAndEscapes) {

@@ -80,12 +80,36 @@ TEST_F(SheetRange, BoxShowsItsTitleFieldsAndButton) {
     EXPECT_TRUE(extraEscape);
     EXPECT_TRUE(caret);
 
-    // A longer title widens the box: left (81 - 45) div 2 = 18, interior from 19, and the
-    // fields move to (45 - 37) div 2 + 2 = 6.
+    // A longer title widens the box to 45 + 2: left (81 - 47) div 2 = 17, and the fields
+    // move to window column (47 - 37) div 2 + 2 = 7, screen column 24.
     probe([&] { desde = cells(13, 19, 28); });
     rig.pump.key(key::Esc);
     AskSheetRange(session, std::string(45, 'T'));
     EXPECT_EQ(desde, "     Desde");
+}
+
+// A title longer than the prompts: the box grows so that the title bar holds a blank and
+// the whole title inside the frame, and the fields stay centred under it.
+TEST_F(SheetRange, LongTitleIsShownWhole) {
+    const std::string title = "< TRAMOS EXISTENTES O RESTRINGIDOS ELIMINADOS >";  // 47
+    std::string titleBar, desde, frameLeft, frameRight;
+    probe([&] {
+        titleBar = cells(12, 1, 81);
+        desde = cells(13, 1, 81);
+        frameLeft = cells(12, 16, 16);
+        frameRight = cells(12, 65, 65);
+    });
+    rig.pump.key(key::Esc);
+    EXPECT_EQ(AskSheetRange(session, title), key::Esc);
+
+    // Inner width 47 + 2 = 49, left (81 - 49) div 2 = 16: frame columns 16 and 65, the
+    // interior 17 to 64 (48 columns) holds " " + the 47 letters.
+    EXPECT_NE(titleBar.find(" " + title), std::string::npos) << titleBar;
+    EXPECT_EQ(titleBar.substr(16, 48), " " + title);
+    EXPECT_EQ(frameLeft, "\x8a");
+    EXPECT_EQ(frameRight, "\x8b");
+    // Fields at window column (49 - 37) div 2 + 2 = 8, screen column 16 + 8 = 24.
+    EXPECT_EQ(desde.substr(23, 30), "Desde Hoja # ( 0 principio ) :");
 }
 
 TEST_F(SheetRange, TypedRangeEndsWithAltZAsEnterAndEscKeepsZeroAsOne) {

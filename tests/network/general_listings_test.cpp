@@ -592,6 +592,22 @@ TEST_F(GeneralListings, SubMenuRunsTheLetterChosenUntilEsc) {
     EXPECT_NE(item.find("[B] Datos Generales Tramos"), std::string::npos) << item;
 }
 
+// "Datos Generales Tramos" chosen in the menu bar: the letter comes with the choice, the
+// listing is shown, and the sub-menu the user never saw is not drawn again once the
+// viewer closes: the module ends without waiting for another key.
+TEST_F(GeneralListings, MenuBarChoiceEndsWithItsListing) {
+    Network({Reach("A", "B")});
+    rig.pump.call([&] {
+        rig.switches.menuKeyAccepted = true;
+        rig.console.pushKey('B');
+    });
+    RunGeneralListings(session);
+    EXPECT_TRUE(rig.pump.done());
+    EXPECT_EQ(viewer.shows, 1);
+    EXPECT_EQ(viewer.title, cp("DATOS GENERALES DE LOS TRAMOS"));
+    EXPECT_EQ(screen.WindowDepth(), 0);  // no window of the module is left open
+}
+
 TEST_F(GeneralListings, SubMenuHandsAnotherMenuChoiceBack) {
     rig.pump.call([&] {
         rig.switches.menuKeyAccepted = true;

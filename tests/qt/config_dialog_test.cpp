@@ -9,9 +9,12 @@
 #include <QDir>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <functional>
@@ -68,6 +71,60 @@ void press(QWidget* w, int key, const QString& text = {}) {
     QApplication::sendEvent(w, &down);
     QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier, text);
     QApplication::sendEvent(w, &up);
+}
+
+// On a laptop screen of 1366 x 768 and on 1280 x 1024 the dialog shows all of itself
+// without scrolling, and no caption, item or group title is cut.
+TEST(ConfigDialog, FitsTheScreenWithEveryTextWhole) {
+    ConfigRig rig;
+    project::Configuration configuration(rig.session);
+    qt::TGenForm1 form(rig.session, configuration);
+    for (QSize screen : {QSize(1366, 768), QSize(1280, 1024)}) {
+        const std::string what =
+            std::to_string(screen.width()) + "x" + std::to_string(screen.height());
+        form.fitTo(screen);
+        form.show();
+        spin(20);
+        // Room left for the window system's frame and task bar.
+        EXPECT_LE(form.width(), screen.width() - 40) << what;
+        EXPECT_LE(form.height(), screen.height() - 80) << what;
+        EXPECT_FALSE(form.scrollArea()->horizontalScrollBar()->isVisible()) << what;
+        EXPECT_FALSE(form.scrollArea()->verticalScrollBar()->isVisible()) << what;
+
+        const QWidget* viewport = form.scrollArea()->viewport();
+        const QRect seen = viewport->rect();
+        auto inSight = [&](const QWidget* w) {
+            const QRect r(w->mapTo(viewport, QPoint(0, 0)), w->size());
+            return seen.contains(r);
+        };
+        for (const QAbstractButton* b :
+             form.scrollArea()->widget()->findChildren<QAbstractButton*>()) {
+            const std::string name = what + " " + b->objectName().toStdString();
+            EXPECT_LE(b->sizeHint().width(), b->width()) << name;
+            EXPECT_LE(b->sizeHint().height(), b->height()) << name;
+            EXPECT_TRUE(inSight(b)) << name;
+        }
+        for (const QGroupBox* g : form.findChildren<QGroupBox*>()) {
+            const std::string name = what + " " + g->objectName().toStdString();
+            EXPECT_LE(QFontMetrics(g->font()).horizontalAdvance(g->title()) + 16, g->width())
+                << name;
+            EXPECT_TRUE(inSight(g)) << name;
+        }
+        for (const QLabel* l : form.findChildren<QLabel*>())
+            EXPECT_LE(l->sizeHint().width(), l->width()) << what << " " << l->text().toStdString();
+        for (const QWidget* w : {static_cast<QWidget*>(form.acceptButton()),
+                                 static_cast<QWidget*>(form.exploreButton())})
+            EXPECT_TRUE(form.rect().contains(QRect(w->mapTo(&form, QPoint(0, 0)), w->size())));
+    }
+    // The long captions keep every word, only broken into lines.
+    EXPECT_EQ(form.checkBox(Box::Critical)
+                  ->text()
+                  .replace(QLatin1Char('\n'), QLatin1Char(' '))
+                  .simplified(),
+              QString::fromLatin1("Evitar Flujo Critico (Entre N. Froude > 0.90  y  N. Froude < "
+                                  "1.10) - Cuando y/D > 0.70 ")
+                  .simplified());
+    EXPECT_TRUE(form.checkBox(Box::Critical)->text().contains(QLatin1String("0.90  y  N.")));
 }
 
 TEST(ConfigDialog, ShowsEveryControlWithItsCaptionAndTheStoredState) {

@@ -190,6 +190,38 @@ TEST(ConsoleButtons, LegendButtonShowsCaptionAndHintAndPushesItsKey) {
     EXPECT_FALSE(rig.switches.menuKeyAccepted);
 }
 
+// The longest captions of the legends ("ELIM RESTRIC" of the reach screen is twelve
+// letters in a button ten cells wide) keep clear of the button's edges in every size of
+// the console, and so does the caption of a free button.
+TEST(ConsoleButtons, CaptionsKeepClearOfTheButtonEdges) {
+    for (int size : {6, 7, 9, 12, 14, 17}) {
+        WidgetRig rig;
+        rig.console.setFontSize(size);
+        rig.console.setLegend(1, 27,
+                              "F1^Salvar F2^Buscar F4^Borrar F5^Recup.dato AltF1^Reordenar "
+                              "AltF2^elim_Restric F6^Quitar_Exist Esc^Retroceder",
+                              false, 1);
+        rig.console.addButton(30, 15, 0, "  OK  ", key::AltZ, 6);
+        std::vector<QPushButton*> shown;
+        for (int slot = 0; slot < console::Console::kButtonsPerLegend; ++slot)
+            if (QPushButton* b = rig.view.legendButton(1, slot); b && !b->isHidden())
+                shown.push_back(b);
+        ASSERT_EQ(shown.size(), 8u);
+        for (int i = 1; i <= console::Console::kFreeButtons; ++i)
+            if (QPushButton* b = rig.view.freeButton(i); b && !b->isHidden()) shown.push_back(b);
+        ASSERT_EQ(shown.size(), 9u);
+        for (QPushButton* b : shown) {
+            // The bevel of two pixels and four clear pixels on each side of the letters.
+            const int letters = QFontMetrics(b->font()).horizontalAdvance(b->text().trimmed());
+            EXPECT_LE(letters + 2 * 6, b->width()) << size << " " << b->text().toStdString();
+        }
+        // The captions of one legend share one face.
+        for (size_t i = 1; i + 1 < shown.size(); ++i) {
+            EXPECT_EQ(shown[i]->font(), shown.front()->font()) << size;
+        }
+    }
+}
+
 TEST(ConsoleButtons, LegendLayout) {
     WidgetRig rig;
     const auto& m = rig.view.cells().metrics();

@@ -5,6 +5,8 @@
 
 #include <QImage>
 #include <QPainter>
+#include <cstdlib>
+#include <vector>
 
 #include "console/codepage.h"
 #include "qt/cell_painter.h"
@@ -232,11 +234,14 @@ TEST(ConsolePainting, FieldsStandOutFromTheGround) {
     // The active field is drawn on white; the inactive one keeps the window's ground.
     EXPECT_EQ(rig.at(active.center().x(), active.top() + 3), 0xFFFFFFFF);
     EXPECT_EQ(rig.at(inactive.center().x(), inactive.top() + 3), kGround);
-    // Both are framed, and only the field's own cells.
-    EXPECT_NE(rig.at(rig.cell(10, 4).left(), active.center().y()), kGround);
-    EXPECT_NE(rig.at(rig.cell(10, 6).left(), inactive.center().y()), kGround);
-    EXPECT_EQ(rig.at(rig.cell(9, 4).left() + 2, active.center().y()), kGround);
-    EXPECT_EQ(rig.at(rig.cell(15, 6).left() + 2, inactive.center().y()), kGround);
+    // Both are framed, the frame standing a few pixels outside the field's cells and no
+    // further.
+    const int pad = qt::CellPainter::kFramePad;
+    EXPECT_NE(rig.at(rig.cell(10, 4).left() - pad, active.center().y()), kGround);
+    EXPECT_NE(rig.at(rig.cell(10, 6).left() - pad, inactive.center().y()), kGround);
+    EXPECT_NE(rig.at(rig.cell(14, 6).right() + pad, inactive.center().y()), kGround);
+    EXPECT_EQ(rig.at(rig.cell(10, 4).left() - pad - 1, active.center().y()), kGround);
+    EXPECT_EQ(rig.at(rig.cell(14, 6).right() + pad + 1, inactive.center().y()), kGround);
 
     // White text on the active field is still seen.
     rig.console.setForeground(0xFFFFFF);
@@ -247,6 +252,108 @@ TEST(ConsolePainting, FieldsStandOutFromTheGround) {
     EXPECT_GT(digit.width() * digit.height() - rig.count(digit, 0xFFFFFFFF) -
                   rig.count(digit, 0xFF000080),
               5);
+}
+
+// Brightness as the eye sees it, 0 to 255.
+int luma(QRgb c) {
+    return (2126 * qRed(c) + 7152 * qGreen(c) + 722 * qBlue(c)) / 10000;
+}
+
+// The grounds of the colour schemes: the pale ones of the extended palette, white and
+// silver.
+const std::vector<console::Rgb> kPaleGrounds = {0xFFE0E0, 0xC0FFC0, 0xFFE0C0, 0xC0E0FF, 0xFFFFC0,
+                                                0xE0E0E0, 0xE0E0FF, 0xFFFFFF, 0xC0C0C0};
+
+// A value that fills its field ("450.00" in six cells, "0.050" right-aligned in seven)
+// keeps clear of the frame on both sides, and every edge of the frame can be seen on the
+// pale grounds, in the sizes of the normal and the maximised window.
+TEST(ConsolePainting, FieldValuesKeepClearOfFramesThatShow) {
+    for (int size : {9, 12, 14, 17}) {
+        for (console::Rgb ground : kPaleGrounds) {
+            for (bool active : {false, true}) {
+                PaintRig rig;
+                rig.painter.setFace(qt::consoleFace(size));
+                rig.console.setBackground(ground);
+                rig.console.clrScr();
+                rig.console.gotoXY(10, 4);
+                rig.console.drawField(6, "450.00", active, 0);
+                rig.console.gotoXY(10, 6);
+                rig.console.drawField(7, "  0.050", active, 0);
+                rig.paint();
+                const QRgb inside = active ? 0xFFFFFFFF : (0xFF000000u | ground);
+                const QRgb outside = 0xFF000000u | ground;
+                for (auto [row, width] : {std::pair{4, 6}, std::pair{6, 7}}) {
+                    const std::string what = std::to_string(size) + " " + std::to_string(ground) +
+                                             (active ? " active " : " ") + std::to_string(row);
+                    const QRect first = rig.cell(10, row), last = rig.cell(9 + width, row);
+                    const int top = first.top() + 3,
+                              bottom = first.top() + rig.painter.metrics().height - 3;
+                    auto column =
+                        [&](int x) {  // pixels of a column of the text line that are not the inside
+                            int n = 0;
+                            for (int y = top; y <= bottom; ++y)
+                                n += rig.at(x, y) != inside;
+                            return n;
+                        };
+                    // The frame: the outermost columns that differ from the ground all the way.
+                    int frameLeft = -1, frameRight = -1;
+                    for (int x = rig.cell(9, row).left(); x <= first.left() && frameLeft < 0; ++x)
+                        if (rig.at(x, first.center().y()) != outside) frameLeft = x;
+                    for (int x = rig.cell(10 + width, row).right();
+                         x >= last.right() && frameRight < 0; --x)
+                        if (rig.at(x, first.center().y()) != outside) frameRight = x;
+                    ASSERT_GE(frameLeft, 0) << what;
+                    ASSERT_GE(frameRight, 0) << what;
+                    int innerLeft = frameLeft, innerRight = frameRight;
+                    while (column(innerLeft) == bottom - top + 1)
+                        ++innerLeft;
+                    while (column(innerRight) == bottom - top + 1)
+                        --innerRight;
+                    // The ink of the digits, and a clear column between it and the frame.
+                    int inkLeft = innerLeft, inkRight = innerRight;
+                    while (inkLeft < innerRight && column(inkLeft) == 0)
+                        ++inkLeft;
+                    while (inkRight > innerLeft && column(inkRight) == 0)
+                        --inkRight;
+                    EXPECT_GE(inkLeft - innerLeft, 1) << what;
+                    EXPECT_GE(innerRight - inkRight, 1) << what;
+                    // Every edge stands out from the ground around the field.
+                    const int y = first.center().y();
+                    const QRgb edges[] = {
+                        rig.at(frameLeft, y), rig.at(frameRight, y),
+                        rig.at(first.center().x(), first.top()),
+                        rig.at(first.center().x(), first.top() + rig.painter.metrics().height)};
+                    for (QRgb edge : edges)
+                        EXPECT_GE(std::abs(luma(edge) - luma(outside)), 48) << what;
+                }
+            }
+        }
+    }
+}
+
+// The raised frame of a window: its white top and left edges are seen on the pale grounds
+// as its black bottom and right edges are.
+TEST(ConsolePainting, WindowFrameEdgesShowOnPaleGrounds) {
+    for (console::Rgb ground : kPaleGrounds) {
+        PaintRig rig;
+        rig.console.setBackground(ground);
+        rig.console.clrScr();
+        rig.console.setForeground(0xFFFFFF);
+        rig.put(5, 3,
+                std::string(1, static_cast<char>(134)) + std::string(8, static_cast<char>(140)));
+        rig.put(5, 4, std::string(1, static_cast<char>(138)));
+        rig.paint();
+        const QRgb outside = 0xFF000000u | ground;
+        auto strongest = [&](const QRect& r) {
+            int most = 0;
+            for (int y = r.top(); y <= r.bottom(); ++y)
+                for (int x = r.left(); x <= r.right(); ++x)
+                    most = std::max(most, std::abs(luma(rig.at(x, y)) - luma(outside)));
+            return most;
+        };
+        EXPECT_GE(strongest(rig.cell(8, 3)), 48) << ground;  // the top edge
+        EXPECT_GE(strongest(rig.cell(5, 4)), 48) << ground;  // the left side
+    }
 }
 
 TEST(ConsolePainting, BoxArmsOfTheTrickyCodes) {

@@ -77,6 +77,24 @@ TEST(MessageBoxes, ShowTheTextWithItsLineBreaksAndCaption) {
     EXPECT_EQ(seen.icon, QMessageBox::Information);
 }
 
+// The modules tell of a finished step ("Realizado el Calculo del Presupuesto") through the
+// warning box with the caption "Informacion": it shows the information sign; a warning
+// keeps the warning sign.
+TEST(MessageBoxes, InformationCaptionsShowTheInformationSign) {
+    qt::QtUi ui;
+    SeenBox seen;
+    for (const char* caption : {"Informacion", "Información", "Informe"}) {
+        answerBox(seen, [](QMessageBox& b) { press(QMessageBox::Ok, b); });
+        EXPECT_EQ(ui.showWarning(cp("Realizado el Calculo del Presupuesto"), cp(caption)), 'S');
+        EXPECT_EQ(seen.icon, QMessageBox::Information) << caption;
+    }
+    for (const char* caption : {"Advertencia", "Error", ""}) {
+        answerBox(seen, [](QMessageBox& b) { press(QMessageBox::Ok, b); });
+        ui.showWarning("No hay nada para imprimir en el rango seleccionado", caption);
+        EXPECT_EQ(seen.icon, QMessageBox::Warning) << caption;
+    }
+}
+
 TEST(MessageBoxes, QuestionsAnswerSNOrC) {
     qt::QtUi ui;
     SeenBox seen;

@@ -6,6 +6,8 @@
 #include <QElapsedTimer>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
 #include <QTimer>
 
 #include "console/codepage.h"
@@ -68,6 +70,51 @@ TEST(MainWindow, MenuBarFollowsTheModel) {
     rig.menu.setItemEnabled(cp("Especificaciones"), false);
     EXPECT_FALSE(rig.item("Especificaciones")->isEnabled());
     EXPECT_TRUE(rig.entry("Especificaciones")->isEnabled());
+}
+
+// On a laptop screen of 1366 x 768 every entry of the menu bar is seen, in the window as
+// it opens without a window manager to maximise it (its own size), and maximised.
+TEST(MainWindow, EveryMenuEntryIsSeenOnALaptopScreen) {
+    ASSERT_GE(QGuiApplication::primaryScreen()->availableGeometry().width(), 1366);
+    FormRig rig;
+    auto everyEntryInside = [&rig](const char* how) {
+        const QMenuBar* bar = rig.form.menuBar();
+        for (QAction* a : bar->actions()) {
+            if (!a->isVisible()) continue;
+            const QRect r = bar->actionGeometry(a);
+            EXPECT_FALSE(r.isEmpty()) << how << " " << a->text().toStdString();
+            EXPECT_LE(r.right(), bar->width() - 1) << how << " " << a->text().toStdString();
+        }
+    };
+    // Shown as the program shows it, before any event is processed.
+    rig.form.show();
+    everyEntryInside("own size");
+    EXPECT_LE(rig.form.frameGeometry().width(), 1366);
+    rig.form.resize(1366, 700);
+    spin(20);
+    everyEntryInside("1366");
+    // The normal size of a restored window too.
+    rig.form.fitToScreen(QSize(1366, 768));
+    rig.form.showNormal();
+    rig.form.resize(rig.form.sizeHint());
+    spin(20);
+    everyEntryInside("restored");
+}
+
+// The run first waits for a key on an empty screen: the status line asks for one, and
+// goes once the key came.
+TEST(MainWindow, FirstScreenAsksForAKey) {
+    FormRig rig;
+    rig.form.show();
+    ASSERT_NE(rig.form.statusBar(), nullptr);
+    EXPECT_TRUE(rig.form.statusBar()->isVisible());
+    EXPECT_TRUE(rig.form.statusBar()->currentMessage().contains(QStringLiteral("tecla")))
+        << rig.form.statusBar()->currentMessage().toStdString();
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    QApplication::sendEvent(&rig.form.consoleView(), &press);
+    EXPECT_EQ(rig.console.readKey(), key::Enter);
+    EXPECT_FALSE(rig.form.statusBar()->isVisible());
+    EXPECT_TRUE(rig.form.statusBar()->currentMessage().isEmpty());
 }
 
 TEST(MainWindow, ChoosingAnItemHandsOverTheModelsItem) {

@@ -54,6 +54,13 @@ TEST_F(ReviewWithSwmm, AnsweredYesRunsTheEngineOnTheDesignAndNoWritesNothing) {
     EXPECT_EQ(rig.console.rowText(25).find("espere"), std::string::npos);
     for (const auto& b : rig.ui.boxes)
         EXPECT_NE(b.kind, "error") << b.message;
+    // The progress window closes by itself: a box says the run ended and where its results
+    // are shown.
+    ASSERT_FALSE(rig.ui.boxes.empty());
+    EXPECT_EQ(rig.ui.boxes.back().kind, "info");
+    EXPECT_EQ(rig.ui.boxes.back().caption, "Informacion");
+    EXPECT_NE(rig.ui.boxes.back().message.find("Revision con SWMM terminada"), std::string::npos);
+    EXPECT_NE(rig.ui.boxes.back().message.find("Reporte SWMM"), std::string::npos);
 }
 
 }  // namespace

@@ -1,0 +1,194 @@
+// Pictures of the program on the screen it runs on, with the checks that what it shows is
+// whole: the main window with a menu open, the configuration dialog, the listing viewer
+// and the viewer's save dialog. Run under the offscreen platform at the sizes of the
+// screens the program must fit (a laptop's 1366 x 768, a desk's 1280 x 1024).
+//
+//   nivex-pantallas FOLDER
+//
+// Fails, saying what is cut, when a menu entry lies outside the menu bar, a window is
+// larger than the screen, the configuration dialog must scroll or cuts a caption, or a
+// dialog of Qt's own speaks English.
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <set>
+#include <string>
+
+#include "console/codepage.h"
+#include "console/keys.h"
+#include "picture_tools.h"
+#include "qt/config_dialog.h"
+#include "qt/desktop_program.h"
+#include "qt/desktop_script.h"
+#include "qt/listing_viewer.h"
+#include "qt/project_tour.h"
+#include "qt/spanish_translations.h"
+
+namespace {
+
+int faults = 0;
+
+void fault(const std::string& what) {
+    std::fprintf(stderr, "nivex-pantallas: %s\n", what.c_str());
+    ++faults;
+}
+
+std::string text(const QString& s) {
+    return s.toUtf8().toStdString();
+}
+
+// The window fits the screen.
+void checkFits(const QWidget& w, const QSize& screen, const char* what) {
+    const QRect r = w.frameGeometry();
+    if (r.width() > screen.width() || r.height() > screen.height())
+        fault(std::string(what) + ": " + std::to_string(r.width()) + " x " +
+              std::to_string(r.height()) + " no cabe en la pantalla");
+}
+
+void checkMenuBar(nivex::qt::TForm1& form) {
+    const QMenuBar* bar = form.menuBar();
+    for (QAction* a : bar->actions()) {
+        if (!a->isVisible()) continue;
+        if (bar->actionGeometry(a).right() >= bar->width())
+            fault("ventana principal: \"" + text(a->text()) + "\" queda fuera del menu");
+    }
+    // The window as it opens without a window manager to maximise it: its own size.
+    if (form.sizeHint().width() < bar->sizeHint().width() &&
+        bar->sizeHint().width() <= form.screen()->availableGeometry().width())
+        fault("ventana principal: su ancho propio esconde entradas del menu");
+}
+
+void checkConfiguration(nivex::qt::TGenForm1& dialog, const QSize& screen) {
+    nivex::pictures::settle();
+    checkFits(dialog, screen, "configuracion");
+    const QScrollArea* scroll = dialog.scrollArea();
+    if (scroll->horizontalScrollBar()->isVisible()) fault("configuracion: se desplaza a lo ancho");
+    if (scroll->verticalScrollBar()->isVisible()) fault("configuracion: se desplaza a lo alto");
+    for (const QAbstractButton* b : dialog.findChildren<QAbstractButton*>())
+        if (b->sizeHint().width() > b->width())
+            fault("configuracion: texto cortado \"" + text(b->text()) + "\"");
+    for (const QLabel* l : dialog.findChildren<QLabel*>())
+        if (l->sizeHint().width() > l->width())
+            fault("configuracion: texto cortado \"" + text(l->text()) + "\"");
+}
+
+void checkSpanish(const QWidget& dialog, const char* what) {
+    QStringList seen{dialog.windowTitle()};
+    for (const QLabel* l : dialog.findChildren<QLabel*>())
+        seen << l->text().remove(QLatin1Char('&'));
+    for (const QAbstractButton* b : dialog.findChildren<QAbstractButton*>())
+        seen << b->text().remove(QLatin1Char('&'));
+    for (const char* english : {"Look in:", "File name:", "Files of type:", "Save As", "Save",
+                                "Open", "Cancel", "Choose"})
+        if (seen.contains(QLatin1String(english)))
+            fault(std::string(what) + ": en ingles \"" + english + "\"");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    nivex::qt::InstallSpanishTranslations(app);
+    if (argc != 2) {
+        std::fprintf(stderr, "uso: nivex-pantallas CARPETA\n");
+        return 2;
+    }
+    const QDir out(QString::fromLocal8Bit(argv[1]));
+    if (!out.exists() && !QDir().mkpath(out.path())) {
+        std::fprintf(stderr, "nivex-pantallas: no se pudo crear %s\n", argv[1]);
+        return 1;
+    }
+    const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+    QTemporaryDir root;
+    const QString home = root.filePath(QStringLiteral("home/ingeniero"));
+    if (!root.isValid() || !QDir().mkpath(home)) return 1;
+    qputenv("HOME", home.toLocal8Bit());
+    const QString shownHome = QStringLiteral("/home/ingeniero");
+
+    nivex::qt::DesktopProgram program(root.filePath(QStringLiteral("nivex.ini")));
+    program.desktop().openUrl = [](const QUrl&) { return true; };
+    nivex::qt::DesktopScript script(program);
+    script.onFailed = [&script](const std::string& why) {
+        std::fprintf(stderr, "nivex-pantallas: %s\n%s\n", why.c_str(), script.screenText().c_str());
+        std::_Exit(1);
+    };
+
+    std::set<std::string> taken;
+    auto save = [&out, &taken](const char* name, const QPixmap& shot) {
+        const QString path = out.filePath(QString::fromLatin1(name) + ".png");
+        if (!shot.save(path)) {
+            std::fprintf(stderr, "nivex-pantallas: no se pudo escribir %s\n",
+                         path.toLocal8Bit().constData());
+            std::_Exit(1);
+        }
+        taken.insert(name);
+    };
+    auto picture = [&](QWidget& shown, const std::function<QPixmap()>& take) {
+        return nivex::pictures::withPathShownAs(shown, home, shownHome, take);
+    };
+
+    nivex::qt::TForm1& form = program.form();
+    nivex::qt::ProjectTour tour;
+    tour.picture = [&](const std::string& name, QWidget& shown) {
+        if (name == "menu") {
+            checkFits(form, screen, "ventana principal");
+            checkMenuBar(form);
+            save("ventana", picture(form, [&form] {
+                     return nivex::pictures::withMenuOpen(form,
+                                                          form.entryAction(nivex::cp("Diseño")));
+                 }));
+        } else if (name == "configuracion") {
+            auto& dialog = static_cast<nivex::qt::TGenForm1&>(shown);
+            checkConfiguration(dialog, screen);
+            save("configuracion", picture(dialog, [&dialog] { return dialog.grab(); }));
+        } else if (name == "listado") {
+            checkFits(shown, screen, "visor");
+            save("visor", picture(shown, [&shown] { return shown.grab(); }));
+        }
+    };
+    // The viewer's "Grabar" opens Qt's save dialog: pictured, checked and cancelled.
+    tour.beforeLeaving = [&](nivex::qt::DesktopScript& s) {
+        s.choose("Diseño Hidraulico");
+        s.whenShown("Desde Hoja", [&s] { s.key(nivex::key::AltZ); });
+        s.then(
+            "visor",
+            [] { return nivex::qt::DesktopScript::modal<nivex::qt::TViewForm>() != nullptr; },
+            [] { nivex::qt::DesktopScript::modal<nivex::qt::TViewForm>()->saveButton()->click(); });
+        s.then(
+            "dialogo de grabar",
+            [] { return nivex::qt::DesktopScript::modal<QFileDialog>() != nullptr; },
+            [&] {
+                auto* dialog = nivex::qt::DesktopScript::modal<QFileDialog>();
+                nivex::pictures::settle();
+                checkFits(*dialog, screen, "dialogo de grabar");
+                checkSpanish(*dialog, "dialogo de grabar");
+                save("archivo", picture(*dialog, [dialog] { return dialog->grab(); }));
+                dialog->reject();
+            });
+        s.then(
+            "cerrar visor",
+            [] { return nivex::qt::DesktopScript::modal<nivex::qt::TViewForm>() != nullptr; },
+            [] {
+                nivex::qt::DesktopScript::modal<nivex::qt::TViewForm>()->closeButton()->click();
+            });
+    };
+    tour.addTo(script);
+    script.start();
+    program.run();
+    if (!script.finished()) return 1;
+    for (const char* name : {"ventana", "configuracion", "visor", "archivo"})
+        if (!taken.count(name)) fault(std::string("falta la imagen ") + name);
+    return faults == 0 ? 0 : 1;
+}
