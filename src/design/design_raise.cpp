@@ -28,8 +28,6 @@ int Designer::RaiseToFixedReach(int n) {
     }
     if (static_cast<int>(stack.size()) >= kMaxRaiseStack) return n + 1;
     stack.push_back(n + 1);
-    const double delivery =
-        double(r.CrownUp) + OutletCrownDrop(jc_, r.Diameter, ImposedDiameter(r));
     int work = 0;
     std::vector<std::pair<int, TramoT>> before;
     undo_ = &before;
@@ -38,9 +36,13 @@ int Designer::RaiseToFixedReach(int n) {
         const int tr = TributaryRecord(r, k);
         if (!Valid(tr)) continue;
         TramoT& t = Rec(tr);
+        // Each line is asked for its own level at the fixed reach: the widest arrives at
+        // its invert, a smaller one at its crown, not at the level the widest needs.
+        const double delivery = double(r.CrownUp) + OutletCrownDrop(jc_, r.Diameter, t.Diameter);
         if (IsNew(t) && double(t.CrownDown) <= delivery + 1e-4) {
             Remember(tr);
             RaiseMark(t) = 1;
+            DeliveryLevel(t) = static_cast<float>(delivery);
             dirty_[static_cast<size_t>(tr - 1)] = 1;
             ++work;
         }
@@ -80,6 +82,13 @@ int Designer::RaiseToFixedReach(int n) {
             top = std::max(top, double(recv.CrownUp) + dropR);
         top = std::min(top, double(t.GroundDown));
         const float end = CrownUnderCover(t.GroundDown, 0, static_cast<float>(std::min(ed, top)));
+        // Drop chambers take up a lift as long as the reach still falls at its slope; a
+        // reach lifted further no longer needs them and is re-sloped as any other.
+        if (DropKind(t) == kDropChambers &&
+            double(t.CrownUp) - end < double(t.Slope) * l / 100.0 - 1e-4) {
+            DropKind(t) = kDropNone;
+            DropChambers(t) = 0;
+        }
         if (DropKind(t) == kDropChambers) {
             // Lifted to the fixed reach as a re-sloped reach is, and marked so: its lower
             // end keeps only the least cover of all.
