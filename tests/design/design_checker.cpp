@@ -282,11 +282,21 @@ void Checker::NewReach(int k) {
             // least cover of all ("minimorum").
             const bool raised = JunctionMark(t) == 2;
             const bool belowAll = depth < e_.MinMinCrownDepth - 0.005;
-            Add(raised && !belowAll ? "depth-min-raised" : "depth-min", k,
+            // Below even that only where a fixed reach below leaves no deeper way out: the
+            // lower end already lies at or under the fixed reach's invert.
+            bool forced = false;
+            if (const int r = receiver_[static_cast<size_t>(k)]; r >= 0 && where[0] == 'i') {
+                const TramoT& next = z_[static_cast<size_t>(r)];
+                forced = next.Class != network::kClassNew && next.CrownUp != 0 &&
+                         double(t.CrownDown) - t.Diameter / 1000.0 <=
+                             double(next.CrownUp) - next.Diameter / 1000.0 + 0.011;
+            }
+            Add((raised && !belowAll) || forced ? "depth-min-raised" : "depth-min", k,
                 std::string("nudo ") + where + " prof " + F(depth, 2) + " < minima " +
                     F(minimum, 2) +
                     (raised ? " (empalmado, minimorum " + F(e_.MinMinCrownDepth, 2) + ")" : "") +
-                    (chambers ? " camaras" : "") + " tipo " + std::to_string(t.Type));
+                    (forced ? " (batea del tramo fijo)" : "") + (chambers ? " camaras" : "") +
+                    " tipo " + std::to_string(t.Type));
         }
         if (depth > e_.MaxDesirableCrownDepth + 0.005) {
             bool listed = false;
