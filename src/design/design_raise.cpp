@@ -113,9 +113,15 @@ int Designer::RaiseToFixedReach(int n) {
             std::max(smin, double(SlopeForFlow(hc_, w.qmax, q, n0, t.Diameter))) + kSlopeMargin;
         double lowest = LowestCrown(t);
         if (t.Diameter < ImposedDiameter(t)) lowest -= (ImposedDiameter(t) - t.Diameter) / 1000.0;
-        const double sp = l > 0 ? std::min((double(ProposedCrown(t)) - end) * 100.0 / l,
-                                           double(MaxVelocitySlope(t, w)))
-                                : 0.0;
+        // The proposed crown may stand above where the tributaries now arrive (a junction
+        // re-sloped them after it was set): the reach starts no higher than they allow.
+        double start = ProposedCrown(t);
+        for (int j = kSlotFirstTributary; j < kSlots; ++j)
+            if (SlotRecord(j) > 0 && Slot(j).CrownDown != 0)
+                start = std::min(start, double(Slot(j).CrownDown) -
+                                            OutletCrownDrop(jc_, t.Diameter, Slot(j).Diameter));
+        const double sp =
+            l > 0 ? std::min((start - end) * 100.0 / l, double(MaxVelocitySlope(t, w))) : 0.0;
         const double sl = l > 0 ? (lowest - end) * 100.0 / l : -1.0;
         if (sreq > sl) {
             gaveUp = true;
