@@ -162,6 +162,27 @@ class Checker {
                kind == 1 || kind == 2;
     }
     double MinDepthExpected(int k) const;
+    // The lower end of reach k lies at or under the invert of the fixed reach it joins:
+    // no design could take it deeper.
+    bool OnFixedInvert(int k) const {
+        const int r = receiver_[static_cast<size_t>(k)];
+        if (r < 0) return false;
+        const TramoT& t = z_[static_cast<size_t>(k)];
+        const TramoT& next = z_[static_cast<size_t>(r)];
+        return next.Class != network::kClassNew && next.CrownUp != 0 &&
+               double(t.CrownDown) - t.Diameter / 1000.0 <=
+                   double(next.CrownUp) - next.Diameter / 1000.0 + 0.011;
+    }
+    // Reach k delivers into a fixed reach, or was lifted to one: the levels are the fixed
+    // reach's, and what they cost is the revision's to list, not the design's to mend.
+    bool HeldByFixedReach(int k) const {
+        const int r = receiver_[static_cast<size_t>(k)];
+        return Lifted(k) || (r >= 0 && z_[static_cast<size_t>(r)].Class != network::kClassNew);
+    }
+    // Re-sloped by the design to join a fixed reach downstream.
+    bool Lifted(int k) const {
+        return JunctionMark(const_cast<TramoT&>(z_[static_cast<size_t>(k)])) == 2;
+    }
 
     void Topology();
     void Imposed();
@@ -284,13 +305,7 @@ void Checker::NewReach(int k) {
             const bool belowAll = depth < e_.MinMinCrownDepth - 0.005;
             // Below even that only where a fixed reach below leaves no deeper way out: the
             // lower end already lies at or under the fixed reach's invert.
-            bool forced = false;
-            if (const int r = receiver_[static_cast<size_t>(k)]; r >= 0 && where[0] == 'i') {
-                const TramoT& next = z_[static_cast<size_t>(r)];
-                forced = next.Class != network::kClassNew && next.CrownUp != 0 &&
-                         double(t.CrownDown) - t.Diameter / 1000.0 <=
-                             double(next.CrownUp) - next.Diameter / 1000.0 + 0.011;
-            }
+            const bool forced = where[0] == 'i' && OnFixedInvert(k);
             Add((raised && !belowAll) || forced ? "depth-min-raised" : "depth-min", k,
                 std::string("nudo ") + where + " prof " + F(depth, 2) + " < minima " +
                     F(minimum, 2) +
@@ -743,7 +758,13 @@ void Checker::Listings() {
             continue;
         std::string shown = t;
         shown.erase(0, shown.find_first_not_of(' '));
-        Add("revision-lists-new-reach", record - 1, std::string(1, entry.list) + ": " + shown);
+        const int k = record - 1;
+        const bool fixedBelow =
+            entry.list == 'D' &&
+            ((t.find("Mal empalme energia") != std::string::npos && HeldByFixedReach(k)) ||
+             (t.find("nudo inferior") != std::string::npos && (OnFixedInvert(k) || Lifted(k))));
+        Add(fixedBelow ? "revision-lists-fixed-reach" : "revision-lists-new-reach", k,
+            std::string(1, entry.list) + ": " + shown);
     }
     // The hydraulic model: every name one token that the other sections can find, and
     // every node a manhole of the network (an added initial manhole as its name + "-n").
@@ -829,7 +850,7 @@ std::vector<Finding> Checker::Run() {
 
 bool Informational(const std::string& invariant) {
     return invariant == "depth-max-listed" || invariant == "depth-min-raised" ||
-           invariant == "energy-junction-raised";
+           invariant == "energy-junction-raised" || invariant == "revision-lists-fixed-reach";
 }
 
 std::vector<Finding> CheckDesign(const CheckInput& in) {
