@@ -264,8 +264,8 @@ void Screen::EditField(const CampoT& field, const FieldValue& value) {
         draw();
     }
 
-    // 4. A valid end.
-    std::string text = editor.text();
+    // 4. A valid end; a comma the field took as its decimal point is a point from here on.
+    std::string text = withDecimalPoint(field, editor.text());
     if (sw.zeroAsMinimum && field.type == 'R') {
         if (trim(text).empty()) text = "0";
         if (parseReal(text).value_or(0) == 0) text = "0.001";

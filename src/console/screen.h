@@ -49,8 +49,17 @@ int displayWidth(const CampoT& field);
 std::string displayText(const CampoT& field, const FieldValue& value, bool blankZero);
 std::string editText(const CampoT& field, const FieldValue& value);
 // The check of a field's text when editing ends: "" when valid, else the message.
-// errorPosition receives the 0-based character where the cursor goes back to.
+// errorPosition receives the 0-based character where the cursor goes back to. A comma
+// in a numeric text is checked as withDecimalPoint takes it, or refused with
+// kCommaRefused.
 std::string validateField(const CampoT& field, const std::string& text, int* errorPosition);
+// A comma typed in a numeric field is never dropped: where the field has decimals, no
+// point was typed and the digits after the one comma fit the decimals, it is the decimal
+// point ("4,50" is 4.50). Returns the text with that comma made a point; any other text
+// as it is (a comma left in it is refused by validateField).
+std::string withDecimalPoint(const CampoT& field, const std::string& text);
+inline constexpr std::string_view kCommaRefused =
+    "Error...No use la coma: el separador decimal es el punto (.)";
 // The same check for a value that comes from elsewhere than the keyboard (an import, a
 // file, a command line): its shortest text must be one the field takes, and fit the
 // field's width as the editor would have let it be typed. Not a number is refused.
