@@ -229,8 +229,16 @@ void Screen::EditField(const CampoT& field, const FieldValue& value) {
 
     uint8_t endKey = 0;
     for (;;) {
-        // 2. One key; a field error showing goes away first.
-        const uint8_t code = static_cast<uint8_t>(ReadChoice()[0]);
+        // 2. One key; a field error showing goes away first. Leaving the program is the
+        // Esc the user would press, once; the screen's next wait leaves.
+        uint8_t code = 0;
+        try {
+            code = static_cast<uint8_t>(ReadChoice()[0]);
+        } catch (const ProgramExit&) {
+            if (leftAsEscape_ || std::find(ends.begin(), ends.end(), key::Esc) == ends.end()) throw;
+            leftAsEscape_ = true;
+            code = key::Esc;
+        }
         if (sw.errorShowing) ClearFieldError();
 
         // 3. The key.

@@ -96,6 +96,8 @@ class Screen {
     // Fields. mode: 0 prompt, 1 value, 2 both.
     void ShowField(const CampoT& field, const FieldValue& value, int mode,
                    ColourMode promptColour = ColourMode::Normal);
+    // Closing the window while a field is typed ends it as Esc does (when Esc ends it):
+    // the screen keeps or refuses the text as for Esc, and leaves at its next wait.
     void EditField(const CampoT& field, const FieldValue& value);
 
     std::string ReadChoice();
@@ -156,6 +158,8 @@ class Screen {
 
     Console& console_;
     std::string lastMessage_;
+    // Leaving the program has ended a field as Esc: every later wait leaves at once.
+    bool leftAsEscape_ = false;
     std::vector<Level> levels_;
     // Interior width and scheme of the current window (81 and 0 with no window open).
     int width_ = 81;
