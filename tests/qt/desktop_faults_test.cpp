@@ -9,6 +9,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QDateTime>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTimer>
@@ -151,6 +152,26 @@ class DesktopFaults : public ::testing::Test {
         ChooseProject(code, sector);
     }
 
+    // The texts the controls ask for; the topology item when one is given.
+    void Configure(int topology = -1) {
+        script().choose("Configuracion General Proyecto");
+        script().then(
+            "configuracion", [] { return DesktopScript::modal<qt::TGenForm1>() != nullptr; },
+            [topology] {
+                auto* dialog = DesktopScript::modal<qt::TGenForm1>();
+                using project::Text;
+                typeInto(dialog->textField(Text::Consultant), QStringLiteral("Ing. Laura Gómez"));
+                typeInto(dialog->textField(Text::Email), QStringLiteral("laura@ejemplo.co"));
+                typeInto(dialog->textField(Text::Country), QStringLiteral("Colombia"));
+                typeInto(dialog->textField(Text::Entity), QStringLiteral("Empresas Públicas"));
+                typeInto(dialog->textField(Text::Project), QStringLiteral("La Esperanza"));
+                typeInto(dialog->textField(Text::Date), QStringLiteral("10/12/26"));
+                if (topology >= 0) dialog->radioItem(project::Group::Topology, topology)->click();
+                dialog->acceptButton()->click();
+            });
+        AtMainMenu();
+    }
+
     // A simulated network of 4 x 3 blocks of 80 m: 32 reaches.
     void Simulate(const char* keys = "4\n3\n80\n0.8\n2600\n") {
         script().choose("Generar Proyecto Simulado");
@@ -208,8 +229,9 @@ class DesktopFaults : public ::testing::Test {
 
     // A project up to its unit prices: the network typed again (so that it is the user's
     // own), the controls, the design and the quantities.
-    void UpToPrices() {
-        NewProject();
+    void UpToPrices(const char* code = "ED") {
+        NewProject(code);
+        Configure();
         Simulate();
         OpenReaches("32");
         script().act("longitud tecleada", [this] {
@@ -324,6 +346,317 @@ TEST_F(DesktopFaults, ARefusedValueIsAskedAgainAndNoErrorOutlivesItsScreen) {
     Leave();
     ASSERT_TRUE(Run());
     EXPECT_EQ(BoxesWith("mientras haya mensajes de error"), 1);
+}
+
+// ---- a menu choice made while a refusal waits ----
+
+// A choice made while a message waits for Enter presses Enter first, then runs: with the
+// controls refusal showing, the specification listing asks its question; with the design
+// refusal showing, the design runs.
+TEST_F(DesktopFaults, AMenuChoiceMadeWhileARefusalWaitsIsTaken) {
+    NewProject();
+    Configure();
+    Simulate();
+    script().choose("Diseño del Proyecto");
+    script().whenShown("... Falta hacer los controles de calidad ...", {});
+    script().choose("Especificaciones");  // of "List. Generales"
+    Answer("Desea listar las especificaciones ?", QMessageBox::No);
+    // The listings' own menu is left by the next choice of the menu bar.
+    script().whenShown("LISTADOS GENERALES", {});
+
+    Controls();
+    script().choose("Revision Diseño");
+    script().whenShown("... Falta hacer el diseño del proyecto ...", {});
+    script().choose("Diseño del Proyecto");
+    FinishDesign();
+    Leave();
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(BoxesWith("Desea listar las especificaciones"), 1);
+}
+
+// ---- a menu choice during a long run ----
+
+// While the design runs (here the search of the automatic topology, with its window), a
+// menu choice is refused with its message and the run goes on to its alternatives.
+TEST_F(DesktopFaults, AMenuChoiceDuringTheDesignIsRefusedAndTheDesignGoesOn) {
+    NewProject();
+    Configure(2);  // "Manual y Automatico": the design searches topologies
+    Simulate("8\n6\n80\n0.8\n2600\n");
+    OpenReaches("111");
+    script().act("longitud tecleada", [this] {
+        script().type("\n\n\n\n80\n");
+        script().key(key::F1 + 3);  // F4: save; the network is the user's own
+        script().key(key::Esc);
+    });
+    AtMainMenu();
+    Controls();
+    script().choose("Diseño del Proyecto");
+    auto searching = [this] {
+        for (auto* w : form().findChildren<qt::TfrmPrg*>())
+            if (w->isVisible()) return true;
+        return false;
+    };
+    script().then("busqueda de topologia", searching, [this] {
+        EXPECT_TRUE(program_->session().switches.processRunning);
+        form().itemAction("Controles")->trigger();
+    });
+    Answer("mientras no haya terminado el proceso en ejecucion", QMessageBox::Ok);
+    FinishDesign();
+    Leave();
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(BoxesWith("Proceso terminado por el usuario"), 0);
+    EXPECT_EQ(BoxesWith("mientras no haya terminado el proceso en ejecucion"), 1);
+}
+
+// ---- decimal commas ----
+
+// "4,50" is 4.50 wherever a field has decimals and no point was typed; a comma that cannot
+// be the decimal point is refused naming the point. Nothing is ever ten times too large.
+TEST_F(DesktopFaults, ACommaIsTheDecimalPointOrRefusedNamingThePoint) {
+    const char* refused = "No use la coma: el separador decimal es el punto (.)";
+    NewProject();
+    // The simulation screen: an integer refuses the comma; reals of 2 decimals take it.
+    script().choose("Generar Proyecto Simulado");
+    Answer("simulado ?", QMessageBox::Yes);
+    script().whenShown("SIMULACION DE PROYECTOS", [this] { script().type("4,5\n"); });
+    script().whenShown(refused, [this] { script().type("4\n3\n80,5\n0,8\n2600,25\n"); });
+    Answer("simulado realizada", QMessageBox::Ok);
+    AtMainMenu();
+
+    // The reaches were made 80.50 m long. The line number refuses a comma; a reach typed
+    // with commas keeps what was meant.
+    OpenReaches("32");
+    Check("longitud simulada", [this] {
+        EXPECT_NE(Row(10).find(" 80.50"), std::string::npos) << Row(10);
+        script().key(key::Up);  // to the line field
+        script().type("3,1\n");
+    });
+    script().whenShown(refused, [this] { script().type("31\n"); });
+    script().then(
+        "linea 31", [this] { return ReachLineShown("31") && Waits(); },
+        [this] {
+            script().type("\n\n2601,5\n2600,75\n52,4\n");
+            script().key(key::Esc);
+        });
+    AtMainMenu();
+    OpenReaches("32", false);
+    Check("linea 32", [this] { script().key(key::PgUp); });
+    script().then(
+        "linea 31 guardada", [this] { return ReachLineShown("31") && Waits(); },
+        [this] {
+            EXPECT_NE(Row(8).find(": 2,601.50"), std::string::npos) << Row(8);
+            EXPECT_NE(Row(9).find(": 2,600.75"), std::string::npos) << Row(9);
+            EXPECT_NE(Row(10).find(":    52.40"), std::string::npos) << Row(10);
+            script().key(key::Esc);
+        });
+    AtMainMenu();
+    Leave();
+    ASSERT_TRUE(Run());
+
+    // A unit price, shown with thousands separators: "36,500" could be either, and is
+    // refused; "36,50" and "36500,75" are taken with their decimals.
+    Start();
+    UpToPrices("EF");
+    Check("precio con coma", [this] {
+        script().type("36,50\n");
+        script().key(key::Up);
+    });
+    Check("precio 36.50", [this] {
+        // Edited again: the price as the field keeps it.
+        EXPECT_NE(Row(7).find("$ 36.50 "), std::string::npos) << script().screenText();
+        script().type("36,500\n");
+    });
+    script().whenShown(refused, [this] {
+        script().type("36500,75\n");
+        script().key(key::Up);
+    });
+    Check("precio 36,500.75", [this] {
+        EXPECT_NE(Row(7).find("$ 36500.75 "), std::string::npos) << script().screenText();
+        script().key(key::Esc);
+    });
+    AtMainMenu();
+    Leave();
+    ASSERT_TRUE(Run());
+}
+
+// ---- closing the window is Esc ----
+
+// A price being typed when the window is closed is kept as Esc keeps it; one Esc refuses
+// is not, and the price before it stays.
+TEST_F(DesktopFaults, ClosingTheWindowKeepsThePriceBeingTypedAsEscDoes) {
+    UpToPrices();
+    Check("precio 35000", [this] {
+        script().type("35000\n");
+        script().key(key::Up);
+        script().type("36500");  // being typed
+    });
+    script().then(
+        "cerrar con el precio tecleado", [this] { return Waits() && screenShows("$ 36500 "); },
+        [this] { form().close(); });
+    Answer("Desea abandonar ahora", QMessageBox::Yes);
+    ASSERT_TRUE(Run());
+
+    // The next run shows the price typed, and with Esc keeps the next one too.
+    auto toFirstPrice = [this] {
+        AtMainMenu();
+        script().choose("Entrada Precios Unitarios");
+        script().whenShown("ENTRADA DE PRECIOS UNITARIOS", [this] { script().key(kF2); });
+        script().then("primer precio", [this] { return screenShows("CAPITULO #1") && Waits(); },
+                      {});
+    };
+    Start();
+    NewProject();
+    toFirstPrice();
+    Check("precio guardado al cerrar", [this] {
+        EXPECT_NE(Row(7).find("$ 36500.00 "), std::string::npos) << script().screenText();
+        script().type("37000");
+        script().key(key::Esc);
+    });
+    toFirstPrice();
+    Check("precio guardado con Esc", [this] {
+        EXPECT_NE(Row(7).find("$ 37000.00 "), std::string::npos) << script().screenText();
+        script().type("38000.123");  // three decimals: refused
+    });
+    script().then(
+        "cerrar con un precio rechazado", [this] { return Waits() && screenShows("$ 38000.123"); },
+        [this] { form().close(); });
+    Answer("Desea abandonar ahora", QMessageBox::Yes);
+    ASSERT_TRUE(Run());
+
+    Start();
+    NewProject();
+    toFirstPrice();
+    Check("el precio de antes", [this] {
+        EXPECT_NE(Row(7).find("$ 37000.00 "), std::string::npos) << script().screenText();
+        script().key(key::Esc);
+    });
+    AtMainMenu();
+    Leave();
+    ASSERT_TRUE(Run());
+}
+
+// ---- reaches sent to another sector ----
+
+// Type 4 ("ir a otro sector") needs a later sector of the project to go to: refused in
+// the only sector of a project, and with two sectors the destination must exist. Esc on
+// the destination gives the type back as it was.
+TEST_F(DesktopFaults, AReachGoesOnlyToASectorTheProjectHas) {
+    NewProject();
+    Simulate();
+    // Line 32 down to its type: names, grounds, length, area, class, special data.
+    const std::string toType = "\n\n\n\n\n\n\n\n";
+    OpenReaches("32");
+    script().act("tipo 4 en el unico sector", [this, toType] { script().type(toType + "4\n"); });
+    script().then(
+        "rechazo del tipo 4",
+        [this] {
+            return screenShows("ERROR...El sector 1 es el ultimo y no admite ir a otro sector") &&
+                   Waits();
+        },
+        [this] {
+            EXPECT_FALSE(screenShows("Sector No.:"));
+            script().key(key::Esc);
+        });
+    AtMainMenu();
+
+    // Sector 2 made, then sector 1 opened again.
+    script().choose("Abrir");
+    ChooseProject("ED", "2");
+    AtMainMenu();
+    script().choose("Abrir");
+    ChooseProject("ED", "1");
+    AtMainMenu();
+    OpenReaches("32");
+    script().act("tipo 4 hacia el sector 3", [this, toType] { script().type(toType + "4\n3\n"); });
+    script().then(
+        "sector 3 rechazado",
+        [this] { return screenShows("ERROR...No existe el sector 3 en este proyecto") && Waits(); },
+        [this] { script().key(key::Esc); });
+    script().then(
+        "tipo como estaba", [this] { return !screenShows("Sector No.:") && Waits(); },
+        [this] {
+            // Line 32 is the outfall of the simulated network: type 2, "vertimiento".
+            EXPECT_NE(Row(23).find(": 2 "), std::string::npos) << Row(23);
+            script().type("4\n2\n");
+        });
+    script().then(
+        "sector 2 tomado", [this] { return screenShows("LINEA # :    33") && Waits(); },
+        [this] { script().key(key::PgUp); });
+    script().then(
+        "linea 32 hacia el sector 2", [this] { return ReachLineShown("32") && Waits(); },
+        [this] {
+            EXPECT_NE(Row(23).find(": 4"), std::string::npos) << Row(23);
+            EXPECT_NE(Row(23).find("Sector No.: 2"), std::string::npos) << Row(23);
+            script().key(key::Esc);
+        });
+    AtMainMenu();
+    Leave();
+    ASSERT_TRUE(Run());
+}
+
+// ---- the project dialog and the configuration dialog ----
+
+// "Abrir" chosen instead of the first key opens the project dialog once. In the
+// configuration, going from class 7 back to class 1 gives "Evitar Flujo Critico" back.
+TEST_F(DesktopFaults, AbrirBeforeTheFirstKeyAndTheClassGoingBackFromSwmm) {
+    auto dialogs = std::make_shared<int>(0);
+    QTimer counter;
+    bool shown = false;
+    QObject::connect(&counter, &QTimer::timeout, [dialogs, &shown] {
+        const bool now = DesktopScript::modal<qt::TNivexForm1>() != nullptr;
+        if (now && !shown) ++*dialogs;
+        shown = now;
+    });
+    counter.start(5);
+    script().act("abrir antes de la primera tecla",
+                 [this] { form().itemAction("Abrir")->trigger(); });
+    ChooseProject("ED", "1");
+    // Nothing more comes: the main menu waits, with no second dialog.
+    auto since = std::make_shared<qint64>(0);
+    script().then(
+        "menu principal",
+        [this] { return script().atMainMenu() || DesktopScript::modal<qt::TNivexForm1>(); },
+        [since] { *since = QDateTime::currentMSecsSinceEpoch(); });
+    script().then(
+        "sin segundo dialogo",
+        [since] {
+            return DesktopScript::modal<qt::TNivexForm1>() != nullptr ||
+                   QDateTime::currentMSecsSinceEpoch() - *since > 300;
+        },
+        [dialogs] {
+            EXPECT_EQ(DesktopScript::modal<qt::TNivexForm1>(), nullptr);
+            EXPECT_EQ(*dialogs, 1);
+        });
+
+    script().choose("Configuracion General Proyecto");
+    script().then(
+        "configuracion", [] { return DesktopScript::modal<qt::TGenForm1>() != nullptr; },
+        [] {
+            auto* dialog = DesktopScript::modal<qt::TGenForm1>();
+            using project::Box;
+            using project::Group;
+            QCheckBox* critical = dialog->checkBox(Box::Critical);
+            EXPECT_TRUE(critical->isEnabled());
+            dialog->radioItem(Group::Class, 6)->click();  // class 7, SWMM
+            EXPECT_FALSE(critical->isEnabled());
+            dialog->radioItem(Group::Class, 0)->click();  // class 1 again
+            EXPECT_TRUE(critical->isEnabled());
+            for (Box b :
+                 {Box::FullVelocity, Box::RealVelocity, Box::Tractive, Box::Ras2016, Box::Energy})
+                EXPECT_TRUE(dialog->checkBox(b)->isEnabled());
+            EXPECT_TRUE(dialog->radioGroup(Group::Swmm)->isEnabled());
+            EXPECT_TRUE(dialog->radioGroup(Group::Relations)->isEnabled());
+            // It can be checked again, and the class change cleared the self-cleansing
+            // criteria: one is chosen before accepting.
+            critical->click();
+            EXPECT_TRUE(critical->isChecked());
+            dialog->checkBox(Box::FullVelocity)->click();
+            dialog->acceptButton()->click();
+        });
+    AtMainMenu();
+    Leave();
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(*dialogs, 1);
 }
 
 }  // namespace
