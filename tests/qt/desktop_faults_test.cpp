@@ -152,12 +152,12 @@ class DesktopFaults : public ::testing::Test {
         ChooseProject(code, sector);
     }
 
-    // The texts the controls ask for; the topology item when one is given.
-    void Configure(int topology = -1) {
+    // The texts the controls ask for; the topology item and the class when given.
+    void Configure(int topology = -1, int designClass = 0) {
         script().choose("Configuracion General Proyecto");
         script().then(
             "configuracion", [] { return DesktopScript::modal<qt::TGenForm1>() != nullptr; },
-            [topology] {
+            [topology, designClass] {
                 auto* dialog = DesktopScript::modal<qt::TGenForm1>();
                 using project::Text;
                 typeInto(dialog->textField(Text::Consultant), QStringLiteral("Ing. Laura Gómez"));
@@ -167,6 +167,8 @@ class DesktopFaults : public ::testing::Test {
                 typeInto(dialog->textField(Text::Project), QStringLiteral("La Esperanza"));
                 typeInto(dialog->textField(Text::Date), QStringLiteral("10/12/26"));
                 if (topology >= 0) dialog->radioItem(project::Group::Topology, topology)->click();
+                if (designClass > 0)
+                    dialog->radioItem(project::Group::Class, designClass - 1)->click();
                 dialog->acceptButton()->click();
             });
         AtMainMenu();
@@ -376,32 +378,65 @@ TEST_F(DesktopFaults, AMenuChoiceMadeWhileARefusalWaitsIsTaken) {
 
 // ---- a menu choice during a long run ----
 
-// While the design runs (here the search of the automatic topology, with its window), a
-// menu choice is refused with its message and the run goes on to its alternatives.
+// While the design runs, a menu choice is refused with its message and the run goes on:
+// during the search of the automatic topology (its window showing), and during the
+// engine runs of a SWMM class (its "Status" window showing).
 TEST_F(DesktopFaults, AMenuChoiceDuringTheDesignIsRefusedAndTheDesignGoesOn) {
+    auto typeLengthAgain = [this](const std::string& line) {
+        OpenReaches(line);
+        script().act("longitud tecleada", [this] {
+            script().type("\n\n\n\n80\n");
+            script().key(key::F1 + 3);  // F4: save; the network is the user's own
+            script().key(key::Esc);
+        });
+        AtMainMenu();
+    };
+    auto chooseDuring = [this](const char* what, std::function<bool()> running) {
+        script().then(what, std::move(running), [this] {
+            EXPECT_TRUE(program_->session().switches.processRunning);
+            form().itemAction("Controles")->trigger();
+        });
+        Answer("mientras no haya terminado el proceso en ejecucion", QMessageBox::Ok);
+    };
+
     NewProject();
     Configure(2);  // "Manual y Automatico": the design searches topologies
     Simulate("8\n6\n80\n0.8\n2600\n");
-    OpenReaches("111");
-    script().act("longitud tecleada", [this] {
-        script().type("\n\n\n\n80\n");
-        script().key(key::F1 + 3);  // F4: save; the network is the user's own
-        script().key(key::Esc);
-    });
-    AtMainMenu();
+    typeLengthAgain("111");
     Controls();
     script().choose("Diseño del Proyecto");
-    auto searching = [this] {
+    chooseDuring("busqueda de topologia", [this] {
         for (auto* w : form().findChildren<qt::TfrmPrg*>())
             if (w->isVisible()) return true;
         return false;
-    };
-    script().then("busqueda de topologia", searching, [this] {
-        EXPECT_TRUE(program_->session().switches.processRunning);
-        form().itemAction("Controles")->trigger();
     });
-    Answer("mientras no haya terminado el proceso en ejecucion", QMessageBox::Ok);
     FinishDesign();
+    Leave();
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(BoxesWith("Proceso terminado por el usuario"), 0);
+    EXPECT_EQ(BoxesWith("mientras no haya terminado el proceso en ejecucion"), 1);
+
+    // Class 7: the final design verifies itself with the engine, pass after pass.
+    boxes_.clear();
+    Start();
+    NewProject("EG");
+    Configure(-1, 7);
+    Simulate();
+    typeLengthAgain("32");
+    Controls();
+    script().choose("Diseño del Proyecto");
+    script().then(
+        "alternativas", [] { return DesktopScript::modal<qt::TFormCostos>() != nullptr; },
+        [] { DesktopScript::modal<qt::TFormCostos>()->acceptButton()->click(); });
+    script().whenShown("Desea ignorar las restricciones", [this] { script().key(key::AltZ); });
+    chooseDuring("corridas de SWMM", [this] {
+        for (auto* w : form().findChildren<qt::TPrBr*>())
+            if (w->isVisible()) return true;
+        return false;
+    });
+    Answer("RECOMENDACION", QMessageBox::Ok);  // the flooded nodes of this small network
+    script().whenShown("Para finalizar el diseño oprima", [this] { script().key(key::Enter); });
+    AtMainMenu();
     Leave();
     ASSERT_TRUE(Run());
     EXPECT_EQ(BoxesWith("Proceso terminado por el usuario"), 0);
