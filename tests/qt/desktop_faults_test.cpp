@@ -353,7 +353,7 @@ TEST_F(DesktopFaults, ARefusedValueIsAskedAgainAndNoErrorOutlivesItsScreen) {
 // ---- a menu choice made while a refusal waits ----
 
 // A choice made while a message waits for Enter presses Enter first, then runs: with the
-// controls refusal showing, the specification listing asks its question; with the design
+// controls refusal showing, the listing "Especificaciones" asks its question; with the design
 // refusal showing, the design runs.
 TEST_F(DesktopFaults, AMenuChoiceMadeWhileARefusalWaitsIsTaken) {
     NewProject();
