@@ -229,8 +229,16 @@ void Screen::EditField(const CampoT& field, const FieldValue& value) {
 
     uint8_t endKey = 0;
     for (;;) {
-        // 2. One key; a field error showing goes away first.
-        const uint8_t code = static_cast<uint8_t>(ReadChoice()[0]);
+        // 2. One key; a field error showing goes away first. Leaving the program is the
+        // Esc the user would press, once; the screen's next wait leaves.
+        uint8_t code = 0;
+        try {
+            code = static_cast<uint8_t>(ReadChoice()[0]);
+        } catch (const ProgramExit&) {
+            if (leftAsEscape_ || std::find(ends.begin(), ends.end(), key::Esc) == ends.end()) throw;
+            leftAsEscape_ = true;
+            code = key::Esc;
+        }
         if (sw.errorShowing) ClearFieldError();
 
         // 3. The key.
@@ -264,8 +272,8 @@ void Screen::EditField(const CampoT& field, const FieldValue& value) {
         draw();
     }
 
-    // 4. A valid end.
-    std::string text = editor.text();
+    // 4. A valid end; a comma the field took as its decimal point is a point from here on.
+    std::string text = withDecimalPoint(field, editor.text());
     if (sw.zeroAsMinimum && field.type == 'R') {
         if (trim(text).empty()) text = "0";
         if (parseReal(text).value_or(0) == 0) text = "0.001";

@@ -231,12 +231,14 @@ std::string_view acceptedCharacters(char type) {
         case 'K':
         case 'D':
             return "0123456789";
+        // The comma is taken so that it is never dropped unseen: validation makes it the
+        // decimal point or refuses it.
         case 'I':
         case 'N':
-            return "-0123456789";
+            return "-0123456789,";
         case 'R':
         case 'E':
-            return ".-0123456789";
+            return ".-0123456789,";
         default:
             return "";
     }
@@ -468,6 +470,21 @@ std::string validateFieldValue(const CampoT& field, float value) {
     return valueCheck(field, finite, finite ? shortestFixed(value) : "");
 }
 
+std::string withDecimalPoint(const CampoT& field, const std::string& text) {
+    if (!isRealType(field.type) || field.decimals <= 0) return text;
+    const size_t comma = text.find(',');
+    if (comma == std::string::npos || text.find(',', comma + 1) != std::string::npos ||
+        text.find('.') != std::string::npos)
+        return text;
+    // More digits after it than the field's decimals: "36,500" may be thirty-six
+    // thousand five hundred as well; the user says which.
+    const size_t after = trimRight(text).size() - comma - 1;
+    if (!freeDecimals(field.decimals) && after > static_cast<size_t>(field.decimals)) return text;
+    std::string pointed = text;
+    pointed[comma] = '.';
+    return pointed;
+}
+
 std::string validateField(const CampoT& field, const std::string& text, int* errorPosition) {
     if (errorPosition) *errorPosition = 0;
     switch (field.type) {
@@ -480,8 +497,11 @@ std::string validateField(const CampoT& field, const std::string& text, int* err
         case 'I':
         case 'N':
         case 'R':
-        case 'E':
-            return numberChecks(field, text);
+        case 'E': {
+            const std::string pointed = withDecimalPoint(field, text);
+            if (pointed.find(',') != std::string::npos) return std::string(kCommaRefused);
+            return numberChecks(field, pointed);
+        }
         default:
             return {};
     }

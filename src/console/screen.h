@@ -49,8 +49,17 @@ int displayWidth(const CampoT& field);
 std::string displayText(const CampoT& field, const FieldValue& value, bool blankZero);
 std::string editText(const CampoT& field, const FieldValue& value);
 // The check of a field's text when editing ends: "" when valid, else the message.
-// errorPosition receives the 0-based character where the cursor goes back to.
+// errorPosition receives the 0-based character where the cursor goes back to. A comma
+// in a numeric text is checked as withDecimalPoint takes it, or refused with
+// kCommaRefused.
 std::string validateField(const CampoT& field, const std::string& text, int* errorPosition);
+// A comma typed in a numeric field is never dropped: where the field has decimals, no
+// point was typed and the digits after the one comma fit the decimals, it is the decimal
+// point ("4,50" is 4.50). Returns the text with that comma made a point; any other text
+// as it is (a comma left in it is refused by validateField).
+std::string withDecimalPoint(const CampoT& field, const std::string& text);
+inline constexpr std::string_view kCommaRefused =
+    "Error...No use la coma: el separador decimal es el punto (.)";
 // The same check for a value that comes from elsewhere than the keyboard (an import, a
 // file, a command line): its shortest text must be one the field takes, and fit the
 // field's width as the editor would have let it be typed. Not a number is refused.
@@ -87,6 +96,8 @@ class Screen {
     // Fields. mode: 0 prompt, 1 value, 2 both.
     void ShowField(const CampoT& field, const FieldValue& value, int mode,
                    ColourMode promptColour = ColourMode::Normal);
+    // Closing the window while a field is typed ends it as Esc does (when Esc ends it):
+    // the screen keeps or refuses the text as for Esc, and leaves at its next wait.
     void EditField(const CampoT& field, const FieldValue& value);
 
     std::string ReadChoice();
@@ -147,6 +158,8 @@ class Screen {
 
     Console& console_;
     std::string lastMessage_;
+    // Leaving the program has ended a field as Esc: every later wait leaves at once.
+    bool leftAsEscape_ = false;
     std::vector<Level> levels_;
     // Interior width and scheme of the current window (81 and 0 with no window open).
     int width_ = 81;

@@ -35,4 +35,19 @@ struct UiSwitches {
     bool beepSilenced = false;
 };
 
+// Sets a switch for a scope and puts its former value back when the scope is left, by an
+// exception too: processRunning around a long computation, off again around a question
+// the computation asks.
+class SwitchScope {
+  public:
+    SwitchScope(bool& sw, bool value) : sw_(sw), former_(sw) { sw_ = value; }
+    ~SwitchScope() { sw_ = former_; }
+    SwitchScope(const SwitchScope&) = delete;
+    SwitchScope& operator=(const SwitchScope&) = delete;
+
+  private:
+    bool& sw_;
+    bool former_;
+};
+
 }  // namespace nivex

@@ -300,7 +300,10 @@ void RunDesignModule(shell::Session& s) {
     DesignRun finalRun;
     bool optionsSaved = true;
     AlternativesHooks hooks;
+    // The design runs as one long computation: a menu-bar choice meanwhile is refused
+    // rather than taken as the Esc that stops it. Its questions wait like any screen.
     hooks.askOptions = [&](DesignOptions& o) {
+        const SwitchScope asking(s.switches.processRunning, false);
         Frame(s);
         AskDesignOptions(s, o);
         optionsSaved = SaveDesignOptions(p, o);
@@ -312,6 +315,7 @@ void RunDesignModule(shell::Session& s) {
                                swmm::SessionSwmmFolder(s), o, nullptr, "", nullptr});
     };
     hooks.choose = [&](AlternativesTable& table, int mode, double days) {
+        const SwitchScope asking(s.switches.processRunning, false);
         ShowSinkMessages(s, sink);
         return ChooseAlternative(s, table, mode, days);
     };
@@ -337,7 +341,10 @@ void RunDesignModule(shell::Session& s) {
             return s.progress->ProgressCancel();
         };
     }
-    const AlternativesOutcome out = RunAlternatives(p, options, sink, hooks, finalRun);
+    const AlternativesOutcome out = [&] {
+        const SwitchScope running(s.switches.processRunning, true);
+        return RunAlternatives(p, options, sink, hooks, finalRun);
+    }();
     progress.Close();
     ShowSinkMessages(s, sink);
     if (!optionsSaved) s.ui.showError(p.error, "Error");

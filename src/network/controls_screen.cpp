@@ -28,6 +28,13 @@ const char* const kMenuLines[kControlCount] = {
     "D - Verificacion del ordenamiento hidraulico.. ",
 };
 
+// A control runs as a long computation: a menu-bar choice meanwhile is refused.
+template <typename Control>
+bool Running(shell::Session& s, Control control) {
+    const SwitchScope running(s.switches.processRunning, true);
+    return control();
+}
+
 bool AllPassed(const project::Project& p) {
     const auto& c = p.header.ControlsDone;
     return std::all_of(c.begin(), c.end(), [](uint8_t f) { return f != 0; });
@@ -103,7 +110,7 @@ void ScreenA(shell::Session& s) {
     }
     SpecificationCheck check;
     std::string error;
-    if (!RunControlA(p, check, &error)) return ShowFileError(s, error);
+    if (!Running(s, [&] { return RunControlA(p, check, &error); })) return ShowFileError(s, error);
     if (check.errors > 0) {
         s.screen.WriteCentred(7, cp("HAY ERRORES O LA INFORMACION ESTA INCOMPLETA"));
         ShowLines(s, 9, check.lines);
@@ -136,7 +143,7 @@ void ScreenB(shell::Session& s) {
     }
     ReachCheck check;
     std::string error;
-    if (!RunControlB(p, check, &error)) return ShowFileError(s, error);
+    if (!Running(s, [&] { return RunControlB(p, check, &error); })) return ShowFileError(s, error);
 
     if (!check.finalNodes.empty()) {
         const std::string title = cp("< NODOS FINALES SIN NOMENCLATURA UNICA >");
@@ -182,7 +189,7 @@ void ScreenC(shell::Session& s) {
     s.screen.WriteCentred(10, cp("... espere ..."));
     std::vector<ErrorRow> rows;
     std::string error;
-    if (!RunControlC(p, rows, &error)) return ShowFileError(s, error);
+    if (!Running(s, [&] { return RunControlC(p, rows, &error); })) return ShowFileError(s, error);
     StartScreen(s, kTitle);
     if (rows.empty()) {
         s.screen.WriteCentred(10, cp(kComplete));
@@ -208,7 +215,7 @@ void ScreenD(shell::Session& s) {
     s.screen.WriteCentred(10, cp("... espere ..."));
     OrderCheck check;
     std::string error;
-    if (!RunControlD(p, check, &error)) return ShowFileError(s, error);
+    if (!Running(s, [&] { return RunControlD(p, check, &error); })) return ShowFileError(s, error);
     StartScreen(s, kTitle);
     if (check.passed()) {
         s.screen.WriteCentred(10, cp(kCorrect));

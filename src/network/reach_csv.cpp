@@ -459,6 +459,22 @@ ImportResult ImportReachesCsvFile(const std::string& path, const ReachContext& c
     return result;
 }
 
+namespace {
+
+// The last sector of the project whose control file exists, from the open one on.
+int LastSector(const project::Project& p) {
+    int last = p.selection.sectorNumber;
+    if (last < 1) return last;
+    std::error_code ec;
+    while (last < 9 &&
+           std::filesystem::is_regular_file(
+               p.files.folder() + "XSDA." + p.selection.code + std::to_string(last + 1), ec))
+        ++last;
+    return last;
+}
+
+}  // namespace
+
 bool LoadReachContext(project::Project& p, ReachContext& context, std::string* error) {
     if (!p.OpenControl()) return Fail(error, toUtf8(p.error));
     std::string message;
@@ -469,6 +485,7 @@ bool LoadReachContext(project::Project& p, ReachContext& context, std::string* e
     context.espec = p.espec;
     context.designClass = p.header.DesignClass;
     context.sector = p.selection.sectorNumber;
+    context.lastSector = LastSector(p);
     context.fromSwmm = p.espec.FromSwmm != 0;
     context.simulated = p.header.Simulated != 0;
     context.lineCount = p.header.ReachCount;

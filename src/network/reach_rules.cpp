@@ -464,7 +464,10 @@ void ApplyStormArea(TramoT& t) {
 FieldResult TypeRule(int value, const ReachContext& c) {
     if (value != kScreenTypeToSector) return {};
     if (!c.sectorised()) return {kNotSectorised};
-    if (c.sector == 9) return {"ERROR...El sector 9 es el ultimo y no admite ir a otro sector"};
+    // Sector 9, or the last sector the project has so far: no sector after it to go to.
+    if (c.sector >= c.lastSector)
+        return {"ERROR...El sector " + std::to_string(c.sector) +
+                " es el ultimo y no admite ir a otro sector"};
     return {{}, ReachAsk::DestinationSector};
 }
 
@@ -479,8 +482,11 @@ std::string SourceSectorRule(int sector, const ReachContext& c) {
 }
 
 std::string DestinationSectorRule(int sector, const ReachContext& c) {
-    if (sector > c.sector) return {};
-    return "ERROR...Debe ser mayor que el sector corriente (" + std::to_string(c.sector) + ")";
+    if (sector <= c.sector)
+        return "ERROR...Debe ser mayor que el sector corriente (" + std::to_string(c.sector) + ")";
+    if (sector > c.lastSector)
+        return "ERROR...No existe el sector " + std::to_string(sector) + " en este proyecto";
+    return {};
 }
 
 void SettleSector(TramoT& t) {

@@ -64,6 +64,9 @@ struct ReachContext {
     specs::EspecT espec;
     int designClass = 0;  // ProyectoT::DesignClass
     int sector = 0;       // the open sector's digit; 0 for a project without sectors
+    // The last sector the project has (sectors are made in order, so every one up to it
+    // exists): a reach goes to no sector beyond it.
+    int lastSector = 9;
     bool fromSwmm = false;
     bool simulated = false;
     int line = 1;       // current line

@@ -708,6 +708,8 @@ void ReachScreen::Run() {
     const int first = c_.fromSwmm ? kFieldZone : kFieldUpstream;
     int field = Applies(first) ? first : Forward(first);
     const auto leave = [&] {
+        // Nothing the screen showed on its error line stays marked behind it.
+        if (sw_.errorShowing) screen_.ClearFieldError();
         Close();
         sw_.endKeys = endKeys;
         sw_.blankZero = blankZero;
@@ -738,11 +740,22 @@ void ReachScreen::Run() {
                 const bool typed = sw_.fieldChanged && field != kFieldSpecialData;
                 // Going back over a field left as it was never asks for its value.
                 const bool untouched = k == key::Up && !sw_.fieldChanged;
-                const Taken taken = untouched ? Taken{} : Take(field, before, k);
+                Taken taken;
+                try {
+                    if (!untouched) taken = Take(field, before, k);
+                } catch (const console::ProgramExit&) {
+                    t_ = before;  // a question of the rule left unanswered takes nothing
+                    throw;
+                }
                 if (!taken.ok) {
-                    if (k != key::Esc) continue;
-                    t_ = before;  // leaving: the refused value is not kept
-                } else if (typed || taken.goTo != 0) {
+                    // A refused value is asked again, whatever key ended it, Esc too; the
+                    // reach keeps what it had, so F11 and leaving never see the refused one.
+                    // A question the rule opened (a sector) goes from the screen with it.
+                    t_ = before;
+                    Show();
+                    continue;
+                }
+                if (typed || taken.goTo != 0) {
                     changed_ = true;
                 }
                 if (taken.goTo != 0) {

@@ -373,8 +373,9 @@ void Configuration::ChangeClass(int item) {
     for (Box b : kSelfCleansingBoxes)
         ApplyBox(b, false);
     if (classOfItem() < kFirstSwmmClass) {
-        for (Box b :
-             {Box::FullVelocity, Box::RealVelocity, Box::Tractive, Box::Ras2016, Box::Energy})
+        // Everything a SWMM class disabled comes back, the critical flow with the rest.
+        for (Box b : {Box::FullVelocity, Box::RealVelocity, Box::Tractive, Box::Ras2016,
+                      Box::Energy, Box::Critical})
             boxRef(b).enabled = true;
         groupRef(Group::Swmm).enabled = true;
         groupRef(Group::Relations).enabled = true;

@@ -114,7 +114,8 @@ void RunMainMenu(Session& s) {
             p.CloseControl();
             return;
         }
-        s.switches.atMainMenu = false;
+        // The menu waits until a module starts: a choice made while a refusal below waits
+        // for Enter presses it and goes on from here, with no Esc to back out of a screen.
         if (p.selection.sectors != "1") RefreshState(s);
         const uint8_t subKey = PeekSubKey(s.console);
         if (AnyControlMissing(p.header)) RemoveDesignMessages(p);
@@ -128,11 +129,15 @@ void RunMainMenu(Session& s) {
             continue;
         }
         s.switches.mainChoiceText = ChoiceText(choice);
+        s.switches.atMainMenu = false;
         p.CloseControl();
         if (choice == 0)
             RunOpening(s);
         else
             RunModule(s, choice);
+        // Whatever left the module, no field error stays marked: it would refuse every
+        // menu choice with no error on screen.
+        s.switches.errorShowing = false;
     }
 }
 

@@ -87,6 +87,10 @@ bool StartUp(Session& s, const FolderDefaults& defaults, const std::string& prog
     // while the first key is awaited.
     s.menu.disableAll();
     s.console.readKey();  // the first key or click is discarded
+    // A menu choice made instead pushed its keys behind it: the project dialog that
+    // opens next is what "Abrir" asked for, and the keys would open it a second time.
+    s.console.clearKeys();
+    s.switches.menuKeyAccepted = false;
 
     std::error_code ec;
     if (s.folders.start.empty()) s.folders.start = fs::current_path(ec).string();

@@ -245,7 +245,8 @@ std::string ShownText(const TableField& f, const EspecT& e) {
 std::string TakeText(const TableField& f, EspecT& e, const std::string& text) {
     std::string message = console::validateField(f.campo, text, nullptr);
     if (!message.empty()) return message;
-    return f.write(e, console::fieldtext::parseReal(text).value_or(0.0));
+    return f.write(
+        e, console::fieldtext::parseReal(console::withDecimalPoint(f.campo, text)).value_or(0.0));
 }
 
 }  // namespace nivex::specs::tables

@@ -27,7 +27,7 @@ std::string Take(const ValueField& f, EspecT& e, const std::string& text) {
         f.putText(e, text);
         return {};
     }
-    double v = console::fieldtext::parseReal(text).value_or(0);
+    double v = console::fieldtext::parseReal(console::withDecimalPoint(f.campo, text)).value_or(0);
     const bool active = f.activeIn(e);
     if (f.rule) {
         message = f.rule(e, v, active);

@@ -142,24 +142,36 @@ TEST_F(PriceScreens, PricesReachTheFileAndTheBudgetMustBeComputedAgain) {
     EXPECT_TRUE(c().ui.boxes.empty());
 }
 
-TEST_F(PriceScreens, ClosingTheProgramFromThePriceScreensKeepsThePricesTaken) {
+// Closing the window is the Esc of the screen: the price being typed is kept as Esc
+// keeps it, and the program leaves from the main menu afterwards.
+TEST_F(PriceScreens, ClosingTheProgramFromTheUnitPricesKeepsThePriceBeingTyped) {
     c().pump.key(key::Enter).key(key::F9).type("1234.5").key(key::Enter);
     c().pump.key(key::F9).type("99");  // still being typed
     c().pump.call([] { throw console::ProgramExit{}; });
-    EXPECT_THROW(EnterUnitPrices(s), console::ProgramExit);
+    EXPECT_NO_THROW(EnterUnitPrices(s));
     EXPECT_EQ(Stored().excavation[1][1], 1234.5);
-    EXPECT_EQ(Stored().excavation[1][2], 0);
+    EXPECT_EQ(Stored().excavation[1][2], 99);
     EXPECT_EQ(Header().StageDone[3], 0);
+}
 
+TEST_F(PriceScreens, ClosingTheProgramFromTheGlobalPricesKeepsTheValueBeingTyped) {
     c().pump.type("Interventoria").key(key::Enter).key(key::F9).type("2").key(key::Enter);
-    c().pump.key(key::F9).type("1000").key(key::Enter);
+    c().pump.key(key::F9).type("1000");  // still being typed
     c().pump.call([] { throw console::ProgramExit{}; });
-    EXPECT_THROW(EnterGlobalPrices(s), console::ProgramExit);
+    EXPECT_NO_THROW(EnterGlobalPrices(s));
     const UnitPrices p = Stored();
     ASSERT_EQ(p.globals.size(), 1u);
     EXPECT_EQ(p.globals[0].description, "Interventoria");
     EXPECT_EQ(p.globals[0].value, 1000);
-    EXPECT_EQ(p.excavation[1][1], 1234.5);
+}
+
+TEST_F(PriceScreens, ClosingTheProgramOnARefusedPriceKeepsThePricesTaken) {
+    c().pump.key(key::Enter).key(key::F9).type("1234.5").key(key::Enter);
+    c().pump.key(key::F9).type("7.001");  // three decimals: Esc refuses it too
+    c().pump.call([] { throw console::ProgramExit{}; });
+    EXPECT_THROW(EnterUnitPrices(s), console::ProgramExit);
+    EXPECT_EQ(Stored().excavation[1][1], 1234.5);
+    EXPECT_EQ(Stored().excavation[1][2], 0);
 }
 
 TEST_F(PriceScreens, LeavingWithoutAChangeKeepsTheBudgetButWritesTheFile) {

@@ -67,7 +67,7 @@ TEST_F(FieldEntry, EveryTypeTakesOnlyItsCharacters) {
         {'S', "Ab 1*~!/", "Ab 1!/", 2},  // '*' and '~' are not in the set
         {'A', "p0Q9w", "0Q9", 2},        // lower case and W refused
         {'K', "1a-2", "12", 2},         {'I', "-1.5x", "-15", 2},  {'N', "1.2", "12", 1},
-        {'R', "1.5e", "1.5", 1},        {'E', "-2.5,", "-2.5", 1},
+        {'R', "1.5e", "1.5", 1},        {'E', "-2.5x", "-2.5", 1},
     };
     for (const Case& c : cases) {
         ConsoleRig r;
@@ -220,6 +220,114 @@ TEST_F(FieldEntry, IntegerMessagesInOrder) {
         "Error...Caracter Invalido", "Error...El formato numerico es incorrecto"};
     EXPECT_EQ(errors.messages, expected);
     EXPECT_EQ(value, 40);
+}
+
+// Decimals are written with a comma in Colombia: a comma is the decimal point where the
+// field has decimals, no point is typed and the digits after it fit; anywhere else it is
+// refused naming the decimal point. It is never dropped ("4,50" must not become 450).
+TEST_F(FieldEntry, ACommaIsTheDecimalPointOrRefusedNeverDropped) {
+    const std::string refused = "Error...No use la coma: el separador decimal es el punto (.)";
+    struct Taken {
+        CampoT field;
+        const char* typed;
+        double value;  // what the user meant
+    };
+    const Taken taken[] = {
+        {field('R', 7, 2), "4,50", 4.5},            // an elevation or a length, two decimals
+        {field('R', 7, 2), "52,4", 52.4},           // one decimal typed of two
+        {field('R', 7, 2), "0,5", 0.5},             // an area in hectares
+        {field('R', 7, 2), ",75", 0.75},            // nothing before the comma, as ".75"
+        {field('R', 7, 2), "-1,25", -1.25},         // a sign
+        {field('R', 7, 3), "1,234", 1.234},         // a slope, three decimals
+        {field('R', 6, 4), "0,013", 0.013},         // a Manning n, four decimals
+        {field('R', 4, 1), "1,5", 1.5},             // one decimal
+        {field('R', 14, 2), "36500,75", 36500.75},  // a price
+        {field('E', 10, 2), "1250,5", 1250.5},      // an amount of money
+        {field('R', 10, 6), "3,14159", 3.14159},    // free decimals
+    };
+    for (const Taken& c : taken) {
+        for (int form = 0; form < 3; ++form) {
+            ConsoleRig r;
+            Screen s(r.console);
+            ErrorLineRecorder errors(r);
+            r.pump.type(std::string(c.typed) + "\r");
+            double d = 99;
+            float f = 99;
+            std::string text = "99";
+            if (form == 0) s.EditField(c.field, &d);
+            if (form == 1) s.EditField(c.field, &f);
+            if (form == 2) s.EditField(c.field, &text);
+            EXPECT_TRUE(errors.messages.empty()) << c.typed;
+            if (form == 0) {
+                EXPECT_DOUBLE_EQ(d, c.value) << c.typed;
+            } else if (form == 1) {
+                EXPECT_FLOAT_EQ(f, static_cast<float>(c.value)) << c.typed;
+            } else {
+                EXPECT_DOUBLE_EQ(std::stod(text), c.value) << c.typed << " " << text;
+            }
+            EXPECT_EQ(r.pump.beeps(), 0) << c.typed;
+            EXPECT_TRUE(r.switches.fieldChanged) << c.typed;
+        }
+    }
+    // The field shows the point on the next edit: 4,50 is 4.50 as the user meant.
+    {
+        ConsoleRig r;
+        Screen s(r.console);
+        float value = 0;
+        r.pump.type("4,5\r");
+        s.EditField(field('R', 7, 2), &value);
+        EXPECT_EQ(r.console.rowText(3, kValueColumn, kValueColumn + 7), "    4.50");
+    }
+
+    struct Refused {
+        CampoT field;
+        const char* typed;
+    };
+    const Refused refusedCases[] = {
+        {field('I', 2), "1,5"},         // an integer has no decimals
+        {field('I', 5), "1,200"},       // nor thousands separators
+        {field('N', 5), "3,2"},         // a line number
+        {field('R', 6, 0), "1,200"},    // a diameter in mm, no decimals
+        {field('R', 14, 2), "36,500"},  // a price: 36.5 or 36500? the user says which
+        {field('R', 7, 2), "1,234"},    // three digits after it in a field of two
+        {field('R', 7, 2), "1.234,5"},  // a point already typed
+        {field('R', 9, 2), "1,234,5"},  // two commas
+        {field('E', 10, 2), "36,500"},  // money as the price
+    };
+    for (const Refused& c : refusedCases) {
+        ConsoleRig r;
+        Screen s(r.console);
+        ErrorLineRecorder errors(r);
+        // Refused, asked again: the next key replaces the text, as after any refusal.
+        r.pump.type(std::string(c.typed) + "\r7\r");
+        int16_t whole = 5;
+        double real = 5;
+        if (c.field.type == 'I' || c.field.type == 'N')
+            s.EditField(c.field, &whole);
+        else
+            s.EditField(c.field, &real);
+        ASSERT_EQ(errors.messages.size(), 1u) << c.typed;
+        EXPECT_EQ(errors.messages[0], refused) << c.typed;
+        EXPECT_EQ(c.field.type == 'I' || c.field.type == 'N' ? whole : real, 7) << c.typed;
+    }
+
+    // A refused comma never reaches the value, even when the user leaves with Esc.
+    {
+        ConsoleRig r;
+        Screen s(r.console);
+        r.switches.endKeys = "Enter Esc";
+        double price = 35000;
+        r.pump.type("36,500").key(key::Esc);
+        EXPECT_THROW(s.EditField(field('R', 14, 2), &price), ScriptExhausted);
+        EXPECT_EQ(price, 35000);
+        EXPECT_TRUE(r.switches.errorShowing);
+    }
+
+    // Values that come from elsewhere than the keyboard follow the same rule.
+    EXPECT_EQ(validateField(field('R', 7, 2), "4,50", nullptr), "");
+    EXPECT_EQ(withDecimalPoint(field('R', 7, 2), "4,50"), "4.50");
+    EXPECT_EQ(validateField(field('I', 3), "4,5", nullptr), refused);
+    EXPECT_EQ(withDecimalPoint(field('R', 14, 2), "36,500"), "36,500");
 }
 
 TEST_F(FieldEntry, ErrorLineLayoutAndTheValueKept) {

@@ -39,10 +39,12 @@ TEST(FieldTypes, AcceptedCharactersOfEveryType) {
     EXPECT_EQ(acceptedCharacters('A'), "0123456789ABCDEFGHIJKLMNOPQRSTUVXYZ");
     EXPECT_EQ(acceptedCharacters('K'), "0123456789");
     EXPECT_EQ(acceptedCharacters('D'), "0123456789");
-    EXPECT_EQ(acceptedCharacters('I'), "-0123456789");
-    EXPECT_EQ(acceptedCharacters('N'), "-0123456789");
-    EXPECT_EQ(acceptedCharacters('R'), ".-0123456789");
-    EXPECT_EQ(acceptedCharacters('E'), ".-0123456789");
+    // Numbers take the comma too, so that validation can make it the decimal point or
+    // refuse it instead of the key being dropped unseen.
+    EXPECT_EQ(acceptedCharacters('I'), "-0123456789,");
+    EXPECT_EQ(acceptedCharacters('N'), "-0123456789,");
+    EXPECT_EQ(acceptedCharacters('R'), ".-0123456789,");
+    EXPECT_EQ(acceptedCharacters('E'), ".-0123456789,");
     EXPECT_EQ(acceptedCharacters('A').find('W'), std::string_view::npos);
 }
 
@@ -132,13 +134,18 @@ TEST(FieldTexts, NumbersIgnoreTheUserLocale) {
     std::string edited = editText(field('R', 8, 2), &v);
     std::string message = validateField(field('R', 6, 2), "12.25", nullptr);
     std::string comma = validateField(field('R', 6, 2), "12,25", nullptr);
+    std::string pointed = withDecimalPoint(field('R', 6, 2), "12,25");
+    std::string both = validateField(field('R', 8, 2), "1.234,50", nullptr);
 
     std::setlocale(LC_ALL, savedC.c_str());
     std::locale::global(savedGlobal);
     EXPECT_EQ(shown, " 1,234.50");  // 9 wide
     EXPECT_EQ(edited, "1234.50");
     EXPECT_EQ(message, "");
-    EXPECT_EQ(comma, "Error...El formato numerico es incorrecto");
+    // The comma is the field's own rule, never the locale's.
+    EXPECT_EQ(comma, "");
+    EXPECT_EQ(pointed, "12.25");
+    EXPECT_EQ(both, "Error...No use la coma: el separador decimal es el punto (.)");
 }
 
 // ---- validation ----

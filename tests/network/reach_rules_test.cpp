@@ -190,6 +190,23 @@ TEST(ReachRules, ClassFourAndSectors) {
     EXPECT_EQ(TypeRule(4, c).message, "ERROR...Opcion Invalida. Este proyecto no maneja sectores");
     EXPECT_TRUE(TypeRule(3, c).ok());
 
+    // Only sectors the project has: sectors 1 to 3 made, the reach in sector 1 goes to
+    // 2 or 3, never to 4; in sector 3, the last one, it goes nowhere.
+    c.sector = 1;
+    c.lastSector = 3;
+    EXPECT_EQ(TypeRule(4, c).ask, ReachAsk::DestinationSector);
+    EXPECT_EQ(DestinationSectorRule(2, c), "");
+    EXPECT_EQ(DestinationSectorRule(3, c), "");
+    EXPECT_EQ(DestinationSectorRule(4, c), "ERROR...No existe el sector 4 en este proyecto");
+    EXPECT_EQ(DestinationSectorRule(1, c), "ERROR...Debe ser mayor que el sector corriente (1)");
+    c.sector = 3;
+    EXPECT_EQ(TypeRule(4, c).message,
+              "ERROR...El sector 3 es el ultimo y no admite ir a otro sector");
+    c.sector = 1;
+    c.lastSector = 1;  // a project of one sector
+    EXPECT_EQ(TypeRule(4, c).message,
+              "ERROR...El sector 1 es el ultimo y no admite ir a otro sector");
+
     TramoT t = ValidReach();
     t.Type = kScreenTypeToSector;
     t.MinimumDepth = 1.5f;

@@ -140,25 +140,43 @@ TEST_F(ReachScreen, NewProjectWritesLineOneOnPgDnAndLeavesTheNetworkChanged) {
     EXPECT_TRUE(rig.pump.done());
 }
 
-TEST_F(ReachScreen, ClosingTheProgramMidReachKeepsTheFieldsAlreadyTaken) {
+TEST_F(ReachScreen, ClosingTheProgramMidReachIsEscAndKeepsWhatEscKeeps) {
     Open();
     Network({NewReach("P1", "P2", 100, 99)});
     // A new reach begun on line 2: names and grounds taken, then the window is closed
-    // (confirmed) while the length is being typed.
+    // (confirmed) while the length is being typed: the length is taken as Esc takes it,
+    // and the screen leaves; the program ends at the next wait of the main menu.
     rig.pump.key(key::PgDn);
     rig.pump.type("P2\rP3\r99\r98.5\r7");
     rig.pump.call([] { throw console::ProgramExit{}; });
-    EXPECT_THROW(RunReachEntry(session), console::ProgramExit);
+    EXPECT_NO_THROW(RunReachEntry(session));
 
-    const std::vector<TramoT> r = Reaches();
+    std::vector<TramoT> r = Reaches();
     ASSERT_EQ(r.size(), 2u);
     EXPECT_EQ(r[1].Upstream, "P2");
     EXPECT_EQ(r[1].Downstream, "P3");
     EXPECT_FLOAT_EQ(r[1].GroundDown, 98.5f);
-    EXPECT_FLOAT_EQ(r[1].Length, 0);  // the field being typed was never taken
-    const shell::ProyectoT h = Header();
+    EXPECT_FLOAT_EQ(r[1].Length, 7);
+    shell::ProyectoT h = Header();
     EXPECT_EQ(h.ReachCount, 2);
     EXPECT_EQ(h.ControlsDone, (std::array<uint8_t, 4>{}));
+    EXPECT_FALSE(rig.switches.errorShowing);
+}
+
+TEST_F(ReachScreen, ClosingTheProgramOnARefusedValueKeepsTheReachAsItWas) {
+    Open();
+    Network({NewReach("P1", "P2", 100, 99)});
+    // Line 1's length cleared with F9 and the window closed: Esc refuses an empty
+    // length, so the program leaves with the length of the file, 50 m.
+    rig.pump.type("\r\r\r");
+    rig.pump.key(key::F9);
+    rig.pump.call([] { throw console::ProgramExit{}; });
+    EXPECT_THROW(RunReachEntry(session), console::ProgramExit);
+
+    const std::vector<TramoT> r = Reaches();
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_FLOAT_EQ(r[0].Length, 50);
+    EXPECT_FALSE(rig.switches.errorShowing);
 }
 
 TEST_F(ReachScreen, TheMenuBarsSubOptionKeyIsNotTypedIntoTheLastReach) {

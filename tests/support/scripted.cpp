@@ -34,11 +34,18 @@ ScriptedPump& ScriptedPump::click(int column, int row, int button) {
 
 void ScriptedPump::waitForInput() {
     ++waits_;
+    // Leaving the program, once asked, leaves every later wait too.
+    if (leaving_) throw console::ProgramExit{};
     if (script_.empty()) throw ScriptExhausted();
     Step s = script_.front();
     script_.pop_front();
     if (s.action) {
-        s.action();
+        try {
+            s.action();
+        } catch (const console::ProgramExit&) {
+            leaving_ = true;
+            throw;
+        }
     } else if (s.isClick) {
         console_.mouseDown(s.column, s.row, s.button);
     } else {

@@ -52,6 +52,7 @@ class ScriptedPump : public console::EventPump {
     std::deque<Step> script_;
     int beeps_ = 0;
     int waits_ = 0;
+    bool leaving_ = false;
 };
 
 struct RecordedBox {
