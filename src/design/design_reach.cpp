@@ -409,13 +409,13 @@ void Designer::SelectSlope(TramoT& t, ReachWork& w) {
     s = Finite(s);
     t.CrownDown = Round2(Finite(double(t.CrownUp) - double(s) * t.Length / 100.0));
     // A lower end left with too little cover goes down to it, and the reach runs at the
-    // slope its crowns then have where the velocity cap allows it; a steeper fall is left
-    // to the drop chambers of the crowns that follow.
+    // slope its crowns then have where the velocity cap allows it.
     if (double(t.GroundDown) - t.CrownDown < MinDepth(t)) {
         t.CrownDown = t.GroundDown - MinDepth(t);
         const double real =
             t.Length > 0 ? (double(t.CrownUp) - t.CrownDown) * 100.0 / t.Length : double(s);
-        if (real <= MaxVelocitySlope(t, w)) s = std::max(s, Finite(real));
+        // Steeper than the cap, the reach runs at the cap and its crowns take the rest.
+        s = std::max(s, std::min(Finite(real), MaxVelocitySlope(t, w)));
     }
     t.Slope = s;
 }
