@@ -637,7 +637,10 @@ void Designer::EvaluateReach(TramoT& t, const ReachWork& w) {
     FlowRatioQ(t) = ratio;
     const float yd = DepthRatio(hc_, d, ratio);
     RelativeDepth(t) = yd;
-    const float qs = q0 > 0 ? Round2(Finite(double(w.selfCleansingFlow) / q0)) : 0;
+    // The ratio is kept to the hundredth, but a real flow is never read as none: the
+    // force at a ratio of zero says nothing of a pipe that carries water.
+    const float exact = q0 > 0 ? Finite(double(w.selfCleansingFlow) / q0) : 0;
+    const float qs = Round2(exact) == 0 && exact > 0 ? exact : Round2(exact);
     const double tau = ratio != 0 ? TractiveForce(hc_, qs, d, s, w.storm) : 0;
     TractiveX100(t) = static_cast<int>(std::clamp(std::rint(100.0 * tau), -32768.0, 32767.0));
     const float v = PartialVelocity(hc_, d, ratio, v0);

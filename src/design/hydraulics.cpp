@@ -231,8 +231,8 @@ class FullSection {
 // of the full radius; R/R0 lies between 0.18 and 1.22, so the slope lies between sf/1.25
 // and 8·sf. τ grows with the slope (the depth falls, but S grows faster than R falls):
 // bisected down to neighbouring single-precision slopes, the upper one is returned.
-float ConstantSlopeForTractiveForce(const HydraulicCriteria& c, double tau, float d, float n,
-                                    float q, double sf) {
+float SlopeGivingTractiveForce(const HydraulicCriteria& c, double tau, float d, float n, float q,
+                               double sf) {
     const FullSection section(c, n, d, FullSection::kFlow);
     const auto force = [&](float s) {
         const float ratio = q / section.flow(s);
@@ -545,13 +545,9 @@ float SlopeForTractiveForce(const HydraulicCriteria& c, float tau, float d, floa
         return radius > 0 ? Clean(sf / radius) : Clean(sf);
     }
     const double sf = 100.0 * tau / (1000.0 * d / 4000.0);
-    if (!c.variableRelations) return ConstantSlopeForTractiveForce(c, tau, d, n, q, sf);
-    const double qf = std::pow(d / 4000.0, 2.0 / 3.0) *
-                      (std::numbers::pi * (d / 1000.0) * (d / 1000.0) / 4.0) *
-                      std::sqrt(sf / 100.0) / an * 1000.0;
-    const double p = std::max(100.0 * q / qf, 0.0);
-    if (!(p < 100.0)) return Clean(sf);  // Int(p) + 1 > 100
-    return Clean(sf * InterpolateFromZero(R0RTable(), p));
+    // Solved at the flow ratio of the slope found, in both modes: a single step from the
+    // full pipe's slope leaves the force short where the flow is small (0.07 for 0.10).
+    return SlopeGivingTractiveForce(c, tau, d, n, q, sf);
 }
 
 float SlopeForTau015(const HydraulicCriteria& c, float d, bool storm) {

@@ -190,31 +190,37 @@ TEST(HydraulicInverses, SlopeForTractiveForceConstantModeGivesTheLeastSlopeReach
     EXPECT_FLOAT_EQ(SlopeForTractiveForce(c, 0.0f, 300, 0.013f, 10), 0.0f);
 }
 
-TEST(HydraulicInverses, SlopeForTractiveForceVariableModeScalesTheFullRadiusSlope) {
+TEST(HydraulicInverses, SlopeForTractiveForceVariableModeMeetsTheForceAtItsOwnFlowRatio) {
     const HydraulicCriteria c = Criteria(true);
-    // τ = 0.15 in 300 mm: full-radius slope Sf = 100 · 0.15/(1000 · 0.075) = 0.2 %, full
-    // flow there Qf = R0^(2/3) · πD²/4 · √(Sf/100)/n = 43.24 l/s; 10 l/s is p = 23.13 %
-    // of it, where R0/R runs from 1.305 (23) to 1.277 (24).
-    const double qf =
-        std::pow(0.075, 2.0 / 3.0) * std::numbers::pi * 0.09 / 4 * std::sqrt(0.002) / 0.013 * 1000;
-    const double p = 100 * 10 / qf;
-    ASSERT_GT(p, 23);
-    ASSERT_LT(p, 24);
-    EXPECT_NEAR(SlopeForTractiveForce(c, 0.15f, 300, 0.013f, 10), 0.2 * (1.305 - 0.028 * (p - 23)),
-                1e-6);
-    EXPECT_FLOAT_EQ(SlopeForTractiveForce(c, 0.15f, 300, 0.013f, 1e6f), 100 * 0.15f / 75);
     HydraulicCriteria none = c;
-    none.designClass = 7;
+    none.designClass = 7;  // no class value to snap to
+    // τ = 0.15 in 300 mm: the full-radius slope is Sf = 100 · 0.15/(1000 · 0.075) = 0.2 %.
+    // At Sf the full flow is Qf = R0^(2/3) · πD²/4 · √(Sf/100)/n = 43.24 l/s, so 10 l/s
+    // fills the pipe to 23 % and R0/R = 1.30 there: a steeper slope, which fills it less.
+    const float s10 = SlopeForTractiveForce(c, 0.15f, 300, 0.013f, 10);
+    EXPECT_GT(s10, 0.2f * 1.25f);
+    EXPECT_GE(TractiveForce(none, 10 / FullFlow(c, 0.013f, s10, 300), 300, s10), 0.15f);
+    EXPECT_FLOAT_EQ(SlopeForTractiveForce(c, 0.15f, 300, 0.013f, 1e6f), 100 * 0.15f / 75);
+    // Small flows included: one step from the full-radius slope used to leave 0.07 where
+    // 0.10 was asked. The slope found is the least one: 1 % flatter falls short.
     for (float d : {145.0f, 227.0f, 452.0f, 900.0f})
-        for (float share : {0.05f, 0.2f, 0.5f, 0.8f})
+        for (float share : {0.005f, 0.01f, 0.02f, 0.05f, 0.2f, 0.5f, 0.8f})
             for (float tau : {0.10f, 0.15f, 0.3f}) {
                 const float q = share * FullFlow(c, 0.013f, 0.5f, d);
                 const float s = SlopeForTractiveForce(c, tau, d, 0.013f, q);
-                const float at = TractiveForce(none, q / FullFlow(c, 0.013f, s, d), d, s);
-                if (std::fabs(s - tau / (1000 * d / 4000) * 100) < 1e-6f * s)
-                    EXPECT_GE(at, tau) << d << " " << share << " " << tau;
-                else  // one step through the R0/R table: within the scatter of the tables
-                    EXPECT_NEAR(at, tau, 0.03 * tau + 0.01) << d << " " << share << " " << tau;
+                // R/R0 of the variable relations read through the forward function at a
+                // slope of 100 %, where its two decimals are a thousandth of the force:
+                // τ = γ·(D/4)·S·R/R0.
+                auto force = [&](float slope) {
+                    const double ratio = q / FullFlow(c, 0.013f, slope, d);
+                    const double rr0 = TractiveForce(none, static_cast<float>(ratio), d, 100.0f) /
+                                       (1000.0 * d / 4000.0);
+                    return 1000.0 * d / 4000.0 * slope / 100.0 * rr0;
+                };
+                EXPECT_GE(force(s), tau * (1 - 1e-3)) << d << " " << share << " " << tau;
+                if (q / FullFlow(c, 0.013f, s, d) < 0.99f) {
+                    EXPECT_LT(force(0.99f * s), tau) << d << " " << share << " " << tau;
+                }
             }
 }
 
