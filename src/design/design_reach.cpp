@@ -614,7 +614,13 @@ void Designer::RoundCrowns(TramoT& t) {
     // The crowns are kept to the centimetre: the proposed crown is compared as it would be
     // stored, or a crown already set from it looks higher by the float's last digits.
     if (!IsNew(t)) return;
-    const float proposed = Round2(ProposedCrown(t));
+    float proposed = Round2(ProposedCrown(t));
+    // Nor above the invert of a wider pipe that arrives, as the readjustment laid it.
+    if (readjusting() && DropKind(t) != kDropChambers)
+        for (TramoT* in : TributarySlots(*this))
+            if (in->Diameter > t.Diameter)
+                proposed = std::min(
+                    proposed, Round2(ProposedCrown(t) - (in->Diameter - t.Diameter) / 1000.0f));
     if (!(proposed < t.CrownUp)) return;
     t.CrownUp = proposed;
     t.CrownDown = Round2(Finite(double(t.CrownUp) - double(t.Slope) * t.Length / 100.0));
