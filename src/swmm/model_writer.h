@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "drawings/manhole_coordinates.h"
 #include "network/tramo.h"
 #include "project/project.h"
 #include "specs/espec.h"
@@ -183,6 +184,9 @@ struct SwmmInputData {
     std::vector<std::string> upstreamNames;
     std::vector<int> reachTypes;
     std::vector<MapPointT> mapPoints;
+    // Any other network: the manhole coordinates stored for the sector, written as
+    // [COORDINATES] for the model's nodes that have them.
+    std::vector<drawings::ManholePoint> coordinates;
 };
 // The whole text, CR LF line ends.
 std::string SwmmInputText(const SwmmInputData& data);

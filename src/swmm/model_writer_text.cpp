@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <set>
 #include <vector>
 
@@ -351,6 +352,32 @@ void GridCoordinates(Lines& out, const SwmmInputData& d) {
     out.empty();
 }
 
+// The stored manhole coordinates of the model's nodes, each once, in the order the
+// conduits name them; a node without a stored point is left to the engine.
+void StoredCoordinates(Lines& out, const SwmmInputData& d) {
+    std::map<std::string, const drawings::ManholePoint*> byName;
+    for (const drawings::ManholePoint& p : d.coordinates)
+        byName.emplace(p.name, &p);
+    std::set<std::string> written;
+    std::vector<std::string> lines;
+    for (const SwmmLinkT& l : d.model->links)
+        for (const std::string* name : {&l.inlet, &l.outlet}) {
+            const auto it = byName.find(*name);
+            if (it == byName.end() || !written.insert(*name).second) continue;
+            std::string node = Node(d, *name);
+            node += Blanks(std::max(1, 17 - static_cast<int>(node.size())));
+            lines.push_back(node + NumberField(it->second->x, 18, 3) + ' ' +
+                            NumberField(it->second->y, 18, 3));
+        }
+    if (lines.empty()) return;
+    out.head("[COORDINATES]");
+    out.head(";;Node           X-Coord            Y-Coord");
+    out.head(";;-------------- ------------------ ------------------");
+    for (const std::string& line : lines)
+        out.data(line);
+    out.empty();
+}
+
 void TimeSeries(Lines& out, const SwmmInputData& d) {
     out.head("[TIMESERIES]");
     out.head(";;" + Blanks(54));
@@ -497,7 +524,10 @@ std::string SwmmInputText(const SwmmInputData& d) {
     XSections(out, d);
     if (!storm || NetworkClassOf(cls) == 3) DryWeatherFlows(out, d);
     if (PatternDesign(cls)) Patterns(out);
-    if (d.simulated) GridCoordinates(out, d);
+    if (d.simulated)
+        GridCoordinates(out, d);
+    else if (!d.imported)
+        StoredCoordinates(out, d);
     if (storm) TimeSeries(out, d);
     Report(out);
     if (d.imported) MapCoordinates(out, d);
