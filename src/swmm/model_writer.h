@@ -185,8 +185,10 @@ struct SwmmInputData {
     std::vector<int> reachTypes;
     std::vector<MapPointT> mapPoints;
     // Any other network: the manhole coordinates stored for the sector, written as
-    // [COORDINATES] for the model's nodes that have them.
+    // [COORDINATES] for the model's nodes whose manholes have them, with the reaches'
+    // downstream manholes (upstreamNames holds their upstream ones).
     std::vector<drawings::ManholePoint> coordinates;
+    std::vector<std::string> downstreamNames;
 };
 // The whole text, CR LF line ends.
 std::string SwmmInputText(const SwmmInputData& data);

@@ -352,23 +352,33 @@ void GridCoordinates(Lines& out, const SwmmInputData& d) {
     out.empty();
 }
 
-// The stored manhole coordinates of the model's nodes, each once, in the order the
-// conduits name them; a node without a stored point is left to the engine.
+// The stored manhole coordinates of the model's nodes, each node once, in the order the
+// conduits name them: conduit k runs from the upstream to the downstream manhole of reach
+// k (a head node, "P12-1", stands where its manhole does). A node whose manhole has no
+// stored point is left to the engine.
 void StoredCoordinates(Lines& out, const SwmmInputData& d) {
     std::map<std::string, const drawings::ManholePoint*> byName;
     for (const drawings::ManholePoint& p : d.coordinates)
         byName.emplace(p.name, &p);
+    auto pointOf = [&](const std::vector<std::string>& names, size_t k) {
+        const auto it = k < names.size() ? byName.find(names[k]) : byName.end();
+        return it == byName.end() ? nullptr : it->second;
+    };
     std::set<std::string> written;
     std::vector<std::string> lines;
-    for (const SwmmLinkT& l : d.model->links)
-        for (const std::string* name : {&l.inlet, &l.outlet}) {
-            const auto it = byName.find(*name);
-            if (it == byName.end() || !written.insert(*name).second) continue;
-            std::string node = Node(d, *name);
-            node += Blanks(std::max(1, 17 - static_cast<int>(node.size())));
-            lines.push_back(node + NumberField(it->second->x, 18, 3) + ' ' +
-                            NumberField(it->second->y, 18, 3));
+    const auto& links = d.model->links;
+    for (size_t k = 0; k < links.size(); ++k) {
+        const std::pair<const std::string*, const drawings::ManholePoint*> ends[] = {
+            {&links[k].inlet, pointOf(d.upstreamNames, k)},
+            {&links[k].outlet, pointOf(d.downstreamNames, k)}};
+        for (const auto& [node, point] : ends) {
+            if (!point || !written.insert(*node).second) continue;
+            std::string name = Node(d, *node);
+            name += Blanks(std::max(1, 17 - static_cast<int>(name.size())));
+            lines.push_back(name + NumberField(point->x, 18, 3) + ' ' +
+                            NumberField(point->y, 18, 3));
         }
+    }
     if (lines.empty()) return;
     out.head("[COORDINATES]");
     out.head(";;Node           X-Coord            Y-Coord");
