@@ -78,6 +78,7 @@ int VerbConfig(Batch& b);
 int VerbCriteria(Batch& b);
 int VerbSimulate(Batch& b);
 int VerbReaches(Batch& b);
+int VerbPozos(Batch& b);
 int VerbImportSwmm(Batch& b);
 int VerbControls(Batch& b);
 int VerbCalc(Batch& b);

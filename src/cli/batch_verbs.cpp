@@ -186,6 +186,15 @@ const std::vector<VerbDef>& Table() {
          "  reaches move PRIMERA ULTIMA DESPUES [--yes]\n"
          "                                    mueve las lineas PRIMERA a ULTIMA despues de\n"
          "                                    la linea DESPUES y deja el orden en firme\n"},
+        {"pozos",
+         ProjectUse::Sector,
+         VerbPozos,
+         {{"export", "", 0, 0, {"--out"}, {}, {}, "2A"},
+          {"import", "ARCHIVO.csv", 1, 1, {}, {}, {0}, "2A"}},
+         "  pozos export [--out ARCHIVO]      coordenadas de los pozos en CSV (pozo,x,y)\n"
+         "  pozos import ARCHIVO.csv          coordenadas de los pozos desde un CSV (pozo,x,y;\n"
+         "                                    separador ',' o ';', punto decimal); un error\n"
+         "                                    en cualquier linea no deja cambiar nada\n"},
         {"import-swmm",
          ProjectUse::Sector,
          VerbImportSwmm,

@@ -1,6 +1,9 @@
 #include "network/simulated_project.h"
 
+#include <map>
+
 #include "console/codepage.h"
+#include "drawings/manhole_coordinates.h"
 #include "network/reach_file.h"
 #include "network/record_file.h"
 #include "specs/criteria_store.h"
@@ -9,6 +12,9 @@ namespace nivex::network {
 namespace {
 
 constexpr int kTypeDischarge = 2;
+// Where the grid's map starts, and how far below its manhole a head manhole is drawn.
+constexpr double kGridOrigin = 10000;
+constexpr double kHeadOffset = 10;
 
 // Grid position: row r from 0 (bottom) to R (top), column c from 0 (left) to C.
 struct Grid {
@@ -116,6 +122,32 @@ std::vector<TramoT> SimulatedReaches(const SimulationParams& s) {
     return out;
 }
 
+std::vector<drawings::ManholePoint> SimulatedCoordinates(const SimulationParams& s,
+                                                         const std::vector<TramoT>& reaches) {
+    const Grid g{s.vertical, s.horizontal, s.length, 0, 0};
+    // The points of the grid as its SWMM model places them.
+    std::map<std::string, std::pair<double, double>> at;
+    for (int r = 0; r <= g.rows; ++r)
+        for (int c = 0; c <= g.columns; ++c) {
+            const double x = (c + 1) * g.length + kGridOrigin;
+            const double y = (r + 2) * g.length + kGridOrigin;
+            const std::string name = std::to_string(g.node(r, c));
+            at[name] = {x, y};
+            at[name + "A"] = {x, y - kHeadOffset};
+        }
+    at[std::to_string(g.node(0, g.columns) + 1)] = {(g.columns + 1) * g.length + kGridOrigin,
+                                                    g.length + kGridOrigin};
+    std::vector<drawings::ManholePoint> points;
+    std::map<std::string, bool> placed;
+    for (const TramoT& t : reaches)
+        for (const std::string* name : {&t.Upstream, &t.Downstream}) {
+            const auto it = at.find(*name);
+            if (it == at.end() || !placed.emplace(*name, true).second) continue;
+            points.push_back({*name, it->second.first, it->second.second});
+        }
+    return points;
+}
+
 bool GenerateSimulatedProject(project::Project& p, const SimulationParams& params,
                               std::string* error) {
     auto fail = [&](const std::string& message) {
@@ -155,6 +187,10 @@ bool GenerateSimulatedProject(project::Project& p, const SimulationParams& param
     h.StageDone = {};
     if (!specs::SaveRecords(p.control, p.header, p.espec, {})) return fail(p.control.error());
     p.CloseControl();
+    // The grid's manholes where its SWMM model draws them; the old network's points go.
+    drawings::ManholeCoordinates coordinates;
+    coordinates.points = SimulatedCoordinates(params, reaches);
+    if (!drawings::WriteCoordinates(p, coordinates, &message)) return fail(message);
     return true;
 }
 

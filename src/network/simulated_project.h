@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "drawings/manhole_coordinates.h"
 #include "network/tramo.h"
 #include "project/project.h"
 
@@ -36,9 +37,17 @@ bool SimulationAllowed(const project::Project& p);
 // the next number, so that the network has its outlet.
 std::vector<TramoT> SimulatedReaches(const SimulationParams& params);
 
+// The manholes of the grid's reaches where the SWMM model of a simulated project draws
+// them, in the order they first appear: column c and row r (from the bottom) at
+// ((c + 1) L + 10000, (r + 2) L + 10000), a head manhole 10 m below its grid point, and the
+// outlet one length below the lowest corner.
+std::vector<drawings::ManholePoint> SimulatedCoordinates(const SimulationParams& params,
+                                                         const std::vector<TramoT>& reaches);
+
 // Replaces the reach file of the open sector by the grid, rebuilds the index and marks
-// the project simulated, with every control and stage to be done again. The control file
-// is opened and closed here. False with *error (not yet in the code page).
+// the project simulated, with every control and stage to be done again, and writes the
+// grid's manhole coordinates. The control file is opened and closed here. False with *error (not
+// yet in the code page).
 bool GenerateSimulatedProject(project::Project& p, const SimulationParams& params,
                               std::string* error);
 

@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "console/codepage.h"
+#include "drawings/manhole_coordinates.h"
 #include "network/reach_csv.h"
 #include "network/reach_file.h"
 #include "network/reach_rules.h"
@@ -275,6 +276,29 @@ bool CheckCoordinates(const Sections& sections, ImportRefusal& r) {
     return true;
 }
 
+// The map points of the manholes of the reaches, in the order the reaches name them; a row
+// that is not a name and two finite numbers places nothing.
+std::vector<drawings::ManholePoint> ManholePoints(const Sections& sections,
+                                                  const std::vector<network::TramoT>& reaches) {
+    std::map<std::string, std::pair<double, double>> at;
+    for (const Row& row : sections.rows("[COORDINATES]")) {
+        const std::vector<std::string> f = InputFields(row.text);
+        if (f.size() < 3) continue;
+        const auto name = network::ManholeName(f[0]);
+        const auto x = Number(f[1]), y = Number(f[2]);
+        if (name && x && y) at.emplace(*name, std::make_pair(*x, *y));
+    }
+    std::vector<drawings::ManholePoint> points;
+    std::set<std::string> placed;
+    for (const network::TramoT& t : reaches)
+        for (const std::string* name : {&t.Upstream, &t.Downstream}) {
+            const auto it = at.find(*name);
+            if (it != at.end() && placed.insert(*name).second)
+                points.push_back({*name, it->second.first, it->second.second});
+        }
+    return points;
+}
+
 bool ReadWholeFile(const std::string& path, std::string& text, ImportRefusal& r) {
     std::error_code ec;
     const auto size = fs::file_size(path, ec);
@@ -343,6 +367,7 @@ bool ParseSwmmModel(std::string_view text, ImportedModel& model, ImportRefusal& 
     if (!ReadConduits(sections, scale, nodes, model, refusal)) return false;
     if (!CheckCoordinates(sections, refusal)) return false;
     model.map = sections.map();
+    model.coordinates = ManholePoints(sections, model.reaches);
     return true;
 }
 
@@ -399,6 +424,10 @@ bool ImportSwmmFile(shell::Session& s, const std::string& path, ImportRefusal& r
         dropTemp();
         return Refuse(refusal, "No se pudo reemplazar el archivo " + map, "Error");
     }
+    // The model's map places the new network's manholes; the old network's points go.
+    drawings::ManholeCoordinates coordinates;
+    coordinates.points = model.coordinates;
+    if (!drawings::WriteCoordinates(p, coordinates, &error)) return Refuse(refusal, error, "Error");
     shell::ApplyListingItems(s.menu, project::MenuFactsOf(p));
     if (out) *out = std::move(model);
     return true;

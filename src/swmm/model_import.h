@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "drawings/manhole_coordinates.h"
 #include "network/tramo.h"
 #include "project/project.h"
 #include "ui/file_chooser.h"
@@ -75,6 +76,9 @@ struct ImportedModel {
     std::vector<network::TramoT> reaches;
     // The bytes of the file after the "[COORDINATES]" line, unchanged; empty without it.
     std::string map;
+    // The points of [COORDINATES] that place manholes of the reaches, in the order the
+    // reaches name them.
+    std::vector<drawings::ManholePoint> coordinates;
 };
 
 // Whether the flow unit means US units, in which elevations and lengths are in feet.
@@ -97,9 +101,10 @@ bool ImportAllowed(const project::Project& p);
 // The import of one file into the open sector, without boxes: the prefix check, the
 // setting of the last file imported, the reading and every check of the model; then the
 // backup of the reach file put back silently, the network replaced, the sector marked
-// as imported and the map file written. `model`, when given, receives what was read.
-// False with the refusal; nothing of the project has changed unless a file operation
-// failed while the new network was being written (the refusal then says which).
+// as imported, the map file written and the manhole coordinates replaced by the model's. `model`,
+// when given, receives what was read. False with the refusal; nothing of the project has changed
+// unless a file operation failed while the new network was being written (the refusal then says
+// which).
 bool ImportSwmmFile(shell::Session& s, const std::string& path, ImportRefusal& refusal,
                     ImportedModel* model = nullptr);
 

@@ -539,6 +539,16 @@ SwmmWriteOutcome WriteSwmmInput(SwmmContext& ctx, const SwmmModel& model,
             data.reachTypes.push_back(t.Type);
         }
         data.mapPoints = ReadMapPoints(p.files.swmmMap());
+    } else {
+        // Coordinates only add to the model: a file that cannot be read leaves them out.
+        drawings::ManholeCoordinates stored;
+        if (drawings::ReadCoordinates(p, stored, nullptr, nullptr) && !stored.points.empty()) {
+            data.coordinates = std::move(stored.points);
+            for (const TramoT& t : reaches) {
+                data.upstreamNames.push_back(t.Upstream);
+                data.downstreamNames.push_back(t.Downstream);
+            }
+        }
     }
     if (!project::ReplaceFileContents(out.files.input, SwmmInputText(data), &out.error)) {
         StoreRunFlag(p, false, nullptr);

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "drawings/manhole_coordinates.h"
 #include "network/tramo.h"
 #include "project/project.h"
 #include "specs/espec.h"
@@ -183,6 +184,11 @@ struct SwmmInputData {
     std::vector<std::string> upstreamNames;
     std::vector<int> reachTypes;
     std::vector<MapPointT> mapPoints;
+    // Any other network: the manhole coordinates stored for the sector, written as
+    // [COORDINATES] for the model's nodes whose manholes have them, with the reaches'
+    // downstream manholes (upstreamNames holds their upstream ones).
+    std::vector<drawings::ManholePoint> coordinates;
+    std::vector<std::string> downstreamNames;
 };
 // The whole text, CR LF line ends.
 std::string SwmmInputText(const SwmmInputData& data);

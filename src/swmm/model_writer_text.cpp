@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <set>
 #include <vector>
 
@@ -351,6 +352,42 @@ void GridCoordinates(Lines& out, const SwmmInputData& d) {
     out.empty();
 }
 
+// The stored manhole coordinates of the model's nodes, each node once, in the order the
+// conduits name them: conduit k runs from the upstream to the downstream manhole of reach
+// k (a head node, "P12-1", stands where its manhole does). A node whose manhole has no
+// stored point is left to the engine.
+void StoredCoordinates(Lines& out, const SwmmInputData& d) {
+    std::map<std::string, const drawings::ManholePoint*> byName;
+    for (const drawings::ManholePoint& p : d.coordinates)
+        byName.emplace(p.name, &p);
+    auto pointOf = [&](const std::vector<std::string>& names, size_t k) {
+        const auto it = k < names.size() ? byName.find(names[k]) : byName.end();
+        return it == byName.end() ? nullptr : it->second;
+    };
+    std::set<std::string> written;
+    std::vector<std::string> lines;
+    const auto& links = d.model->links;
+    for (size_t k = 0; k < links.size(); ++k) {
+        const std::pair<const std::string*, const drawings::ManholePoint*> ends[] = {
+            {&links[k].inlet, pointOf(d.upstreamNames, k)},
+            {&links[k].outlet, pointOf(d.downstreamNames, k)}};
+        for (const auto& [node, point] : ends) {
+            if (!point || !written.insert(*node).second) continue;
+            std::string name = Node(d, *node);
+            name += Blanks(std::max(1, 17 - static_cast<int>(name.size())));
+            lines.push_back(name + NumberField(point->x, 18, 3) + ' ' +
+                            NumberField(point->y, 18, 3));
+        }
+    }
+    if (lines.empty()) return;
+    out.head("[COORDINATES]");
+    out.head(";;Node           X-Coord            Y-Coord");
+    out.head(";;-------------- ------------------ ------------------");
+    for (const std::string& line : lines)
+        out.data(line);
+    out.empty();
+}
+
 void TimeSeries(Lines& out, const SwmmInputData& d) {
     out.head("[TIMESERIES]");
     out.head(";;" + Blanks(54));
@@ -497,7 +534,10 @@ std::string SwmmInputText(const SwmmInputData& d) {
     XSections(out, d);
     if (!storm || NetworkClassOf(cls) == 3) DryWeatherFlows(out, d);
     if (PatternDesign(cls)) Patterns(out);
-    if (d.simulated) GridCoordinates(out, d);
+    if (d.simulated)
+        GridCoordinates(out, d);
+    else if (!d.imported)
+        StoredCoordinates(out, d);
     if (storm) TimeSeries(out, d);
     Report(out);
     if (d.imported) MapCoordinates(out, d);

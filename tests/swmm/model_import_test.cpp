@@ -11,6 +11,7 @@
 #include "cli/batch_rig.h"
 #include "console/codepage.h"
 #include "console/screen.h"
+#include "drawings/manhole_coordinates.h"
 #include "network/reach_csv.h"
 #include "network/reach_file.h"
 #include "shell/control_file.h"
@@ -369,6 +370,22 @@ TEST(SwmmModelParse, TheMapIsTheFileAfterTheCoordinatesHeaderUnchanged) {
     EXPECT_EQ(Parsed(t.text()).map, "");
 }
 
+TEST(SwmmModelParse, TheMapPlacesTheManholesItNamesInTheReachesOrder) {
+    ModelText t;
+    // D1 comes first in the map, p2 in lower case; a point of no manhole and a row that
+    // is not two numbers place nothing.
+    t.coordinates =
+        "[COORDINATES]\n;;Node X Y\nD1 50.5 -20\nP1 10 20\np2 30.25 2065000.125\n"
+        "OTRO 1 2\nP1 x 3\n";
+    const std::vector<drawings::ManholePoint> expected = {
+        {"P1", 10, 20}, {"P2", 30.25, 2065000.125}, {"D1", 50.5, -20}};
+    EXPECT_EQ(Parsed(t.text()).coordinates, expected);
+    t.coordinates = "[COORDINATES]\nP1 10 20\n";
+    EXPECT_EQ(Parsed(t.text()).coordinates, (std::vector<drawings::ManholePoint>{{"P1", 10, 20}}));
+    t.coordinates.clear();
+    EXPECT_TRUE(Parsed(t.text()).coordinates.empty());
+}
+
 TEST(SwmmModelParse, TenThousandConduitsAreTakenAndOneMoreIsRefused) {
     // Nodes named by their number: "0" to "10001" are names of at most five characters.
     auto model = [](int n) {
@@ -520,6 +537,10 @@ TEST_F(SwmmImportTest, ImportWritesTheNetworkTheIndexTheMarkAndTheMap) {
     EXPECT_EQ(m.map.substr(0, 6), ";;Node");
     EXPECT_FALSE(nivex::testing::HasTempFile(p.files.swmmMap()));
     EXPECT_EQ(settings.read(shell::kSettingsKey, kImportedFileSetting), path);
+    // The map's points become the manholes' coordinates, as the model gives them.
+    EXPECT_EQ(ReadBytes(drawings::CoordinatesPath(p.files)),
+              "SISTEMA\t9377\tMAGNA-SIRGAS / Origen-Nacional\nP1\t10\t20\nP2\t30\t20\n"
+              "D1\t50\t20\n");
 }
 
 TEST_F(SwmmImportTest, ImportClearsTheControlsAndLaterStages) {

@@ -584,6 +584,63 @@ TEST(SwmmText, GridCoordinatesOfASimulatedProject) {
     EXPECT_EQ(c[5], line("5", "10200.00", "10100.00"));
 }
 
+// The data of a network that is neither simulated nor imported, with stored coordinates.
+SwmmInputData StoredDataOf(const SwmmModel& model, const specs::EspecT& e,
+                           const std::vector<TramoT>& reaches,
+                           const std::vector<drawings::ManholePoint>& points) {
+    SwmmInputData d = DataOf(model, e);
+    for (const TramoT& t : reaches) {
+        d.upstreamNames.push_back(t.Upstream);
+        d.downstreamNames.push_back(t.Downstream);
+    }
+    d.coordinates = points;
+    return d;
+}
+
+TEST(SwmmText, StoredCoordinatesPlaceEveryNodeWhoseManholeHasThem) {
+    const std::vector<TramoT> r = HeadNetwork();
+    const SwmmModel m = BuildSwmmModel(r, specs::DefaultEspec(), 1);
+    specs::EspecT e = specs::DefaultEspec();
+    // Without stored points nothing is written, as before.
+    EXPECT_FALSE(HasSection(SwmmInputText(DataOf(m, e)), "[COORDINATES]"));
+    EXPECT_FALSE(HasSection(SwmmInputText(StoredDataOf(m, e, r, {})), "[COORDINATES]"));
+
+    // B has no point; both heads leaving P12 stand at P12.
+    const SwmmInputData d = StoredDataOf(m, e, r,
+                                         {{"OUT", 4880050, 2065300},
+                                          {"P12", 4880000.5, 2065000.25},
+                                          {"A", 4880050, 2065100},
+                                          {"P3", 4880100.125, 2065000},
+                                          {"ZZ", 1, 1}});
+    const std::vector<std::string> c = Section(SwmmInputText(d), "[COORDINATES]");
+    auto line = [](const std::string& node, const std::string& x, const std::string& y) {
+        return std::string(12, ' ') + node + std::string(17 - node.size(), ' ') +
+               std::string(18 - x.size(), ' ') + x + ' ' + std::string(18 - y.size(), ' ') + y;
+    };
+    const std::vector<std::string> expected = {
+        line("P12-1", "4880000.500", "2065000.250"), line("A", "4880050.000", "2065100.000"),
+        line("P3-1", "4880100.125", "2065000.000"), line("P12-2", "4880000.500", "2065000.250"),
+        line("OUT", "4880050.000", "2065300.000")};
+    EXPECT_EQ(c, expected);
+}
+
+TEST(SwmmTextOnEngine, StoredCoordinatesAreAccepted) {
+    ASSERT_TRUE(ProgramEngine().loaded()) << ProgramEngine().loadError();
+    ScratchFolder folder("stored");
+    const std::vector<TramoT> r = HeadNetwork();
+    const SwmmModel m = BuildSwmmModel(r, specs::DefaultEspec(), 1);
+    specs::EspecT e = specs::DefaultEspec();
+    const SwmmInputData d = StoredDataOf(
+        m, e, r,
+        {{"P12", 4880000.5, 2065000.25}, {"A", 4880050, 2065100}, {"OUT", 4880050, 2065300}});
+    folder.write("m.inp", SwmmInputText(d));
+    SwmmOutcome outcome;
+    const int rc =
+        RunSwmm(ProgramEngine(), nullptr, folder.path(),
+                {folder.file("m.inp"), folder.file("m.rpt"), folder.file("m.out")}, &outcome);
+    EXPECT_EQ(rc, 0) << outcome.engineText << ReadAll(folder.file("m.rpt"));
+}
+
 TEST(SwmmText, MapCoordinatesOfAnImportedProjectMoveTheHeadNodes) {
     ScratchFolder folder("map");
     folder.write(
