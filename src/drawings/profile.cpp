@@ -148,7 +148,7 @@ class Builder {
             low = std::min({low, double(s.t.GroundUp), double(s.t.GroundDown)});
             if (s.known) low = std::min({low, s.invertUp, s.invertDown});
         }
-        p_.datum = std::floor(low) - 1;
+        p_.datum = std::ceil(low) - 1;
     }
 
     // Values at the manholes: the arriving reach's downstream end and the leaving reach's
