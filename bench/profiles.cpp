@@ -1,0 +1,67 @@
+// How long the longitudinal profiles take: a network of 10000 reaches (a trunk with a
+// hundred side lines) designed, then split into its collector lines and every profile
+// built, without a window. Run by hand: bench_profiles [side lines] [reaches per side line]
+// (the lines and all the profiles of the default network should take well under a second).
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "comb_network.h"
+#include "design/design_driver.h"
+#include "drawings/profile.h"
+#include "drawings/profile_lines.h"
+#include "network/tramo.h"
+#include "project/project.h"
+
+int main(int argc, char** argv) {
+    namespace fs = std::filesystem;
+    using Clock = std::chrono::steady_clock;
+    const int sides = argc > 1 ? std::atoi(argv[1]) : 100;
+    const int perSide = argc > 2 ? std::atoi(argv[2]) : 100;
+    const std::vector<nivex::network::TramoT> entered = nivex::bench::Comb(sides, perSide);
+    const fs::path dir =
+        fs::temp_directory_path() / ("nivex-bench-profiles-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    nivex::project::Project p;
+    p.files.Build(dir.string(), "AB1");
+    if (!nivex::bench::WriteBenchSector(p, entered)) return 1;
+    nivex::design::DesignSink sink;
+    nivex::design::DesignResult result;
+    if (!nivex::design::DesignNetwork(p, nivex::design::DesignOptions{}, sink, result)) {
+        std::fprintf(stderr, "the design did not finish\n");
+        fs::remove_all(dir);
+        return 1;
+    }
+
+    const auto start = Clock::now();
+    std::vector<nivex::network::TramoT> reaches;
+    std::string error;
+    if (!nivex::drawings::ReadDesignedReaches(p.files.designCopy(), reaches, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        fs::remove_all(dir);
+        return 1;
+    }
+    const auto read = Clock::now();
+    const std::vector<nivex::drawings::ProfileLine> lines =
+        nivex::drawings::CollectorLines(reaches);
+    const auto split = Clock::now();
+    size_t texts = 0;
+    for (const nivex::drawings::ProfileLine& line : lines)
+        texts += nivex::drawings::BuildProfile(reaches, line).drawing.texts.size();
+    const auto built = Clock::now();
+    auto seconds = [](Clock::time_point a, Clock::time_point b) {
+        return std::chrono::duration<double>(b - a).count();
+    };
+    std::printf(
+        "reaches: %zu\nlines: %zu\ntexts: %zu\nread_s: %.3f\nlines_s: %.3f\nprofiles_s: %.3f\n",
+        reaches.size(), lines.size(), texts, seconds(start, read), seconds(read, split),
+        seconds(split, built));
+    fs::remove_all(dir);
+    return 0;
+}
