@@ -639,7 +639,10 @@ TEST_F(DesktopFaults, AbrirBeforeTheFirstKeyAndTheClassGoingBackFromSwmm) {
     QTimer counter;
     bool shown = false;
     QObject::connect(&counter, &QTimer::timeout, [dialogs, &shown] {
-        const bool now = DesktopScript::modal<qt::TNivexForm1>() != nullptr;
+        // Shown, not merely active: a question box over the dialog leaves it open.
+        bool now = false;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (qobject_cast<qt::TNivexForm1*>(w) && w->isVisible()) now = true;
         if (now && !shown) ++*dialogs;
         shown = now;
     });
