@@ -13,6 +13,7 @@
 #include "budget/price_screens.h"
 #include "cli/batch_context.h"
 #include "console/codepage.h"
+#include "exchange/csv_line.h"
 #include "project/file_size.h"
 
 namespace nivex::cli {
@@ -53,32 +54,6 @@ std::string CsvField(const std::string& utf8) {
         quoted += c;
     }
     return quoted + '"';
-}
-
-// One CSV line into its fields; false when a quote is left open.
-bool SplitCsv(const std::string& line, std::vector<std::string>& fields) {
-    fields.assign(1, {});
-    bool quoted = false;
-    for (size_t i = 0; i < line.size(); ++i) {
-        const char c = line[i];
-        if (quoted) {
-            if (c != '"') {
-                fields.back() += c;
-            } else if (i + 1 < line.size() && line[i + 1] == '"') {
-                fields.back() += '"';
-                ++i;
-            } else {
-                quoted = false;
-            }
-        } else if (c == '"') {
-            quoted = true;
-        } else if (c == ',') {
-            fields.emplace_back();
-        } else {
-            fields.back() += c;
-        }
-    }
-    return !quoted;
 }
 
 std::string Trim(const std::string& text) {
@@ -187,7 +162,7 @@ int Import(Batch& b, PriceBook& book, const std::string& file) {
         }
         first = false;
         const std::string at = "Error: fila " + std::to_string(row) + ": ";
-        if (!SplitCsv(line, fields) || fields.size() != 3)
+        if (!exchange::SplitCsvLine(line, ',', fields) || fields.size() != 3)
             return b.Fail(at + "se esperaban 3 campos (capitulo,item,precio)");
         int chapter = 0;
         if (!ParseInt(fields[0], chapter)) return b.Fail(at + "capitulo no numerico: " + fields[0]);

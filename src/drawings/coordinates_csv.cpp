@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "console/codepage.h"
+#include "exchange/csv_line.h"
 #include "network/reach_rules.h"
 
 namespace nivex::drawings {
@@ -17,40 +18,13 @@ std::string Trim(std::string_view text) {
     return std::string(text.substr(first, text.find_last_not_of(" \t") - first + 1));
 }
 
-// One line into its fields at sep, with "..." quoting as spreadsheets write it; false
-// when a quote is left open.
-bool Split(std::string_view line, char sep, std::vector<std::string>& fields) {
-    fields.assign(1, {});
-    bool quoted = false;
-    for (size_t i = 0; i < line.size(); ++i) {
-        const char c = line[i];
-        if (quoted) {
-            if (c != '"') {
-                fields.back() += c;
-            } else if (i + 1 < line.size() && line[i + 1] == '"') {
-                fields.back() += '"';
-                ++i;
-            } else {
-                quoted = false;
-            }
-        } else if (c == '"') {
-            quoted = true;
-        } else if (c == sep) {
-            fields.emplace_back();
-        } else {
-            fields.back() += c;
-        }
-    }
-    return !quoted;
-}
-
 // The separator that parts the first line in three fields; 0 when none does. ';' goes
 // first: a table written with ';' may carry decimal commas, which are then refused as
 // numbers rather than taken for separators.
 char SeparatorOf(std::string_view line) {
     std::vector<std::string> fields;
     for (char sep : {';', ',', '\t'})
-        if (Split(line, sep, fields) && fields.size() == 3) return sep;
+        if (exchange::SplitCsvLine(line, sep, fields) && fields.size() == 3) return sep;
     return 0;
 }
 
@@ -131,7 +105,7 @@ bool ParseCoordinatesCsv(std::string_view text, const std::string& fileName,
                 return failAt(number,
                               "se esperaban 3 campos (pozo, X, Y) separados por ',' o por ';'");
         }
-        if (!Split(line, sep, fields) || fields.size() != 3)
+        if (!exchange::SplitCsvLine(line, sep, fields) || fields.size() != 3)
             return failAt(number, "se esperaban 3 campos (pozo, X, Y)");
         for (std::string& f : fields)
             f = Trim(f);
