@@ -226,11 +226,12 @@ class FullSection {
     double velocityBase_ = 0, flowBase_ = 0;
 };
 
-// The slope at which a pipe with a constant n carries q with a tractive force of at
-// least tau, R/R0 taken as TractiveForce takes it at q/Q0 of that slope. sf is the slope
-// of the full radius; R/R0 lies between 0.18 and 1.22, so the slope lies between sf/1.25
-// and 8·sf. τ grows with the slope (the depth falls, but S grows faster than R falls):
-// bisected down to neighbouring single-precision slopes, the upper one is returned.
+// The slope at which a pipe carries q with a tractive force of at least tau, R/R0 taken
+// as TractiveForce takes it at q/Q0 of that slope (either relation). sf is the slope
+// of the full radius; R/R0 lies mostly between 0.18 and 1.22, so the slope lies between
+// sf/1.25 and 8·sf (the bounds widen where it does not). τ grows with the slope (the depth falls,
+// but S grows faster than R falls): bisected down to neighbouring single-precision slopes, the
+// upper one is returned.
 float SlopeGivingTractiveForce(const HydraulicCriteria& c, double tau, float d, float n, float q,
                                double sf) {
     const FullSection section(c, n, d, FullSection::kFlow);
