@@ -1,0 +1,424 @@
+#include "drawings/plan.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <unordered_map>
+#include <utility>
+
+#include "console/codepage.h"
+#include "design/reach_values.h"
+
+namespace nivex::drawings {
+namespace {
+
+using network::TramoT;
+
+const char* const kManholes = "pozos";
+const char* const kArrows = "flechas";
+const char* const kTexts = "textos";
+const char* const kRevision = "revision";
+const char* const kTitle = "rotulo";
+
+constexpr double kMargin = 10;       // around the page
+constexpr double kPad = 15;          // around the network, room for its labels
+constexpr double kBlockWidth = 130;  // the title block
+constexpr double kBlockHeight = 44;
+constexpr double kNameHeight = 2.0;
+constexpr double kLabelHeights[] = {1.8, 1.3};  // a reach label's levels, the smaller last
+constexpr double kManholeRadius = 0.8;
+constexpr double kArrowLength = 3.0, kArrowHalfWidth = 1.0;
+constexpr double kGap = 1.2;  // from a line or a manhole to its text
+
+std::string Fixed(double v, int decimals) {
+    char buf[48];
+    if (std::fabs(v) < 0.5 * std::pow(10.0, -decimals)) v = 0;  // no "-0.00"
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
+    return std::string(buf, r.ptr);
+}
+
+// The smallest round scale (1, 2, 2.5 or 5 times a power of ten) at or above n.
+int RoundScale(double n) {
+    for (double p = 1; p < 1e9; p *= 10)
+        for (double m : {1.0, 2.0, 2.5, 5.0}) {
+            const double s = m * p;
+            if (s == std::floor(s) && s >= n - 1e-9) return static_cast<int>(s);
+        }
+    return 1000000000;
+}
+
+// Kept text boxes, looked up by the cells of a grid they cover.
+class Boxes {
+  public:
+    explicit Boxes(Box frame) : frame_(frame) {}
+
+    bool Free(const Box& b) const {
+        if (b.x0 < frame_.x0 || b.y0 < frame_.y0 || b.x1 > frame_.x1 || b.y1 > frame_.y1)
+            return false;
+        for (long i = Cell(b.x0); i <= Cell(b.x1); ++i)
+            for (long j = Cell(b.y0); j <= Cell(b.y1); ++j) {
+                const auto it = cells_.find(Key(i, j));
+                if (it == cells_.end()) continue;
+                for (size_t k : it->second)
+                    if (Overlap(b, boxes_[k])) return false;
+            }
+        return true;
+    }
+
+    void Keep(const Box& b) {
+        boxes_.push_back(b);
+        for (long i = Cell(b.x0); i <= Cell(b.x1); ++i)
+            for (long j = Cell(b.y0); j <= Cell(b.y1); ++j)
+                cells_[Key(i, j)].push_back(boxes_.size() - 1);
+    }
+
+  private:
+    static constexpr double kCell = 10;
+    static long Cell(double v) { return static_cast<long>(std::floor(v / kCell)); }
+    static long long Key(long i, long j) {
+        return (static_cast<long long>(i) << 32) ^ (j & 0xffffffff);
+    }
+
+    Box frame_;
+    std::vector<Box> boxes_;
+    std::unordered_map<long long, std::vector<size_t>> cells_;
+};
+
+Text Make(const char* layer, Point at, double height, HAlign h, VAlign v, int rotation,
+          std::string text) {
+    Text t;
+    t.layer = layer;
+    t.at = at;
+    t.height = height;
+    t.h = h;
+    t.v = v;
+    t.rotation = rotation;
+    t.text = std::move(text);
+    return t;
+}
+
+// The first of the candidates that fits, kept and drawn; its index among the texts, or -1
+// (the first candidate then goes to the left-out labels).
+int Place(Plan& plan, Boxes& kept, const std::vector<Text>& candidates) {
+    for (const Text& t : candidates) {
+        const Box b = TextBox(t);
+        if (!kept.Free(b)) continue;
+        kept.Keep(b);
+        plan.drawing.AddText(t);
+        return static_cast<int>(plan.drawing.texts.size()) - 1;
+    }
+    if (!candidates.empty()) plan.leftOut.push_back(candidates.front());
+    return -1;
+}
+
+// A manhole's name: above right, then the other corners around it.
+std::vector<Text> NameCandidates(Point p, const std::string& name) {
+    const double d = kManholeRadius + kGap / 2;
+    std::vector<Text> c;
+    c.push_back(
+        Make(kTexts, {p.x + d, p.y + d}, kNameHeight, HAlign::Left, VAlign::Bottom, 0, name));
+    c.push_back(
+        Make(kTexts, {p.x - d, p.y + d}, kNameHeight, HAlign::Right, VAlign::Bottom, 0, name));
+    c.push_back(Make(kTexts, {p.x + d, p.y - d}, kNameHeight, HAlign::Left, VAlign::Top, 0, name));
+    c.push_back(Make(kTexts, {p.x - d, p.y - d}, kNameHeight, HAlign::Right, VAlign::Top, 0, name));
+    return c;
+}
+
+// A reach's label beside its segment: written along a segment that runs more across the
+// page than up it, upwards beside the others; on either side, at the middle and then
+// shifted along the segment, and at the smaller level when nothing else fits.
+std::vector<Text> LabelCandidates(Point a, Point b, const std::string& text) {
+    const bool across = std::fabs(b.x - a.x) >= std::fabs(b.y - a.y);
+    std::vector<Text> c;
+    for (double height : kLabelHeights)
+        for (double f : {0.5, 0.3, 0.7}) {
+            const Point m{a.x + (b.x - a.x) * f, a.y + (b.y - a.y) * f};
+            if (across) {
+                c.push_back(Make(kTexts, {m.x, m.y + kGap}, height, HAlign::Centre, VAlign::Bottom,
+                                 0, text));
+                c.push_back(
+                    Make(kTexts, {m.x, m.y - kGap}, height, HAlign::Centre, VAlign::Top, 0, text));
+            } else {
+                c.push_back(Make(kTexts, {m.x - kGap, m.y}, height, HAlign::Centre, VAlign::Bottom,
+                                 90, text));
+                c.push_back(
+                    Make(kTexts, {m.x + kGap, m.y}, height, HAlign::Centre, VAlign::Top, 90, text));
+            }
+        }
+    return c;
+}
+
+std::string Truncated(std::string text, double height, double width) {
+    const size_t fits = static_cast<size_t>(width / (kCharWidth * height));
+    if (text.size() > fits) text.resize(fits);
+    while (!text.empty() && text.back() == ' ')
+        text.pop_back();
+    return text;
+}
+
+// The title block in the lower right corner of the page, with the north arrow at its right.
+void TitleBlock(Plan& plan, const PlanOptions& o, Boxes& kept) {
+    Drawing& d = plan.drawing;
+    const Box block{d.width - kMargin - kBlockWidth, kMargin, d.width - kMargin,
+                    kMargin + kBlockHeight};
+    d.AddLine(kTitle, {{block.x0, block.y0},
+                       {block.x1, block.y0},
+                       {block.x1, block.y1},
+                       {block.x0, block.y1},
+                       {block.x0, block.y0}});
+    const double arrowColumn = block.x1 - 24;
+    d.AddLine(kTitle, {{arrowColumn, block.y0}, {arrowColumn, block.y1}});
+    const double textWidth = arrowColumn - block.x0 - 4;
+    std::vector<std::pair<std::string, double>> rows;
+    rows.push_back({cp("PLANO DE LA RED"), 3.5});
+    rows.push_back({o.header.entity, 2.5});
+    rows.push_back({cp("Proyecto: ") + o.header.project, 2.5});
+    if (!o.header.sector.empty()) rows.push_back({cp("Sector: ") + o.header.sector, 2.5});
+    rows.push_back({cp("Consultor: ") + o.header.consultant, 2.5});
+    rows.push_back({cp("Fecha: ") + o.header.date, 2.5});
+    std::string scale = cp("Escala 1:") + std::to_string(plan.scale);
+    if (plan.schematic) scale += std::string("   ") + kSchematicLabel;
+    rows.push_back({scale, 2.5});
+    double y = block.y1 - 2;
+    for (auto& [text, height] : rows) {
+        Text t = Make(kTitle, {block.x0 + 2, y}, height, HAlign::Left, VAlign::Top, 0,
+                      Truncated(text, height, textWidth));
+        y -= height + 2.2;
+        kept.Keep(TextBox(t));
+        d.AddText(std::move(t));
+    }
+    // The north arrow: a shaft with a filled head, "N" above it.
+    const double cx = (arrowColumn + block.x1) / 2;
+    const double bottom = block.y0 + 6, top = block.y1 - 12;
+    d.AddLine(kTitle, {{cx, bottom}, {cx, top}});
+    d.AddArea(kTitle, {{cx, top + 6}, {cx + 3, top}, {cx - 3, top}});
+    Text n = Make(kTitle, {cx, top + 7}, 3.5, HAlign::Centre, VAlign::Bottom, 0, "N");
+    kept.Keep(TextBox(n));
+    d.AddText(std::move(n));
+}
+
+}  // namespace
+
+const char* StateLayer(ReachState s) {
+    switch (s) {
+        case ReachState::Existing:
+            return "tramos existentes";
+        case ReachState::Restricted:
+            return "tramos restringidos";
+        case ReachState::Removed:
+            return "tramos eliminados";
+        case ReachState::New:
+            break;
+    }
+    return "tramos nuevos";
+}
+
+ReachState StateOf(const TramoT& t, int record, int reachCount) {
+    if (reachCount > 0 && record > reachCount) return ReachState::Removed;
+    switch (t.Class) {
+        case network::kClassExisting:
+        case network::kClassNotInvestigated:
+            return ReachState::Existing;
+        case network::kClassRestricted:
+            return ReachState::Restricted;
+        default:
+            return ReachState::New;
+    }
+}
+
+PlanHeader PlanHeaderOf(const project::Project& p) {
+    PlanHeader h;
+    h.entity = p.header.Entity;
+    h.project = p.header.ProjectName;
+    h.consultant = p.header.Consultant;
+    h.date = p.header.ProjectDate;
+    if (p.selection.severalSectors() && p.selection.sectorNumber > 0)
+        h.sector = std::to_string(p.selection.sectorNumber);
+    return h;
+}
+
+std::vector<std::vector<std::string>> PlanFindings(const design::RevisionCriteria& c,
+                                                   const std::vector<TramoT>& records,
+                                                   int reachCount) {
+    std::vector<std::vector<std::string>> out(records.size());
+    const int n = std::min(reachCount, static_cast<int>(records.size()));
+    for (int k = 1; k <= n; ++k) {
+        TramoT t = records[static_cast<size_t>(k - 1)];
+        std::vector<std::string>& f = out[static_cast<size_t>(k - 1)];
+        const bool investigated = t.Class != network::kClassNotInvestigated;
+        if (!c.modelClass && investigated && design::CapacityProblem(t))
+            f.push_back(cp("Capacidad insuficiente: Q ") + Fixed(design::DesignFlow(t), 2) +
+                        cp(" l/s, Q0 ") + Fixed(design::FullFlowQ0(t), 2) + cp(" l/s"));
+        for (const design::JunctionProblem& j : design::JunctionProblems(t, records))
+            f.push_back(cp("No empalma con el tramo ") + j.upstream + "-" + j.downstream +
+                        cp(": batea inf. ") + Fixed(j.tributaryInvert, 2) + cp(", batea sup. ") +
+                        Fixed(j.invert, 2));
+        if (!investigated) continue;
+        for (const design::Finding& d :
+             c.modelClass ? design::ModelClassChecks(c, t) : design::RevisionChecks(c, t))
+            f.push_back(d.text);
+        for (const design::Finding& r : design::RasChecks(c, t))
+            f.push_back(cp("RAS: ") + r.text);
+    }
+    return out;
+}
+
+Box PaperSize(Paper paper) {
+    switch (paper) {
+        case Paper::Carta:
+            return {0, 0, 216, 279};
+        case Paper::Oficio:
+            return {0, 0, 216, 330};
+        case Paper::A3:
+            return {0, 0, 297, 420};
+        case Paper::A1:
+            break;
+    }
+    return {0, 0, 594, 841};
+}
+
+Point Plan::PaperPoint(double x, double y) const {
+    return {origin.x + (x - west) * 1000.0 / scale, origin.y + (y - south) * 1000.0 / scale};
+}
+
+const PlanReach* Plan::NearestReach(Point p, double within) const {
+    const PlanReach* best = nullptr;
+    double bestDistance = within;
+    for (const PlanReach& r : reaches) {
+        const double dx = r.to.x - r.from.x, dy = r.to.y - r.from.y;
+        const double length2 = dx * dx + dy * dy;
+        double f = length2 > 0 ? ((p.x - r.from.x) * dx + (p.y - r.from.y) * dy) / length2 : 0;
+        f = std::clamp(f, 0.0, 1.0);
+        const double distance = std::hypot(p.x - (r.from.x + f * dx), p.y - (r.from.y + f * dy));
+        if (distance <= bestDistance) {
+            // A removed reach lies under the reach that replaced it: the replacement wins.
+            if (best && distance == bestDistance && r.state == ReachState::Removed) continue;
+            best = &r;
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
+const PlanManhole* Plan::FindManhole(std::string_view name) const {
+    for (const PlanManhole& m : manholes)
+        if (m.name == name) return &m;
+    return nullptr;
+}
+
+Plan BuildPlan(const std::vector<TramoT>& reaches, const ManholeLayout& placement,
+               const PlanOptions& o) {
+    Plan plan;
+    plan.schematic = placement.schematic;
+    double west = 0, south = 0, east = 0, north = 0;
+    for (size_t i = 0; i < placement.manholes.size(); ++i) {
+        const ManholePoint& m = placement.manholes[i];
+        if (i == 0) {
+            west = east = m.x;
+            south = north = m.y;
+        }
+        west = std::min(west, m.x);
+        east = std::max(east, m.x);
+        south = std::min(south, m.y);
+        north = std::max(north, m.y);
+    }
+    const double spanX = east - west, spanY = north - south;
+    // The network's box on the paper: inside the margins and the padding, above the strip
+    // of the title block.
+    const double below = kMargin + kBlockHeight + kMargin + kPad;
+    if (o.scale > 0) {
+        plan.scale = o.scale;
+        plan.drawing.width =
+            std::max(2 * (kMargin + kPad) + spanX * 1000.0 / o.scale, kBlockWidth + 2 * kMargin);
+        plan.drawing.height = below + spanY * 1000.0 / o.scale + kPad + kMargin;
+    } else {
+        const Box paper = PaperSize(o.paper);
+        auto needed = [&](double w, double h) {
+            const double aw = w - 2 * (kMargin + kPad), ah = h - below - kPad - kMargin;
+            return RoundScale(std::max({spanX * 1000.0 / aw, spanY * 1000.0 / ah, 1.0}));
+        };
+        const int portrait = needed(paper.x1, paper.y1);
+        const int landscape = needed(paper.y1, paper.x1);
+        // The larger drawing; at the same scale the page shaped like the network.
+        const bool turn = landscape < portrait || (landscape == portrait && spanX > spanY);
+        plan.scale = turn ? landscape : portrait;
+        plan.drawing.width = turn ? paper.y1 : paper.x1;
+        plan.drawing.height = turn ? paper.x1 : paper.y1;
+    }
+    // The network centred in its box.
+    const double boxW = plan.drawing.width - 2 * (kMargin + kPad);
+    const double boxH = plan.drawing.height - below - kPad - kMargin;
+    plan.west = west;
+    plan.south = south;
+    plan.origin = {kMargin + kPad + (boxW - spanX * 1000.0 / plan.scale) / 2,
+                   below + (boxH - spanY * 1000.0 / plan.scale) / 2};
+    Drawing& d = plan.drawing;
+    const Box frame{kMargin, kMargin + kBlockHeight + kMargin, d.width - kMargin,
+                    d.height - kMargin};
+    Boxes kept(frame);
+
+    // Reaches under everything else, the removed ones first so the new ones cover them.
+    std::vector<int> order;
+    for (int r = 1; r <= static_cast<int>(reaches.size()); ++r)
+        if (StateOf(reaches[static_cast<size_t>(r - 1)], r, o.reachCount) == ReachState::Removed)
+            order.push_back(r);
+    for (int r = 1; r <= static_cast<int>(reaches.size()); ++r)
+        if (StateOf(reaches[static_cast<size_t>(r - 1)], r, o.reachCount) != ReachState::Removed)
+            order.push_back(r);
+    for (int r : order) {
+        const TramoT& t = reaches[static_cast<size_t>(r - 1)];
+        const ManholePoint* up = placement.find(t.Upstream);
+        const ManholePoint* down = placement.find(t.Downstream);
+        if (!up || !down) continue;
+        PlanReach pr;
+        pr.record = r;
+        pr.state = StateOf(t, r, o.reachCount);
+        pr.from = plan.PaperPoint(up->x, up->y);
+        pr.to = plan.PaperPoint(down->x, down->y);
+        if (static_cast<size_t>(r - 1) < o.findings.size())
+            pr.findings = o.findings[static_cast<size_t>(r - 1)];
+        d.AddLine(StateLayer(pr.state), {pr.from, pr.to});
+        if (!pr.findings.empty()) d.AddLine(kRevision, {pr.from, pr.to});
+        plan.reaches.push_back(std::move(pr));
+    }
+    std::sort(plan.reaches.begin(), plan.reaches.end(),
+              [](const PlanReach& a, const PlanReach& b) { return a.record < b.record; });
+
+    // Flow arrows of the network's reaches (a removed reach no longer carries flow).
+    for (const PlanReach& r : plan.reaches) {
+        const double dx = r.to.x - r.from.x, dy = r.to.y - r.from.y;
+        const double length = std::hypot(dx, dy);
+        if (r.state == ReachState::Removed || length <= 0) continue;
+        const double ux = dx / length, uy = dy / length;
+        const Point m{(r.from.x + r.to.x) / 2, (r.from.y + r.to.y) / 2};
+        const double half = kArrowLength / 2;
+        d.AddArea(
+            kArrows,
+            {{m.x + ux * half, m.y + uy * half},
+             {m.x - ux * half - uy * kArrowHalfWidth, m.y - uy * half + ux * kArrowHalfWidth},
+             {m.x - ux * half + uy * kArrowHalfWidth, m.y - uy * half - ux * kArrowHalfWidth}});
+    }
+
+    for (const ManholePoint& m : placement.manholes) {
+        PlanManhole pm;
+        pm.name = m.name;
+        pm.at = plan.PaperPoint(m.x, m.y);
+        d.AddCircle(kManholes, pm.at, kManholeRadius, false);
+        plan.manholes.push_back(std::move(pm));
+    }
+
+    TitleBlock(plan, o, kept);
+    // Names first: a manhole is looked for by its name; then the reach labels.
+    for (PlanManhole& m : plan.manholes)
+        m.label = Place(plan, kept, NameCandidates(m.at, m.name));
+    for (PlanReach& r : plan.reaches) {
+        if (r.state == ReachState::Removed) continue;
+        TramoT t = reaches[static_cast<size_t>(r.record - 1)];
+        const std::string text =
+            "D " + Fixed(t.Diameter, 0) + " S " + Fixed(t.Slope, 3) + "% L " + Fixed(t.Length, 2);
+        r.label = Place(plan, kept, LabelCandidates(r.from, r.to, text));
+    }
+    return plan;
+}
+
+}  // namespace nivex::drawings
