@@ -89,6 +89,17 @@ struct JunctionProblem {
 std::vector<JunctionProblem> JunctionProblems(const network::TramoT& t,
                                               const std::vector<network::TramoT>& records);
 
+// Everything the revision finds about record k (1-based) of the design copy, in the order
+// its lists write it: the lists and the plan of the network read the same findings.
+struct ReachFindings {
+    bool capacity = false;                   // [A]
+    std::vector<JunctionProblem> junctions;  // [B]
+    std::vector<Finding> deficiencies;       // [1] to [13] (classes 6 to 9: their own)
+    std::vector<Finding> ras;
+};
+ReachFindings FindingsOf(const RevisionCriteria& c, const std::vector<network::TramoT>& records,
+                         int k);
+
 // ---- Lines and tables of the lists (code-page bytes, without the page margin) ----
 
 std::string CapacityLine(int line, const network::TramoT& t);

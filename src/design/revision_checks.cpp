@@ -377,6 +377,18 @@ int NewReachesWithDeficiencies(const RevisionCriteria& c, const std::vector<Tram
     return reaches;
 }
 
+ReachFindings FindingsOf(const RevisionCriteria& c, const std::vector<TramoT>& records, int k) {
+    ReachFindings f;
+    const TramoT& t = records[static_cast<size_t>(k - 1)];
+    const bool investigated = t.Class != network::kClassNotInvestigated;
+    f.capacity = !c.modelClass && investigated && CapacityProblem(t);
+    f.junctions = JunctionProblems(t, records);
+    if (!investigated) return f;
+    f.deficiencies = c.modelClass ? ModelClassChecks(c, t) : RevisionChecks(c, t);
+    f.ras = RasChecks(c, t);
+    return f;
+}
+
 std::vector<Finding> RasChecks(const RevisionCriteria& c, const TramoT& t) {
     std::vector<Finding> out;
     const double fr = FroudeOf(t);

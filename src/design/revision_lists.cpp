@@ -231,21 +231,20 @@ bool WriteRevisionLists(shell::Session& s, const RevisionInput& input, const Rev
         if (k < n)
             for (RevisionList* l : lists)
                 l->BreakIfFull();
-        const bool investigated = t.Class != network::kClassNotInvestigated;
-        if (!model && investigated && CapacityProblem(t)) {
+        const ReachFindings found = FindingsOf(c, input.records, k);
+        if (found.capacity) {
             ++counts.capacity;
             problems.Finding(CapacityLine(k, t));
         }
-        for (const JunctionProblem& j : JunctionProblems(t, input.records)) {
+        for (const JunctionProblem& j : found.junctions) {
             ++counts.junction;
             problems.Finding(JunctionLine(k, t, j, model));
         }
-        if (!investigated) continue;
-        for (const Finding& d : model ? ModelClassChecks(c, t) : RevisionChecks(c, t)) {
+        for (const Finding& d : found.deficiencies) {
             ++counts.deficiency[static_cast<size_t>(d.code)];
             deficiencies.Finding(FindingLine(k, t, d));
         }
-        for (const Finding& r : RasChecks(c, t)) {
+        for (const Finding& r : found.ras) {
             ++counts.ras;
             ras.Finding(FindingLine(k, t, r));
         }

@@ -245,19 +245,17 @@ std::vector<std::vector<std::string>> PlanFindings(const design::RevisionCriteri
     for (int k = 1; k <= n; ++k) {
         TramoT t = records[static_cast<size_t>(k - 1)];
         std::vector<std::string>& f = out[static_cast<size_t>(k - 1)];
-        const bool investigated = t.Class != network::kClassNotInvestigated;
-        if (!c.modelClass && investigated && design::CapacityProblem(t))
+        const design::ReachFindings found = design::FindingsOf(c, records, k);
+        if (found.capacity)
             f.push_back(cp("Capacidad insuficiente: Q ") + Fixed(design::DesignFlow(t), 2) +
                         cp(" l/s, Q0 ") + Fixed(design::FullFlowQ0(t), 2) + cp(" l/s"));
-        for (const design::JunctionProblem& j : design::JunctionProblems(t, records))
+        for (const design::JunctionProblem& j : found.junctions)
             f.push_back(cp("No empalma con el tramo ") + j.upstream + "-" + j.downstream +
                         cp(": batea inf. ") + Fixed(j.tributaryInvert, 2) + cp(", batea sup. ") +
                         Fixed(j.invert, 2));
-        if (!investigated) continue;
-        for (const design::Finding& d :
-             c.modelClass ? design::ModelClassChecks(c, t) : design::RevisionChecks(c, t))
+        for (const design::Finding& d : found.deficiencies)
             f.push_back(d.text);
-        for (const design::Finding& r : design::RasChecks(c, t))
+        for (const design::Finding& r : found.ras)
             f.push_back(cp("RAS: ") + r.text);
     }
     return out;
