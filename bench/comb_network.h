@@ -4,9 +4,11 @@
 
 #include <sys/resource.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "design/design_driver.h"
 #include "network/record_file.h"
 #include "network/simulated_project.h"
 #include "network/tramo.h"
@@ -106,6 +108,20 @@ inline bool WriteBenchSector(project::Project& p, const std::vector<network::Tra
     }
     std::string error;
     return network::ReplaceRecordFile(p.files.reaches(), network::kTramoSize, records, error);
+}
+
+// The comb of sides × perSide reaches written to a sector in dir and designed with the
+// default options; false, with a message on stderr, when either step fails.
+inline bool DesignedBenchComb(project::Project& p, const std::string& dir, int sides, int perSide) {
+    p.files.Build(dir, "AB1");
+    if (!WriteBenchSector(p, Comb(sides, perSide))) return false;
+    design::DesignSink sink;
+    design::DesignResult result;
+    if (!design::DesignNetwork(p, design::DesignOptions{}, sink, result)) {
+        std::fprintf(stderr, "the design did not finish\n");
+        return false;
+    }
+    return true;
 }
 
 }  // namespace nivex::bench

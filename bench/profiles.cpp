@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "comb_network.h"
-#include "design/design_driver.h"
 #include "drawings/profile.h"
 #include "drawings/profile_lines.h"
 #include "network/tramo.h"
@@ -24,17 +23,11 @@ int main(int argc, char** argv) {
     using Clock = std::chrono::steady_clock;
     const int sides = argc > 1 ? std::atoi(argv[1]) : 100;
     const int perSide = argc > 2 ? std::atoi(argv[2]) : 100;
-    const std::vector<nivex::network::TramoT> entered = nivex::bench::Comb(sides, perSide);
     const fs::path dir =
         fs::temp_directory_path() / ("nivex-bench-profiles-" + std::to_string(getpid()));
     fs::create_directories(dir);
     nivex::project::Project p;
-    p.files.Build(dir.string(), "AB1");
-    if (!nivex::bench::WriteBenchSector(p, entered)) return 1;
-    nivex::design::DesignSink sink;
-    nivex::design::DesignResult result;
-    if (!nivex::design::DesignNetwork(p, nivex::design::DesignOptions{}, sink, result)) {
-        std::fprintf(stderr, "the design did not finish\n");
+    if (!nivex::bench::DesignedBenchComb(p, dir.string(), sides, perSide)) {
         fs::remove_all(dir);
         return 1;
     }

@@ -15,6 +15,7 @@
 #include "design/design_rig.h"
 #include "design/reach_values.h"
 #include "drawings/plan.h"
+#include "drawings/text_box_check.h"
 #include "network/simulated_project.h"
 
 namespace nivex::drawings {
@@ -22,6 +23,7 @@ namespace {
 
 using design::test::DesignRig;
 using network::TramoT;
+using test::BoxOf;
 
 constexpr double kPaperTolerance = 0.1;  // mm
 
@@ -39,17 +41,6 @@ std::string Printf(const char* format, double v) {
 std::string ExpectedLabel(const TramoT& t) {
     return "D " + Printf("%.0f", t.Diameter) + " S " + Printf("%.3f", t.Slope) + "% L " +
            Printf("%.2f", t.Length);
-}
-
-Box BoxOf(const Text& t) {
-    const double w = 0.6 * t.height * static_cast<double>(t.text.size());
-    const double left = t.h == HAlign::Left ? 0 : t.h == HAlign::Centre ? -w / 2 : -w;
-    const double bottom = t.v == VAlign::Bottom   ? 0
-                          : t.v == VAlign::Middle ? -t.height / 2
-                                                  : -t.height;
-    if (t.rotation == 90)
-        return {t.at.x - bottom - t.height, t.at.y + left, t.at.x - bottom, t.at.y + left + w};
-    return {t.at.x + left, t.at.y + bottom, t.at.x + left + w, t.at.y + bottom + t.height};
 }
 
 int Overlaps(const std::vector<Text>& texts) {

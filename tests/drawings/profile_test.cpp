@@ -18,6 +18,7 @@
 #include "design/reach_values.h"
 #include "drawings/profile.h"
 #include "drawings/profile_lines.h"
+#include "drawings/text_box_check.h"
 #include "network/simulated_project.h"
 
 namespace nivex::drawings {
@@ -25,6 +26,7 @@ namespace {
 
 using design::test::DesignRig;
 using network::TramoT;
+using test::BoxOf;
 
 constexpr double kPaperTolerance = 0.5;  // mm
 
@@ -32,18 +34,6 @@ double Number(const std::string& text) {
     double v = NAN;
     std::from_chars(text.data(), text.data() + text.size(), v);
     return v;
-}
-
-// A text's box worked out here from its fields: n characters of 0.6 × height each.
-Box BoxOf(const Text& t) {
-    const double w = 0.6 * t.height * static_cast<double>(t.text.size());
-    const double left = t.h == HAlign::Left ? 0 : t.h == HAlign::Centre ? -w / 2 : -w;
-    const double bottom = t.v == VAlign::Bottom   ? 0
-                          : t.v == VAlign::Middle ? -t.height / 2
-                                                  : -t.height;
-    if (t.rotation == 90)
-        return {t.at.x - bottom - t.height, t.at.y + left, t.at.x - bottom, t.at.y + left + w};
-    return {t.at.x + left, t.at.y + bottom, t.at.x + left + w, t.at.y + bottom + t.height};
 }
 
 void ExpectNoOverlaps(const Drawing& d) {
