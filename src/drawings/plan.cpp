@@ -412,8 +412,11 @@ Plan BuildPlan(const std::vector<TramoT>& reaches, const ManholeLayout& placemen
     for (PlanReach& r : plan.reaches) {
         if (r.state == ReachState::Removed) continue;
         TramoT t = reaches[static_cast<size_t>(r.record - 1)];
-        const std::string text =
-            "D " + Fixed(t.Diameter, 0) + " S " + Fixed(t.Slope, 3) + "% L " + Fixed(t.Length, 2);
+        // A reach not designed yet has only its length to show.
+        const std::string text = t.Diameter > 0
+                                     ? "D " + Fixed(t.Diameter, 0) + " S " + Fixed(t.Slope, 3) +
+                                           "% L " + Fixed(t.Length, 2)
+                                     : "L " + Fixed(t.Length, 2);
         r.label = Place(plan, kept, LabelCandidates(r.from, r.to, text));
     }
     return plan;
