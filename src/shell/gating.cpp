@@ -41,4 +41,11 @@ std::string GateMessageOfKeys(uint8_t mainKey, uint8_t subKey, const ProyectoT& 
     return GateMessage(ChoiceOfKey(mainKey), state, sectors, subKey);
 }
 
+std::string DrawingGateMessage(DrawingKind kind, const ProyectoT& state) {
+    if (state.ReachCount == 0) return "... Falta entrar los datos de los tramos ...";
+    if (kind == DrawingKind::Profiles && state.StageDone[1] == 0)
+        return cp("... Falta hacer el diseño del proyecto ...");
+    return {};
+}
+
 }  // namespace nivex::shell

@@ -21,4 +21,10 @@ std::string GateMessage(int choice, const ProyectoT& state, const std::string& s
 std::string GateMessageOfKeys(uint8_t mainKey, uint8_t subKey, const ProyectoT& state,
                               const std::string& sectors);
 
+// The drawings: the plan once the sector has reaches (without design values until the
+// design is done), the longitudinal profiles once the design is done. The refusal, or
+// empty; the window's "Planos" entry and the batch verbs ask the same.
+enum class DrawingKind { Plan, Profiles };
+std::string DrawingGateMessage(DrawingKind kind, const ProyectoT& state);
+
 }  // namespace nivex::shell
