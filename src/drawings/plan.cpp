@@ -18,12 +18,11 @@ const char* const kManholes = "pozos";
 const char* const kArrows = "flechas";
 const char* const kTexts = "textos";
 const char* const kRevision = "revision";
-const char* const kTitle = "rotulo";
 
-constexpr double kMargin = 10;       // around the page
-constexpr double kPad = 15;          // around the network, room for its labels
-constexpr double kBlockWidth = 130;  // the title block
-constexpr double kBlockHeight = 44;
+constexpr double kMargin = kSheetMargin;
+constexpr double kPad = 15;  // around the network, room for its labels
+constexpr double kBlockWidth = kTitleBlockWidth;
+constexpr double kBlockHeight = kTitleBlockHeight;
 constexpr double kNameHeight = 2.0;
 constexpr double kLabelHeights[] = {1.8, 1.3};  // a reach label's levels, the smaller last
 constexpr double kManholeRadius = 0.8;
@@ -148,53 +147,14 @@ std::vector<Text> LabelCandidates(Point a, Point b, const std::string& text) {
     return c;
 }
 
-std::string Truncated(std::string text, double height, double width) {
-    const size_t fits = static_cast<size_t>(width / (kCharWidth * height));
-    if (text.size() > fits) text.resize(fits);
-    while (!text.empty() && text.back() == ' ')
-        text.pop_back();
-    return text;
-}
-
-// The title block in the lower right corner of the page, with the north arrow at its right.
+// The title block in the lower right corner of the page, with the north arrow.
 void TitleBlock(Plan& plan, const PlanOptions& o, Boxes& kept) {
-    Drawing& d = plan.drawing;
-    const Box block{d.width - kMargin - kBlockWidth, kMargin, d.width - kMargin,
-                    kMargin + kBlockHeight};
-    d.AddLine(kTitle, {{block.x0, block.y0},
-                       {block.x1, block.y0},
-                       {block.x1, block.y1},
-                       {block.x0, block.y1},
-                       {block.x0, block.y0}});
-    const double arrowColumn = block.x1 - 24;
-    d.AddLine(kTitle, {{arrowColumn, block.y0}, {arrowColumn, block.y1}});
-    const double textWidth = arrowColumn - block.x0 - 4;
-    std::vector<std::pair<std::string, double>> rows;
-    rows.push_back({cp("PLANO DE LA RED"), 3.5});
-    rows.push_back({o.header.entity, 2.5});
-    rows.push_back({cp("Proyecto: ") + o.header.project, 2.5});
-    if (!o.header.sector.empty()) rows.push_back({cp("Sector: ") + o.header.sector, 2.5});
-    rows.push_back({cp("Consultor: ") + o.header.consultant, 2.5});
-    rows.push_back({cp("Fecha: ") + o.header.date, 2.5});
     std::string scale = cp("Escala 1:") + std::to_string(plan.scale);
     if (plan.schematic) scale += std::string("   ") + kSchematicLabel;
-    rows.push_back({scale, 2.5});
-    double y = block.y1 - 2;
-    for (auto& [text, height] : rows) {
-        Text t = Make(kTitle, {block.x0 + 2, y}, height, HAlign::Left, VAlign::Top, 0,
-                      Truncated(text, height, textWidth));
-        y -= height + 2.2;
-        kept.Keep(TextBox(t));
-        d.AddText(std::move(t));
-    }
-    // The north arrow: a shaft with a filled head, "N" above it.
-    const double cx = (arrowColumn + block.x1) / 2;
-    const double bottom = block.y0 + 6, top = block.y1 - 12;
-    d.AddLine(kTitle, {{cx, bottom}, {cx, top}});
-    d.AddArea(kTitle, {{cx, top + 6}, {cx + 3, top}, {cx - 3, top}});
-    Text n = Make(kTitle, {cx, top + 7}, 3.5, HAlign::Centre, VAlign::Bottom, 0, "N");
-    kept.Keep(TextBox(n));
-    d.AddText(std::move(n));
+    std::vector<Box> texts;
+    AddTitleBlock(plan.drawing, cp("PLANO DE LA RED"), o.header, {scale}, true, &texts);
+    for (const Box& b : texts)
+        kept.Keep(b);
 }
 
 }  // namespace

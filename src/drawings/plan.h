@@ -13,6 +13,7 @@
 #include "design/revision.h"
 #include "drawings/drawing.h"
 #include "drawings/schematic_layout.h"
+#include "drawings/title_block.h"
 #include "network/tramo.h"
 #include "project/project.h"
 
@@ -28,10 +29,6 @@ const char* StateLayer(ReachState s);
 // reach not investigated is drawn as existing.
 ReachState StateOf(const network::TramoT& t, int record, int reachCount);
 
-// What the title block says of the project (code page).
-struct PlanHeader {
-    std::string entity, project, sector, consultant, date;
-};
 // The header the listings print, from the project's control record.
 PlanHeader PlanHeaderOf(const project::Project& p);
 
