@@ -74,7 +74,8 @@ project::SectorUse UseOf(const Options& o) {
     for (const char* named :
          {"criteria", "reaches", "pozos", "prices", "globals", "stages", "swmm", "list"})
         if (o.verb == named && !sub.empty()) use.program += " " + sub;
-    bool reads = o.verb == "info" || o.verb == "dump" || o.verb == "calc";
+    bool reads = o.verb == "info" || o.verb == "dump" || o.verb == "calc" || o.verb == "plano" ||
+                 o.verb == "perfiles";
     if (o.verb == "criteria" || o.verb == "globals") reads = o.operands.empty();
     if (o.verb == "stages") reads = sub.empty() || sub == "show";
     if (o.verb == "reaches" || o.verb == "prices" || o.verb == "pozos") reads = sub == "export";
@@ -143,8 +144,13 @@ int Batch::Gate() {
     const auto key = [this](size_t k) {
         return k < options.gate.size() ? static_cast<uint8_t>(options.gate[k]) : uint8_t{0};
     };
-    const std::string refusal =
-        shell::GateMessageOfKeys(key(0), key(1), p.header, p.selection.sectors);
+    std::string refusal;
+    if (options.gate == kPlanGate)
+        refusal = shell::DrawingGateMessage(shell::DrawingKind::Plan, p.header);
+    else if (options.gate == kProfilesGate)
+        refusal = shell::DrawingGateMessage(shell::DrawingKind::Profiles, p.header);
+    else
+        refusal = shell::GateMessageOfKeys(key(0), key(1), p.header, p.selection.sectors);
     return refusal.empty() ? 0 : Fail(toUtf8(refusal));
 }
 

@@ -79,6 +79,8 @@ int VerbCriteria(Batch& b);
 int VerbSimulate(Batch& b);
 int VerbReaches(Batch& b);
 int VerbPozos(Batch& b);
+int VerbPlano(Batch& b);
+int VerbPerfiles(Batch& b);
 int VerbImportSwmm(Batch& b);
 int VerbControls(Batch& b);
 int VerbCalc(Batch& b);

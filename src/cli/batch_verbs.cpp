@@ -57,10 +57,18 @@ constexpr OptionDef kOptions[] = {
     {"--alternativa", Arity::Value},
     {"--listado", Arity::Value},
     {"--csv", Arity::Flag},
+    {"--svg", Arity::Value},
+    {"--png", Arity::Value},
+    {"--papel", Arity::Value},
+    {"--escala", Arity::Value},
+    {"--escala-h", Arity::Value},
+    {"--escala-v", Arity::Value},
+    {"--desde", Arity::Value},
+    {"--hasta", Arity::Value},
 };
 
 // Options whose value names a file the verb writes.
-constexpr std::string_view kFileOptions[] = {"--out", "--pdf", "--listado"};
+constexpr std::string_view kFileOptions[] = {"--out", "--pdf", "--listado", "--svg", "--png"};
 
 std::optional<Arity> ArityOf(std::string_view option) {
     for (const OptionDef& d : kOptions)
@@ -195,6 +203,30 @@ const std::vector<VerbDef>& Table() {
          "  pozos import ARCHIVO.csv          coordenadas de los pozos desde un CSV (pozo,x,y;\n"
          "                                    separador ',' o ';', punto decimal); un error\n"
          "                                    en cualquier linea no deja cambiar nada\n"},
+        {"plano",
+         ProjectUse::Sector,
+         VerbPlano,
+         {{"", "", 0, 0, {"--pdf", "--svg", "--png", "--papel", "--escala"}, {}, {}, kPlanGate}},
+         "  plano --pdf|--svg|--png ARCHIVO [--papel carta|oficio|a3|a1] [--escala 1:N]\n"
+         "                                    el plano de la red en una hoja (papel a1 si no\n"
+         "                                    se dice; sin --escala, la mayor que cabe)\n"},
+        {"perfiles",
+         ProjectUse::Sector,
+         VerbPerfiles,
+         {{"",
+           "",
+           0,
+           0,
+           {"--pdf", "--svg", "--png", "--papel", "--desde", "--hasta", "--escala-h", "--escala-v"},
+           {},
+           {},
+           kProfilesGate}},
+         "  perfiles --pdf|--svg|--png ARCHIVO [--desde POZO --hasta POZO]\n"
+         "           [--escala-h 1:N] [--escala-v 1:N] [--papel carta|oficio|a3|a1]\n"
+         "                                    los perfiles longitudinales de todos los\n"
+         "                                    colectores, o el camino entre dos pozos, en\n"
+         "                                    hojas apaisadas (H 1:1000, V 1:100 y a1 si no\n"
+         "                                    se dice)\n"},
         {"import-swmm",
          ProjectUse::Sector,
          VerbImportSwmm,

@@ -27,6 +27,9 @@ enum class ProjectUse {
 
 // The gate of a form that is the menu item of its listing key (list CLAVE).
 constexpr std::string_view kListingGate = "CLAVE";
+// The gates of the drawings: the plan once there are reaches, the profiles once designed.
+constexpr std::string_view kPlanGate = "PLANO";
+constexpr std::string_view kProfilesGate = "PERFILES";
 constexpr int kManyOperands = 10000;
 
 // One form of a verb: its sub-verb and what follows it.

@@ -71,4 +71,25 @@ void Drawing::AddText(Text text) {
     texts.push_back(std::move(text));
 }
 
+void Drawing::Append(const Drawing& other, Point offset) {
+    auto moved = [&](std::vector<Point> points) {
+        for (Point& q : points) {
+            q.x += offset.x;
+            q.y += offset.y;
+        }
+        return points;
+    };
+    for (const Polyline& l : other.lines)
+        AddLine(l.layer, moved(l.points));
+    for (const Area& a : other.areas)
+        AddArea(a.layer, moved(a.points));
+    for (const Circle& c : other.circles)
+        AddCircle(c.layer, {c.centre.x + offset.x, c.centre.y + offset.y}, c.radius, c.filled);
+    for (Text t : other.texts) {
+        t.at.x += offset.x;
+        t.at.y += offset.y;
+        AddText(std::move(t));
+    }
+}
+
 }  // namespace nivex::drawings

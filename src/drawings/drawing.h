@@ -71,6 +71,8 @@ struct Drawing {
     void AddRectangle(const std::string& layer, const Box& box);
     void AddCircle(const std::string& layer, Point centre, double radius, bool filled);
     void AddText(Text text);
+    // Everything of `other`, moved by `offset`, on the same layers.
+    void Append(const Drawing& other, Point offset);
 
   private:
     void Use(const std::string& layer);

@@ -239,6 +239,15 @@ Point Plan::PaperPoint(double x, double y) const {
     return {origin.x + (x - west) * 1000.0 / scale, origin.y + (y - south) * 1000.0 / scale};
 }
 
+bool Plan::FitsPaper() const {
+    const Box frame{kMargin, kMargin + kBlockHeight + kMargin, drawing.width - kMargin,
+                    drawing.height - kMargin};
+    for (const PlanManhole& m : manholes)
+        if (m.at.x < frame.x0 || m.at.x > frame.x1 || m.at.y < frame.y0 || m.at.y > frame.y1)
+            return false;
+    return true;
+}
+
 const PlanReach* Plan::NearestReach(Point p, double within) const {
     const PlanReach* best = nullptr;
     double bestDistance = within;
@@ -284,7 +293,18 @@ Plan BuildPlan(const std::vector<TramoT>& reaches, const ManholeLayout& placemen
     // The network's box on the paper: inside the margins and the padding, above the strip
     // of the title block.
     const double below = kMargin + kBlockHeight + kMargin + kPad;
-    if (o.scale > 0) {
+    if (o.scale > 0 && o.onPaper) {
+        // The paper turned the way the network fits it best at this scale.
+        plan.scale = o.scale;
+        const Box paper = PaperSize(o.paper);
+        const double w = spanX * 1000.0 / o.scale, h = spanY * 1000.0 / o.scale;
+        auto room = [&](double pw, double ph) {
+            return std::min(pw - 2 * (kMargin + kPad) - w, ph - below - kPad - kMargin - h);
+        };
+        const bool turn = room(paper.y1, paper.x1) > room(paper.x1, paper.y1);
+        plan.drawing.width = turn ? paper.y1 : paper.x1;
+        plan.drawing.height = turn ? paper.x1 : paper.y1;
+    } else if (o.scale > 0) {
         plan.scale = o.scale;
         plan.drawing.width =
             std::max(2 * (kMargin + kPad) + spanX * 1000.0 / o.scale, kBlockWidth + 2 * kMargin);
@@ -362,6 +382,9 @@ Plan BuildPlan(const std::vector<TramoT>& reaches, const ManholeLayout& placemen
         pm.name = m.name;
         pm.at = plan.PaperPoint(m.x, m.y);
         d.AddCircle(kManholes, pm.at, kManholeRadius, false);
+        // No text over a manhole.
+        kept.Keep({pm.at.x - kManholeRadius, pm.at.y - kManholeRadius, pm.at.x + kManholeRadius,
+                   pm.at.y + kManholeRadius});
         plan.manholes.push_back(std::move(pm));
     }
 

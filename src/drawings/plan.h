@@ -46,7 +46,10 @@ Box PaperSize(Paper paper);
 struct PlanOptions {
     int scale = 0;            // 1:scale; 0 fits the plan to `paper`
     Paper paper = Paper::A1;  // with scale 0, portrait or landscape, whichever fits larger
-    int reachCount = 0;       // reaches of the network; 0 every record is one
+    // With a scale: the page is `paper`, turned the way the network fits it best (it may
+    // not fit: FitsPaper tells); otherwise the page is as large as the network needs.
+    bool onPaper = false;
+    int reachCount = 0;  // reaches of the network; 0 every record is one
     std::vector<std::vector<std::string>> findings;  // per record, as PlanFindings gives
     PlanHeader header;
 };
@@ -77,6 +80,8 @@ struct Plan {
     std::vector<Text> leftOut;          // labels that found no room; shown when zoomed in
 
     Point PaperPoint(double x, double y) const;
+    // Whether every manhole and the title block lie inside the page.
+    bool FitsPaper() const;
     // The drawn reach nearest to paper point p within `within` mm; nullptr when none.
     const PlanReach* NearestReach(Point p, double within) const;
     // The manhole named `name` (code page); nullptr when the plan has none.
