@@ -38,7 +38,7 @@ class CoordinatesDialog : public QDialog {
     bool saved() const { return saved_; }
 
     // A block of copied text put in from the current row; false when refused, after a
-    // message box said why (the table is then as it was).
+    // message box said why (the table is then as it was), or when the sector is only read.
     bool pasteText(const QString& text);
 
   public slots:

@@ -106,6 +106,11 @@ class CoordinatesDialogTest : public ::testing::Test {
         whenModal<qt::CoordinatesDialog>([&shown, act](qt::CoordinatesDialog& d) {
             shown = true;
             act(d);
+            // A check that failed half way leaves it open: close it rather than hang.
+            if (d.isVisible()) {
+                ADD_FAILURE() << "the dialog is still open";
+                d.done(QDialog::Rejected);
+            }
         });
         const bool saved = qt::EditManholeCoordinates(nullptr, project_);
         EXPECT_TRUE(shown);
@@ -187,6 +192,15 @@ TEST_F(CoordinatesDialogTest, RefusalsKeepTheDialogOpenAndTheFileByteForByte) {
         EXPECT_EQ(pasteBox, "Linea 2 del texto pegado: el bloque pasa de la ultima fila (6)");
         EXPECT_FALSE(d.changed());
 
+        // Delete clears the selected cells of X and Y, never a name.
+        const int two = RowOf(d, "2");
+        d.table()->setRangeSelected(QTableWidgetSelectionRange(two, 0, two, 2), true);
+        QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+        QApplication::sendEvent(d.table(), &del);
+        EXPECT_EQ(d.table()->item(two, 0)->text(), "2");
+        EXPECT_EQ(d.table()->item(two, 1)->text(), "");
+        EXPECT_EQ(d.countLabel()->text(), "0 de 6 pozos con coordenadas");
+
         // A typed value that is no number: "Guardar" names the cell and stays.
         const int four = RowOf(d, "4");
         ASSERT_GE(four, 0);
@@ -212,6 +226,23 @@ TEST_F(CoordinatesDialogTest, RefusalsKeepTheDialogOpenAndTheFileByteForByte) {
     EXPECT_EQ(discardYes, QString::fromUtf8("¿Descartar los cambios?"));
     EXPECT_EQ(Bytes(file_), before_);
     EXPECT_FALSE(HasTempFile(file_));
+}
+
+TEST_F(CoordinatesDialogTest, ASectorHeldByAnotherProgramIsOnlyShown) {
+    project_.control.SetReadOnly(true);
+    const bool saved = Edit([](qt::CoordinatesDialog& d) {
+        EXPECT_TRUE(d.noteLabel()->text().contains(
+            "El sector AB1 esta en uso por otro programa: las coordenadas solo se pueden ver"));
+        EXPECT_FALSE(d.saveButton()->isEnabled());
+        for (int row = 0; row < d.table()->rowCount(); ++row)
+            for (int column = 0; column < 3; ++column)
+                EXPECT_FALSE(d.table()->item(row, column)->flags() & Qt::ItemIsEditable);
+        EXPECT_FALSE(d.pasteText("1\t10\t20\n"));
+        EXPECT_FALSE(d.changed());
+        d.cancelButton()->click();  // nothing changed: no question
+    });
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(Bytes(file_), before_);
 }
 
 TEST_F(CoordinatesDialogTest, AFileThatCannotBeReadIsNamedAndNoTableShown) {
