@@ -27,6 +27,11 @@
 #include "design/alternatives_table.h"
 #include "design/design_driver.h"
 #include "design/revision.h"
+#include "drawings/drawing_inputs.h"
+#include "drawings/paper_writer.h"
+#include "drawings/plan.h"
+#include "drawings/profile_lines.h"
+#include "drawings/profile_sheets.h"
 #include "listings/listing_catalog.h"
 #include "network/network_controls.h"
 #include "project/project.h"
@@ -245,8 +250,8 @@ void RunNetwork(const char* kind, int nominal, const std::vector<network::TramoT
           [&](std::string& note) { return Alternatives(dir / "alternativas", reaches, note); });
 
     if (!designed) {
-        for (const char* name :
-             {"revision", "entrada swmm", "cantidades", "presupuesto", "listado 7C", "listado 9B"})
+        for (const char* name : {"revision", "entrada swmm", "cantidades", "presupuesto",
+                                 "plano pdf", "perfiles pdf", "listado 7C", "listado 9B"})
             std::printf("%s: no medido (sin diseño)\n", name);
         std::printf("memoria pico: %.1f MB\n", bench::PeakKilobytes() / 1024.0);
         return;
@@ -311,6 +316,42 @@ void RunNetwork(const char* kind, int nominal, const std::vector<network::TramoT
             return true;
         });
     }
+
+    // The drawings as "plano --pdf" and "perfiles --pdf" make them, files included.
+    drawings::PaperWriteOptions paper;
+    std::error_code ec;
+    paper.fontFile =
+        drawings::DrawingFontIn(fs::read_symlink("/proc/self/exe", ec).parent_path().string());
+    Stage("plano pdf", [&](std::string& note) {
+        drawings::DrawingInputs in;
+        if (!drawings::LoadDrawingInputs(p, in, &note)) return false;
+        const drawings::Plan plan = drawings::BuildPlan(
+            in.reaches, in.placement, drawings::PlanOptionsOf(in, 0, drawings::Paper::A1));
+        const fs::path pdf = dir / "plano.pdf";
+        if (!drawings::WriteDrawings({&plan.drawing}, drawings::PageFormat::Pdf, pdf.string(),
+                                     paper, &note))
+            return false;
+        note = "1:" + std::to_string(plan.scale) + ", " + std::to_string(fs::file_size(pdf, ec)) +
+               " bytes";
+        return true;
+    });
+    Stage("perfiles pdf", [&](std::string& note) {
+        drawings::DrawingInputs in;
+        if (!drawings::LoadDrawingInputs(p, in, &note)) return false;
+        drawings::ProfileSheetOptions o;
+        o.header = in.header;
+        const drawings::ProfileSheetSet set =
+            drawings::BuildProfileSheets(in.reaches, drawings::CollectorLines(in.reaches), o);
+        std::vector<const drawings::Drawing*> pages;
+        for (const drawings::Drawing& sheet : set.sheets)
+            pages.push_back(&sheet);
+        const fs::path pdf = dir / "perfiles.pdf";
+        if (!drawings::WriteDrawings(pages, drawings::PageFormat::Pdf, pdf.string(), paper, &note))
+            return false;
+        note = std::to_string(set.sheets.size()) + " hojas A1, " +
+               std::to_string(fs::file_size(pdf, ec)) + " bytes";
+        return true;
+    });
 
     for (const char* key : {"7C", "9B"}) {
         const listings::ListingDef* listing = listings::FindListing(key);
