@@ -18,7 +18,20 @@ constexpr char kSeparator = '\t';
 // Far more than any sector's manholes: a larger file is not one of ours.
 constexpr std::uintmax_t kMostBytes = std::uintmax_t{16} << 20;
 
-std::vector<std::string_view> Fields(std::string_view line) {
+bool ReadSystem(std::string_view line, CoordinateSystem& system) {
+    const std::vector<std::string_view> f = TabFields(line);
+    if (f.size() != 3 || f[0] != kSystemTag) return false;
+    int epsg = 0;
+    const auto r = std::from_chars(f[1].data(), f[1].data() + f[1].size(), epsg);
+    if (r.ec != std::errc() || r.ptr != f[1].data() + f[1].size() || epsg <= 0) return false;
+    system.epsg = epsg;
+    system.label = std::string(f[2]);
+    return true;
+}
+
+}  // namespace
+
+std::vector<std::string_view> TabFields(std::string_view line) {
     std::vector<std::string_view> fields;
     size_t start = 0;
     for (;;) {
@@ -32,32 +45,39 @@ std::vector<std::string_view> Fields(std::string_view line) {
     }
 }
 
-bool FiniteNumber(std::string_view text, double& value) {
+bool ReadFiniteNumber(std::string_view text, double& value) {
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
     if (text.empty()) return false;
     const auto r = std::from_chars(text.data(), text.data() + text.size(), value);
     return r.ec == std::errc() && r.ptr == text.data() + text.size() && std::isfinite(value);
 }
 
-bool ValidName(std::string_view name) {
+bool ValidManholeName(std::string_view name) {
     if (name.empty() || name.size() > 5 || name.front() == ' ' || name.back() == ' ') return false;
     for (unsigned char ch : name)
         if (ch < 0x20 || ch == 0x7f) return false;
     return true;
 }
 
-bool ReadSystem(std::string_view line, CoordinateSystem& system) {
-    const std::vector<std::string_view> f = Fields(line);
-    if (f.size() != 3 || f[0] != kSystemTag) return false;
-    int epsg = 0;
-    const auto r = std::from_chars(f[1].data(), f[1].data() + f[1].size(), epsg);
-    if (r.ec != std::errc() || r.ptr != f[1].data() + f[1].size() || epsg <= 0) return false;
-    system.epsg = epsg;
-    system.label = std::string(f[2]);
+bool ReadMapFile(const std::string& path, std::string& text, std::string* error) {
+    text.clear();
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec) && !ec) return true;
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    if (ec || size > kMostBytes) {
+        if (error)
+            *error = ec ? "No se pudo leer el archivo " + path
+                        : "El archivo " + path + " es demasiado grande para ser de coordenadas";
+        return false;
+    }
+    std::ifstream in(path, std::ios::binary);
+    text.assign((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in && !in.eof()) {
+        if (error) *error = "No se pudo leer el archivo " + path;
+        return false;
+    }
     return true;
 }
-
-}  // namespace
 
 const ManholePoint* ManholeCoordinates::find(std::string_view name) const {
     for (const ManholePoint& p : points)
@@ -106,10 +126,10 @@ ManholeCoordinates ParseCoordinates(std::string_view text, int* skipped) {
             if (!ReadSystem(line, c.system)) ++left;
             continue;
         }
-        const std::vector<std::string_view> f = Fields(line);
+        const std::vector<std::string_view> f = TabFields(line);
         ManholePoint p;
-        if (f.size() != 3 || !ValidName(f[0]) || !FiniteNumber(f[1], p.x) ||
-            !FiniteNumber(f[2], p.y) || seen.count(f[0])) {
+        if (f.size() != 3 || !ValidManholeName(f[0]) || !ReadFiniteNumber(f[1], p.x) ||
+            !ReadFiniteNumber(f[2], p.y) || seen.count(f[0])) {
             ++left;
             continue;
         }
@@ -125,21 +145,8 @@ bool ReadCoordinatesFile(const std::string& path, ManholeCoordinates& c, int* sk
                          std::string* error) {
     c = {};
     if (skipped) *skipped = 0;
-    std::error_code ec;
-    if (!std::filesystem::exists(path, ec) && !ec) return true;
-    const std::uintmax_t size = std::filesystem::file_size(path, ec);
-    if (ec || size > kMostBytes) {
-        if (error)
-            *error = ec ? "No se pudo leer el archivo " + path
-                        : "El archivo " + path + " es demasiado grande para ser de coordenadas";
-        return false;
-    }
-    std::ifstream in(path, std::ios::binary);
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!in && !in.eof()) {
-        if (error) *error = "No se pudo leer el archivo " + path;
-        return false;
-    }
+    std::string text;
+    if (!ReadMapFile(path, text, error)) return false;
     c = ParseCoordinates(text, skipped);
     return true;
 }

@@ -64,4 +64,13 @@ bool WriteCoordinates(const project::Project& p, const ManholeCoordinates& c, st
 // to the same value.
 std::string CoordinateText(double value);
 
+// What the sector's map files share: a line's tab-separated fields, a finite number with
+// '.', a manhole name as the reach file holds it, and the whole of a small file (a missing
+// file is empty and true; false with *error, UTF-8 naming the file, when it cannot be read
+// or is far larger than any map of a sector).
+std::vector<std::string_view> TabFields(std::string_view line);
+bool ReadFiniteNumber(std::string_view text, double& value);
+bool ValidManholeName(std::string_view name);
+bool ReadMapFile(const std::string& path, std::string& text, std::string* error);
+
 }  // namespace nivex::drawings

@@ -271,9 +271,38 @@ bool ReadConduits(const Sections& sections, double scale, const std::map<std::st
 
 // The rows of [COORDINATES] become map points of the program's SWMM models.
 bool CheckCoordinates(const Sections& sections, ImportRefusal& r) {
-    for (const Row& row : sections.rows("[COORDINATES]"))
-        if (!CheckLength(row, r)) return false;
+    for (const char* section : {"[COORDINATES]", "[VERTICES]"})
+        for (const Row& row : sections.rows(section))
+            if (!CheckLength(row, r)) return false;
     return true;
+}
+
+// The bends of the conduits, by the reach each conduit became (in the order of [CONDUITS]);
+// a row of an unknown conduit or without two finite numbers bends nothing.
+drawings::ReachVertices ReachBendsOf(const Sections& sections,
+                                     const std::vector<network::TramoT>& reaches) {
+    std::map<std::string, size_t> conduit;
+    const std::vector<Row>& conduits = sections.rows("[CONDUITS]");
+    for (size_t k = 0; k < conduits.size() && k < reaches.size(); ++k) {
+        const std::vector<std::string> f = InputFields(conduits[k].text);
+        if (!f.empty()) conduit.emplace(f[0], k);
+    }
+    drawings::ReachVertices v;
+    std::map<size_t, size_t> at;  // reach -> its entry in v
+    for (const Row& row : sections.rows("[VERTICES]")) {
+        const std::vector<std::string> f = InputFields(row.text);
+        if (f.size() < 3) continue;
+        const auto it = conduit.find(f[0]);
+        const auto x = Number(f[1]), y = Number(f[2]);
+        if (it == conduit.end() || !x || !y) continue;
+        auto [entry, added] = at.emplace(it->second, v.size());
+        if (added) {
+            const network::TramoT& t = reaches[it->second];
+            v.push_back({t.Upstream, t.Downstream, {}});
+        }
+        v[entry->second].points.push_back({*x, *y});
+    }
+    return v;
 }
 
 // The map points of the manholes of the reaches, in the order the reaches name them; a row
@@ -368,6 +397,7 @@ bool ParseSwmmModel(std::string_view text, ImportedModel& model, ImportRefusal& 
     if (!CheckCoordinates(sections, refusal)) return false;
     model.map = sections.map();
     model.coordinates = ManholePoints(sections, model.reaches);
+    model.vertices = ReachBendsOf(sections, model.reaches);
     return true;
 }
 
@@ -427,7 +457,9 @@ bool ImportSwmmFile(shell::Session& s, const std::string& path, ImportRefusal& r
     // The model's map places the new network's manholes; the old network's points go.
     drawings::ManholeCoordinates coordinates;
     coordinates.points = model.coordinates;
-    if (!drawings::WriteCoordinates(p, coordinates, &error)) return Refuse(refusal, error, "Error");
+    if (!drawings::WriteCoordinates(p, coordinates, &error) ||
+        !drawings::WriteVertices(p, model.vertices, &error))
+        return Refuse(refusal, error, "Error");
     shell::ApplyListingItems(s.menu, project::MenuFactsOf(p));
     if (out) *out = std::move(model);
     return true;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "drawings/manhole_coordinates.h"
+#include "drawings/reach_vertices.h"
 #include "network/tramo.h"
 #include "project/project.h"
 #include "ui/file_chooser.h"
@@ -79,6 +80,8 @@ struct ImportedModel {
     // The points of [COORDINATES] that place manholes of the reaches, in the order the
     // reaches name them.
     std::vector<drawings::ManholePoint> coordinates;
+    // The rows of [VERTICES] of conduits of the model: the bends of their reaches.
+    drawings::ReachVertices vertices;
 };
 
 // Whether the flow unit means US units, in which elevations and lengths are in feet.

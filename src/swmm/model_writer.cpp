@@ -9,6 +9,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <set>
 #include <system_error>
 
@@ -16,6 +17,7 @@
 #include "console/screen.h"
 #include "design/hydraulics.h"
 #include "design/reach_values.h"
+#include "drawings/reach_vertices.h"
 #include "network/reach_file.h"
 #include "project/file_size.h"
 #include "project/replace_file.h"
@@ -548,6 +550,19 @@ SwmmWriteOutcome WriteSwmmInput(SwmmContext& ctx, const SwmmModel& model,
                 data.upstreamNames.push_back(t.Upstream);
                 data.downstreamNames.push_back(t.Downstream);
             }
+        }
+    }
+    // The bends of the reaches, likewise only added when they can be read.
+    drawings::ReachVertices vertices;
+    if (!data.simulated && drawings::ReadVertices(p, vertices, nullptr, nullptr) &&
+        !vertices.empty()) {
+        std::map<std::pair<std::string, std::string>, const drawings::ReachBends*> byReach;
+        for (const drawings::ReachBends& b : vertices)
+            byReach.emplace(std::make_pair(b.upstream, b.downstream), &b);
+        for (const TramoT& t : reaches) {
+            const auto it = byReach.find({t.Upstream, t.Downstream});
+            data.bends.push_back(it == byReach.end() ? decltype(it->second->points){}
+                                                     : it->second->points);
         }
     }
     if (!project::ReplaceFileContents(out.files.input, SwmmInputText(data), &out.error)) {

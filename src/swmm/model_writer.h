@@ -189,6 +189,8 @@ struct SwmmInputData {
     // downstream manholes (upstreamNames holds their upstream ones).
     std::vector<drawings::ManholePoint> coordinates;
     std::vector<std::string> downstreamNames;
+    // The bends of conduit k (of reach k) as [VERTICES] writes them; empty: straight.
+    std::vector<std::vector<std::pair<double, double>>> bends;
 };
 // The whole text, CR LF line ends.
 std::string SwmmInputText(const SwmmInputData& data);

@@ -388,6 +388,25 @@ void StoredCoordinates(Lines& out, const SwmmInputData& d) {
     out.empty();
 }
 
+// The bends of the conduits that have them, after the nodes' coordinates.
+void Vertices(Lines& out, const SwmmInputData& d) {
+    const auto& links = d.model->links;
+    std::vector<std::string> lines;
+    for (size_t k = 0; k < links.size() && k < d.bends.size(); ++k)
+        for (const auto& [x, y] : d.bends[k]) {
+            std::string name = Whole(links[k].number);
+            name += Blanks(std::max(1, 17 - static_cast<int>(name.size())));
+            lines.push_back(name + NumberField(x, 18, 3) + ' ' + NumberField(y, 18, 3));
+        }
+    if (lines.empty()) return;
+    out.head("[VERTICES]");
+    out.head(";;Link           X-Coord            Y-Coord");
+    out.head(";;-------------- ------------------ ------------------");
+    for (const std::string& line : lines)
+        out.data(line);
+    out.empty();
+}
+
 void TimeSeries(Lines& out, const SwmmInputData& d) {
     out.head("[TIMESERIES]");
     out.head(";;" + Blanks(54));
@@ -541,6 +560,7 @@ std::string SwmmInputText(const SwmmInputData& d) {
     if (storm) TimeSeries(out, d);
     Report(out);
     if (d.imported) MapCoordinates(out, d);
+    if (!d.simulated) Vertices(out, d);
     return std::move(out.text());
 }
 

@@ -30,6 +30,17 @@ class BatchImportSwmm : public BatchProjectTest {
     fs::path folder() const { return base_ / "projects" / "AB-Proyecto Nuevo"; }
 };
 
+TEST_F(BatchImportSwmm, TheModelsBendsAreKeptBesideTheSectorAndGoWithTheNextModel) {
+    const std::string bent = std::string(kModel) + "\r\n[VERTICES]\r\nC2 12.5 3\r\nC2 15 4\r\n";
+    ASSERT_EQ(batch({"--project", "AB1", "import-swmm", Write("curva.inp", bent), "--yes"}).rc, 0);
+    std::ifstream in(folder() / "Vertices.AB1", std::ios::binary);
+    const std::string text{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_EQ(text, "J2\tJ3\t12.5\t3\nJ2\tJ3\t15\t4\n");
+    ASSERT_EQ(batch({"--project", "AB1", "import-swmm", Write("recta.inp", kModel), "--yes"}).rc,
+              0);
+    EXPECT_FALSE(fs::exists(folder() / "Vertices.AB1"));
+}
+
 TEST_F(BatchImportSwmm, ImportsTheModelAndPrintsReachesAndUnit) {
     const BatchOutcome r =
         batch({"--project", "AB1", "import-swmm", Write("red.inp", kModel), "--yes"});

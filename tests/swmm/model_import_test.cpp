@@ -386,6 +386,17 @@ TEST(SwmmModelParse, TheMapPlacesTheManholesItNamesInTheReachesOrder) {
     EXPECT_TRUE(Parsed(t.text()).coordinates.empty());
 }
 
+TEST(SwmmModelParse, TheVerticesBendTheReachesOfTheirConduits) {
+    ModelText t;
+    // C2 (P2 to D1) bends twice, in the file's order even though C1 rows come between; a
+    // row of no conduit and a row without two numbers bend nothing.
+    t.coordinates += "C2 35 25.5\nC9 1 1\nC1 x 2\nC2 40 30\n";
+    const drawings::ReachVertices expected = {{"P2", "D1", {{35, 25.5}, {40, 30}}}};
+    EXPECT_EQ(Parsed(t.text()).vertices, expected);
+    t.coordinates = "[COORDINATES]\nP1 10 20\n";
+    EXPECT_TRUE(Parsed(t.text()).vertices.empty());
+}
+
 TEST(SwmmModelParse, TenThousandConduitsAreTakenAndOneMoreIsRefused) {
     // Nodes named by their number: "0" to "10001" are names of at most five characters.
     auto model = [](int n) {

@@ -641,6 +641,40 @@ TEST(SwmmTextOnEngine, StoredCoordinatesAreAccepted) {
     EXPECT_EQ(rc, 0) << outcome.engineText << ReadAll(folder.file("m.rpt"));
 }
 
+TEST(SwmmTextOnEngine, BendsAreWrittenAsVerticesOfTheirConduitsAndAccepted) {
+    ASSERT_TRUE(ProgramEngine().loaded()) << ProgramEngine().loadError();
+    ScratchFolder folder("bends");
+    const std::vector<TramoT> r = HeadNetwork();
+    const SwmmModel m = BuildSwmmModel(r, specs::DefaultEspec(), 1);
+    specs::EspecT e = specs::DefaultEspec();
+    SwmmInputData d = StoredDataOf(
+        m, e, r,
+        {{"P12", 4880000.5, 2065000.25}, {"A", 4880050, 2065100}, {"OUT", 4880050, 2065300}});
+    // Without bends there is no section; reach 3 (A to B) bends twice, the others run
+    // straight.
+    EXPECT_FALSE(HasSection(SwmmInputText(d), "[VERTICES]"));
+    d.bends = {{}, {}, {{4880060.25, 2065150}, {4880070, 2065180.5}}, {}, {}};
+    const std::string text = SwmmInputText(d);
+    auto line = [](const std::string& link, const std::string& x, const std::string& y) {
+        return std::string(12, ' ') + link + std::string(17 - link.size(), ' ') +
+               std::string(18 - x.size(), ' ') + x + ' ' + std::string(18 - y.size(), ' ') + y;
+    };
+    const std::vector<std::string> expected = {line("3", "4880060.250", "2065150.000"),
+                                               line("3", "4880070.000", "2065180.500")};
+    EXPECT_EQ(Section(text, "[VERTICES]"), expected);
+    // Conduit 3 is the one from A to B.
+    bool named = false;
+    for (const std::string& c : Section(text, "[CONDUITS]"))
+        named = named || (c.find(" 3 ") != std::string::npos && c.find(" A ") != std::string::npos);
+    EXPECT_TRUE(named);
+    folder.write("m.inp", text);
+    SwmmOutcome outcome;
+    const int rc =
+        RunSwmm(ProgramEngine(), nullptr, folder.path(),
+                {folder.file("m.inp"), folder.file("m.rpt"), folder.file("m.out")}, &outcome);
+    EXPECT_EQ(rc, 0) << outcome.engineText << ReadAll(folder.file("m.rpt"));
+}
+
 TEST(SwmmText, MapCoordinatesOfAnImportedProjectMoveTheHeadNodes) {
     ScratchFolder folder("map");
     folder.write(
