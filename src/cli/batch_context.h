@@ -105,5 +105,7 @@ std::string CopyOut(const std::string& from, const std::string& to);
 std::string WriteFailure(const std::string& path, int errorNumber);
 bool ReadWhole(const std::string& path, std::string& contents);
 bool WriteShown(Batch& b, const std::string& listing);
+// The folder of the running executable, where the program's own files lie (its font).
+std::string ProgramFolder();
 
 }  // namespace nivex::cli

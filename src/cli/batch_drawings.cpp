@@ -71,12 +71,6 @@ bool PaperOf(Batch& b, dr::Paper& paper) {
     return true;
 }
 
-std::string ProgramFolder() {
-    std::error_code ec;
-    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::string(".") : exe.parent_path().string();
-}
-
 // Opens the sector, passes the drawing's gate and reads what it is drawn from.
 int Load(Batch& b, dr::DrawingInputs& in) {
     b.ui.setYes(true);  // the sector itself opens without asking
@@ -102,6 +96,12 @@ int Write(Batch& b, const std::vector<const dr::Drawing*>& pages, dr::PageFormat
 }
 
 }  // namespace
+
+std::string ProgramFolder() {
+    std::error_code ec;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string(".") : exe.parent_path().string();
+}
 
 int VerbPlano(Batch& b) {
     dr::PageFormat format{};

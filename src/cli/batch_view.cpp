@@ -2,7 +2,8 @@
 
 #include "cli/batch_context.h"
 #include "console/codepage.h"
-#include "listings/pdf_canvas.h"
+#include "drawings/paper_listing.h"
+#include "drawings/paper_writer.h"
 #include "listings/viewer_model.h"
 
 namespace nivex::cli {
@@ -10,9 +11,9 @@ namespace nivex::cli {
 bool WritePdf(Batch& b, const std::string& listing, const std::string& pdf) {
     std::string error;
     int pages = 0;
-    if (!listings::PrintListingToPdf(listing, pdf, b.session.viewerState.ReportMode, &error,
-                                     &pages)) {
-        b.err << "Error: " << toUtf8(error) << '\n';
+    if (!drawings::PrintListingToPdf(listing, pdf, drawings::DrawingFontIn(ProgramFolder()),
+                                     b.session.viewerState.ReportMode, &error, &pages)) {
+        b.err << "Error: " << error << '\n';
         return false;
     }
     return true;

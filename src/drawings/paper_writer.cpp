@@ -1,19 +1,16 @@
 #include "drawings/paper_writer.h"
 
-#include <cairo-ft.h>
 #include <cairo-pdf.h>
 #include <cairo-svg.h>
 #include <cairo.h>
-#include <ft2build.h>
-#include FT_FREETYPE_H
 
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <memory>
 
 #include "console/codepage.h"
 #include "drawings/drawing_style.h"
+#include "drawings/paper_font.h"
 #include "project/replace_file.h"
 #include "shell/startup.h"
 
@@ -23,39 +20,6 @@ namespace {
 constexpr double kPointsPerMm = 72.0 / 25.4;
 constexpr double kStackGap = 10;        // between pages stacked on one SVG or PNG sheet (mm)
 constexpr double kMostPngDots = 32767;  // the side of the largest image cairo makes
-
-// The FreeType library lives as long as the process: cairo may keep a face in its caches
-// after the writer is done with it.
-FT_Library FreeType() {
-    static FT_Library library = [] {
-        FT_Library l = nullptr;
-        if (FT_Init_FreeType(&l) != 0) l = nullptr;
-        return l;
-    }();
-    return library;
-}
-
-const cairo_user_data_key_t kFaceKey{};
-
-struct FontFaceDeleter {
-    void operator()(cairo_font_face_t* f) const { cairo_font_face_destroy(f); }
-};
-using FontFace = std::unique_ptr<cairo_font_face_t, FontFaceDeleter>;
-
-FontFace LoadFont(const std::string& file) {
-    FT_Library library = FreeType();
-    FT_Face face = nullptr;
-    if (!library || FT_New_Face(library, file.c_str(), 0, &face) != 0) return nullptr;
-    cairo_font_face_t* f = cairo_ft_font_face_create_for_ft_face(face, 0);
-    if (cairo_font_face_set_user_data(f, &kFaceKey, face, [](void* p) {
-            FT_Done_Face(static_cast<FT_Face>(p));
-        }) != CAIRO_STATUS_SUCCESS) {
-        cairo_font_face_destroy(f);
-        FT_Done_Face(face);
-        return nullptr;
-    }
-    return FontFace(f);
-}
 
 // Paints one drawing with its lower left corner at (0, top + d.height) of the cairo page,
 // in millimetres.
@@ -264,7 +228,7 @@ bool WriteDrawings(const std::vector<const Drawing*>& pages, PageFormat format,
     }
     const FontFace font = LoadFont(options.fontFile);
     if (!font) {
-        *error = "Falta el archivo " + options.fontFile + " o no es una letra TrueType";
+        *error = FontFailure(options.fontFile);
         return false;
     }
     const std::string temp = project::MakeTempFile(path, error);
