@@ -6,6 +6,7 @@
 #include "design/revision.h"
 #include "drawings/manhole_coordinates.h"
 #include "drawings/profile_lines.h"
+#include "drawings/reach_vertices.h"
 #include "network/reach_csv.h"
 
 namespace nivex::drawings {
@@ -38,6 +39,9 @@ bool LoadDrawingInputs(project::Project& p, DrawingInputs& in, std::string* erro
     ManholeCoordinates stored;
     if (!ReadCoordinates(p, stored, &in.skippedCoordinates, error)) return false;
     in.placement = PlaceManholes(ReachEndsOf(in.reaches), stored);
+    int skippedBends = 0;
+    if (!ReadVertices(p, in.bends, &skippedBends, error)) return false;
+    in.skippedCoordinates += skippedBends;
     in.header = PlanHeaderOf(p);
     return true;
 }
@@ -49,6 +53,7 @@ PlanOptions PlanOptionsOf(const DrawingInputs& in, int scale, Paper paper) {
     o.reachCount = in.reachCount;
     o.findings = in.findings;
     o.header = in.header;
+    o.bends = in.bends;
     return o;
 }
 

@@ -20,6 +20,7 @@ struct DrawingInputs {
     int reachCount = 0;  // reaches of the network; records after it were removed by the design
     bool designed = false;
     ManholeLayout placement;
+    ReachVertices bends;  // the reaches' bends, in the manholes' coordinates
     PlanHeader header;
     std::vector<std::vector<std::string>> findings;  // per record; empty without a design
     int skippedCoordinates = 0;                      // unreadable lines of the coordinates file

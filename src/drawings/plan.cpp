@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <map>
 #include <unordered_map>
 #include <utility>
 
@@ -242,21 +243,60 @@ Point Plan::PaperPoint(double x, double y) const {
 bool Plan::FitsPaper() const {
     const Box frame{kMargin, kMargin + kBlockHeight + kMargin, drawing.width - kMargin,
                     drawing.height - kMargin};
+    auto inside = [&](Point q) {
+        return q.x >= frame.x0 && q.x <= frame.x1 && q.y >= frame.y0 && q.y <= frame.y1;
+    };
     for (const PlanManhole& m : manholes)
-        if (m.at.x < frame.x0 || m.at.x > frame.x1 || m.at.y < frame.y0 || m.at.y > frame.y1)
-            return false;
+        if (!inside(m.at)) return false;
+    for (const PlanReach& r : reaches)
+        for (Point q : r.via)
+            if (!inside(q)) return false;
     return true;
 }
+
+std::vector<Point> PlanReach::Path() const {
+    std::vector<Point> path;
+    path.reserve(via.size() + 2);
+    path.push_back(from);
+    path.insert(path.end(), via.begin(), via.end());
+    path.push_back(to);
+    return path;
+}
+
+std::pair<Point, Point> PlanReach::LongestPiece() const {
+    const std::vector<Point> path = Path();
+    std::pair<Point, Point> best{from, to};
+    double longest = -1;
+    for (size_t i = 0; i + 1 < path.size(); ++i) {
+        const double length = std::hypot(path[i + 1].x - path[i].x, path[i + 1].y - path[i].y);
+        if (length > longest) {
+            longest = length;
+            best = {path[i], path[i + 1]};
+        }
+    }
+    return best;
+}
+
+namespace {
+
+double DistanceToPiece(Point p, Point a, Point b) {
+    const double dx = b.x - a.x, dy = b.y - a.y;
+    const double length2 = dx * dx + dy * dy;
+    double f = length2 > 0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / length2 : 0;
+    f = std::clamp(f, 0.0, 1.0);
+    return std::hypot(p.x - (a.x + f * dx), p.y - (a.y + f * dy));
+}
+
+}  // namespace
 
 const PlanReach* Plan::NearestReach(Point p, double within) const {
     const PlanReach* best = nullptr;
     double bestDistance = within;
     for (const PlanReach& r : reaches) {
-        const double dx = r.to.x - r.from.x, dy = r.to.y - r.from.y;
-        const double length2 = dx * dx + dy * dy;
-        double f = length2 > 0 ? ((p.x - r.from.x) * dx + (p.y - r.from.y) * dy) / length2 : 0;
-        f = std::clamp(f, 0.0, 1.0);
-        const double distance = std::hypot(p.x - (r.from.x + f * dx), p.y - (r.from.y + f * dy));
+        double distance = DistanceToPiece(p, r.from, r.via.empty() ? r.to : r.via.front());
+        for (size_t i = 0; i < r.via.size(); ++i)
+            distance = std::min(
+                distance, DistanceToPiece(p, r.via[i], i + 1 < r.via.size() ? r.via[i + 1] : r.to));
         if (distance <= bestDistance) {
             // A removed reach lies under the reach that replaced it: the replacement wins.
             if (best && distance == bestDistance && r.state == ReachState::Removed) continue;
@@ -277,18 +317,33 @@ Plan BuildPlan(const std::vector<TramoT>& reaches, const ManholeLayout& placemen
                const PlanOptions& o) {
     Plan plan;
     plan.schematic = placement.schematic;
+    // Bends are measured points: a computed layout has no place for them.
+    std::map<std::pair<std::string, std::string>, const ReachBends*> bends;
+    if (!placement.schematic)
+        for (const ReachBends& b : o.bends)
+            bends.emplace(std::make_pair(b.upstream, b.downstream), &b);
     double west = 0, south = 0, east = 0, north = 0;
-    for (size_t i = 0; i < placement.manholes.size(); ++i) {
-        const ManholePoint& m = placement.manholes[i];
-        if (i == 0) {
-            west = east = m.x;
-            south = north = m.y;
+    bool first = true;
+    auto take = [&](double x, double y) {
+        if (first) {
+            west = east = x;
+            south = north = y;
+            first = false;
         }
-        west = std::min(west, m.x);
-        east = std::max(east, m.x);
-        south = std::min(south, m.y);
-        north = std::max(north, m.y);
-    }
+        west = std::min(west, x);
+        east = std::max(east, x);
+        south = std::min(south, y);
+        north = std::max(north, y);
+    };
+    for (const ManholePoint& m : placement.manholes)
+        take(m.x, m.y);
+    if (!bends.empty())
+        for (const TramoT& t : reaches) {
+            const auto it = bends.find({t.Upstream, t.Downstream});
+            if (it != bends.end())
+                for (const auto& [x, y] : it->second->points)
+                    take(x, y);
+        }
     const double spanX = east - west, spanY = north - south;
     // The network's box on the paper: inside the margins and the padding, above the strip
     // of the title block.
@@ -355,8 +410,14 @@ Plan BuildPlan(const std::vector<TramoT>& reaches, const ManholeLayout& placemen
         pr.to = plan.PaperPoint(down->x, down->y);
         if (static_cast<size_t>(r - 1) < o.findings.size())
             pr.findings = o.findings[static_cast<size_t>(r - 1)];
-        d.AddLine(StateLayer(pr.state), {pr.from, pr.to});
-        if (!pr.findings.empty()) d.AddLine(kRevision, {pr.from, pr.to});
+        if (!bends.empty()) {
+            const auto it = bends.find({t.Upstream, t.Downstream});
+            if (it != bends.end())
+                for (const auto& [x, y] : it->second->points)
+                    pr.via.push_back(plan.PaperPoint(x, y));
+        }
+        d.AddLine(StateLayer(pr.state), pr.Path());
+        if (!pr.findings.empty()) d.AddLine(kRevision, pr.Path());
         plan.reaches.push_back(std::move(pr));
     }
     std::sort(plan.reaches.begin(), plan.reaches.end(),
@@ -364,11 +425,12 @@ Plan BuildPlan(const std::vector<TramoT>& reaches, const ManholeLayout& placemen
 
     // Flow arrows of the network's reaches (a removed reach no longer carries flow).
     for (const PlanReach& r : plan.reaches) {
-        const double dx = r.to.x - r.from.x, dy = r.to.y - r.from.y;
+        const auto [a, b] = r.LongestPiece();
+        const double dx = b.x - a.x, dy = b.y - a.y;
         const double length = std::hypot(dx, dy);
         if (r.state == ReachState::Removed || length <= 0) continue;
         const double ux = dx / length, uy = dy / length;
-        const Point m{(r.from.x + r.to.x) / 2, (r.from.y + r.to.y) / 2};
+        const Point m{(a.x + b.x) / 2, (a.y + b.y) / 2};
         const double half = kArrowLength / 2;
         d.AddArea(
             kArrows,
@@ -400,7 +462,8 @@ Plan BuildPlan(const std::vector<TramoT>& reaches, const ManholeLayout& placemen
                                      ? "D " + Fixed(t.Diameter, 0) + " S " + Fixed(t.Slope, 3) +
                                            "% L " + Fixed(t.Length, 2)
                                      : "L " + Fixed(t.Length, 2);
-        r.label = Place(plan, kept, LabelCandidates(r.from, r.to, text));
+        const auto [a, b] = r.LongestPiece();
+        r.label = Place(plan, kept, LabelCandidates(a, b, text));
     }
     return plan;
 }

@@ -12,6 +12,7 @@
 
 #include "design/revision.h"
 #include "drawings/drawing.h"
+#include "drawings/reach_vertices.h"
 #include "drawings/schematic_layout.h"
 #include "drawings/title_block.h"
 #include "network/tramo.h"
@@ -52,14 +53,22 @@ struct PlanOptions {
     int reachCount = 0;  // reaches of the network; 0 every record is one
     std::vector<std::vector<std::string>> findings;  // per record, as PlanFindings gives
     PlanHeader header;
+    // The bends of reaches in the manholes' coordinates; a schematic layout leaves them out.
+    ReachVertices bends;
 };
 
 struct PlanReach {
     int record = 0;  // of the design copy, from 1
     ReachState state = ReachState::New;
-    Point from, to;  // upstream and downstream manhole on the paper
-    int label = -1;  // its label among the drawing's texts; -1 left out (or none)
+    Point from, to;          // upstream and downstream manhole on the paper
+    std::vector<Point> via;  // its bends between them, in order (most reaches have none)
+    int label = -1;          // its label among the drawing's texts; -1 left out (or none)
     std::vector<std::string> findings;
+
+    // from, the bends and to.
+    std::vector<Point> Path() const;
+    // The longest straight piece of the path, where its arrow and label go.
+    std::pair<Point, Point> LongestPiece() const;
 };
 
 struct PlanManhole {

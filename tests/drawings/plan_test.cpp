@@ -406,5 +406,57 @@ TEST_F(Plans, FindingsOfTheRevisionPerRecord) {
     EXPECT_TRUE(HasLine(plan.drawing, "revision", r->from, r->to));
 }
 
+// A reach with bends runs through them: its line from its upstream manhole through each
+// bend to its downstream one, its arrow on its longest piece, and a point beside a bend (far
+// from the straight chord) finds it. A schematic layout has no place for bends.
+TEST_F(Plans, BentReachesRunThroughTheirBends) {
+    Grid(1, 1);
+    const TramoT& first = z_.front();
+    const ManholePoint* up = stored_.find(first.Upstream);
+    const ManholePoint* down = stored_.find(first.Downstream);
+    ASSERT_TRUE(up && down);
+    // A dogleg 30 m off the straight line between them, the last piece the longest.
+    const double mx = (up->x + down->x) / 2, my = (up->y + down->y) / 2;
+    const double ux = down->x - up->x, uy = down->y - up->y;
+    const double length = std::hypot(ux, uy);
+    const double nx = -uy / length * 30, ny = ux / length * 30;
+    const std::pair<double, double> b1{up->x + ux * 0.1 + nx, up->y + uy * 0.1 + ny};
+    const std::pair<double, double> b2{mx + nx - ux * 0.3, my + ny - uy * 0.3};
+    PlanOptions o;
+    o.scale = 1000;
+    o.bends = {{first.Upstream, first.Downstream, {b1, b2}}};
+    const Plan plan = BuildPlan(z_, PlaceManholes(ReachEndsOf(z_), stored_), o);
+    const PlanReach* r = ReachOf(plan, 1);
+    ASSERT_NE(r, nullptr);
+    ASSERT_EQ(r->via.size(), 2u);
+    const Point p1 = plan.PaperPoint(b1.first, b1.second),
+                p2 = plan.PaperPoint(b2.first, b2.second);
+    EXPECT_TRUE(Near(r->via[0], p1, 1e-9));
+    EXPECT_TRUE(Near(r->via[1], p2, 1e-9));
+    bool drawn = false;
+    for (const Polyline& l : plan.drawing.lines)
+        drawn = drawn || (l.layer == StateLayer(r->state) && l.points.size() == 4 &&
+                          Near(l.points[0], r->from, 1e-9) && Near(l.points[1], p1, 1e-9) &&
+                          Near(l.points[2], p2, 1e-9) && Near(l.points[3], r->to, 1e-9));
+    EXPECT_TRUE(drawn);
+    // The arrow's tip lies on the piece from the second bend to the downstream manhole.
+    const Point mid{(p2.x + r->to.x) / 2, (p2.y + r->to.y) / 2};
+    bool arrow = false;
+    for (const Area& a : plan.drawing.areas)
+        arrow = arrow || (a.layer == "flechas" &&
+                          std::hypot(a.points[0].x - mid.x, a.points[0].y - mid.y) < 2);
+    EXPECT_TRUE(arrow);
+    // 30 m off the chord is 30 mm at 1:1000; beside the first bend only the bent reach is near.
+    const PlanReach* near = plan.NearestReach({p1.x + 0.5, p1.y}, 2);
+    ASSERT_NE(near, nullptr);
+    EXPECT_EQ(near->record, 1);
+
+    ManholeCoordinates none;
+    const Plan schematic = BuildPlan(z_, PlaceManholes(ReachEndsOf(z_), none), o);
+    ASSERT_TRUE(schematic.schematic);
+    for (const PlanReach& s : schematic.reaches)
+        EXPECT_TRUE(s.via.empty());
+}
+
 }  // namespace
 }  // namespace nivex::drawings
