@@ -11,12 +11,12 @@ nivex_as_root() {
 }
 
 # Debian packages: compiler, CMake, Ninja, Qt 6 (Widgets, PrintSupport) with its Spanish
-# texts, GoogleTest, the monospace font, cairo for the drawings' files and Python's virtual
-# environments.
+# texts, GoogleTest, the monospace font, cairo for the drawings' files, GDAL and libxlsxwriter
+# for the exchange formats and Python's virtual environments.
 nivex_install_packages() {
     nivex_install_only g++ cmake ninja-build qt6-base-dev qt6-translations-l10n libgl-dev \
-        libgtest-dev googletest fonts-dejavu-core libcairo2-dev pkg-config python3 python3-venv \
-        "$@"
+        libgtest-dev googletest fonts-dejavu-core libcairo2-dev pkg-config libgdal-dev \
+        libxlsxwriter-dev python3 python3-venv "$@"
 }
 
 # The Debian packages named that are not installed yet.
@@ -43,6 +43,10 @@ nivex_install_swmm() {
             python3 -m venv "$venv" 2>/dev/null || /usr/bin/python3 -m venv "$venv"
         fi
         "$venv/bin/python" -m pip install --quiet --disable-pip-version-check swmm-toolkit
+    fi
+    # The tests read the exported workbooks back with openpyxl.
+    if ! "$venv/bin/python" -c "import openpyxl" >/dev/null 2>&1; then
+        "$venv/bin/python" -m pip install --quiet --disable-pip-version-check openpyxl
     fi
 }
 

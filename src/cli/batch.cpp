@@ -71,11 +71,11 @@ project::SectorUse UseOf(const Options& o) {
     const std::string sub = o.operands.empty() ? "" : o.operands[0];
     project::SectorUse use;
     use.program = "nivex-batch " + o.verb;
-    for (const char* named :
-         {"criteria", "reaches", "pozos", "prices", "globals", "stages", "swmm", "list"})
+    for (const char* named : {"criteria", "reaches", "pozos", "prices", "globals", "stages", "swmm",
+                              "list", "exportar"})
         if (o.verb == named && !sub.empty()) use.program += " " + sub;
     bool reads = o.verb == "info" || o.verb == "dump" || o.verb == "calc" || o.verb == "plano" ||
-                 o.verb == "perfiles";
+                 o.verb == "perfiles" || o.verb == "exportar";
     if (o.verb == "criteria" || o.verb == "globals") reads = o.operands.empty();
     if (o.verb == "stages") reads = sub.empty() || sub == "show";
     if (o.verb == "reaches" || o.verb == "prices" || o.verb == "pozos") reads = sub == "export";

@@ -81,6 +81,8 @@ int VerbReaches(Batch& b);
 int VerbPozos(Batch& b);
 int VerbPlano(Batch& b);
 int VerbPerfiles(Batch& b);
+int VerbExportar(Batch& b);
+int VerbImportarSig(Batch& b);
 int VerbImportSwmm(Batch& b);
 int VerbControls(Batch& b);
 int VerbCalc(Batch& b);

@@ -65,6 +65,9 @@ constexpr OptionDef kOptions[] = {
     {"--escala-v", Arity::Value},
     {"--desde", Arity::Value},
     {"--hasta", Arity::Value},
+    {"--capa-tramos", Arity::Value},
+    {"--capa-pozos", Arity::Value},
+    {"--campo", Arity::List},
 };
 
 // Options whose value names a file the verb writes.
@@ -227,6 +230,26 @@ const std::vector<VerbDef>& Table() {
          "                                    colectores, o el camino entre dos pozos, en\n"
          "                                    hojas apaisadas (H 1:1000, V 1:100 y a1 si no\n"
          "                                    se dice)\n"},
+        {"exportar",
+         ProjectUse::Sector,
+         VerbExportar,
+         {{"gpkg", "", 0, 0, {"--out"}, {"--out"}, {}, "7A"},
+          {"shp", "", 0, 0, {"--out"}, {"--out"}, {}, "7A"},
+          {"dxf", "", 0, 0, {"--out", "--escala-h", "--escala-v"}, {"--out"}, {}, "7A"},
+          {"xlsx", "", 0, 0, {"--out"}, {"--out"}, {}, "7A"}},
+         "  exportar gpkg|shp|xlsx --out ARCHIVO\n"
+         "                                    el sector diseñado para SIG (GeoPackage o\n"
+         "                                    Shapefile en la carpeta ARCHIVO) o como libro\n"
+         "                                    de hoja de calculo\n"
+         "  exportar dxf --out ARCHIVO [--escala-h 1:N] [--escala-v 1:N]\n"
+         "                                    el plano (en metros) y los perfiles para CAD\n"},
+        {"importar-sig",
+         ProjectUse::Sector,
+         VerbImportarSig,
+         {{"", "ARCHIVO", 1, 1, {"--capa-tramos", "--capa-pozos", "--campo"}, {}, {0}, "1Q"}},
+         "  importar-sig ARCHIVO [--capa-tramos CAPA] [--capa-pozos CAPA]\n"
+         "           [--campo DATO=CAMPO ...] [--yes]\n"
+         "                                    entra la red desde un GeoPackage o Shapefile\n"},
         {"import-swmm",
          ProjectUse::Sector,
          VerbImportSwmm,
