@@ -83,7 +83,7 @@ int ImportGis(Batch& b) {
     if (!read.ok()) {
         for (const std::string& problem : read.problems)
             b.err << problem << '\n';
-        return b.Fail("No se importo ningun tramo: " + std::to_string(read.problems.size()) +
+        return b.Fail("No se importo ningun tramo: " + std::to_string(read.problemCount) +
                       " problema(s)");
     }
     if (!b.options.yes) return b.Fail(std::string(network::kReplaceQuestion) + " No");

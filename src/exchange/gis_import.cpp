@@ -44,19 +44,19 @@ std::string PointText(double x, double y) {
 // Collects the problems, the first kMostProblems in full.
 class Problems {
   public:
-    explicit Problems(std::vector<std::string>& out) : out_(out) {}
+    explicit Problems(GisImport& result) : result_(result) {}
     void Add(const std::string& message) {
-        if (++count_ <= kMostProblems) out_.push_back(message);
+        if (++result_.problemCount <= kMostProblems) result_.problems.push_back(message);
     }
-    size_t count() const { return count_; }
+    size_t count() const { return result_.problemCount; }
     void Close() {
-        if (count_ > kMostProblems)
-            out_.push_back("... y " + std::to_string(count_ - kMostProblems) + " problema(s) mas");
+        if (count() > kMostProblems)
+            result_.problems.push_back("... y " + std::to_string(count() - kMostProblems) +
+                                       " problema(s) mas");
     }
 
   private:
-    std::vector<std::string>& out_;
-    size_t count_ = 0;
+    GisImport& result_;
 };
 
 // "Capa "tramos", elemento 7: "
@@ -200,7 +200,7 @@ GisImport ReadGisNetwork(const std::string& path, const GisMapping& mapping,
                          const network::ReachContext& context,
                          const drawings::CoordinateSystem& system) {
     GisImport result;
-    Problems problems(result.problems);
+    Problems problems(result);
     RegisterGdalDrivers();
     CPLErrorReset();
     std::unique_ptr<GDALDataset, DatasetCloser> ds(GDALDataset::FromHandle(

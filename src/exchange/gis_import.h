@@ -34,6 +34,7 @@ struct GisImport {
     int removedLeftOut = 0;             // features whose state says the design removed them
     int unusedManholes = 0;             // points no line meets
     std::vector<std::string> problems;  // UTF-8, each naming the layer and the feature
+    size_t problemCount = 0;            // all of them, beyond the kMostProblems kept
     bool ok() const { return problems.empty(); }
 };
 

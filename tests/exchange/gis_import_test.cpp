@@ -13,9 +13,12 @@
 #include <fstream>
 #include <functional>
 #include <limits>
+#include <set>
 
 #include "cli/batch_rig.h"
 #include "exchange/csv_line.h"
+#include "exchange/gis_fields.h"
+#include "network/reach_csv.h"
 
 namespace nivex::cli {
 namespace {
@@ -313,6 +316,19 @@ TEST_F(GisImport, BadLayersAreRefusedWholeNamingTheFeature) {
         Refused(p, {"Capa \"tramos\", elemento 2: (P2-P3)"});
     }
     {
+        SCOPED_TRACE("many bad lines: the first hundred in full, all of them counted");
+        const fs::path p = gpkg();
+        {
+            Layers l(p, 9377);
+            Standard(l, [](Layers& l) {
+                for (int k = 0; k < 150; ++k)
+                    l.Line({{0, 0}, {500, 500}});
+            });
+        }
+        Refused(p, {"elemento 100: el extremo final", "... y 50 problema(s) mas",
+                    "No se importo ningun tramo: 150 problema(s)"});
+    }
+    {
         SCOPED_TRACE("100000 lines");
         const fs::path p = gpkg();
         {
@@ -353,3 +369,38 @@ TEST_F(GisImport, WithoutYesNothingIsReplaced) {
 
 }  // namespace
 }  // namespace nivex::cli
+
+namespace nivex::exchange {
+namespace {
+
+// Every entry column of the reach CSV table is a datum, once, and the datum names fit a DBF.
+TEST(GisData, EveryColumnOfTheReachTableHasOneDatum) {
+    std::set<std::string> columns, names;
+    for (const ReachDatum& d : ReachData()) {
+        EXPECT_TRUE(columns.insert(d.column).second) << d.column;
+        std::string lower = d.name;
+        for (char& c : lower)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        EXPECT_TRUE(names.insert(lower).second) << d.name;
+        EXPECT_LE(std::string(d.name).size(), 10u) << d.name;
+    }
+    std::set<std::string> expected(network::ReachCsvColumns().begin(),
+                                   network::ReachCsvColumns().end());
+    for (const char* own : {"Linea", "Tramo de", "Tramo a"})
+        expected.erase(own);
+    EXPECT_EQ(columns, expected);
+
+    GisMapping m;
+    std::string error;
+    EXPECT_TRUE(ParseFieldMapping({"nombre=ID", "longitud=LARGO"}, m, &error)) << error;
+    EXPECT_EQ(m.FieldOf("nombre"), "ID");
+    EXPECT_EQ(m.FieldOf("rasante"), "rasante");
+    EXPECT_FALSE(ParseFieldMapping({"nombre=X"}, m, &error));
+    EXPECT_NE(error.find("dos veces"), std::string::npos) << error;
+    GisMapping n;
+    EXPECT_FALSE(ParseFieldMapping({"nombre"}, n, &error));
+    EXPECT_NE(error.find("DATO=CAMPO"), std::string::npos) << error;
+}
+
+}  // namespace
+}  // namespace nivex::exchange
