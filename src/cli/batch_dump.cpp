@@ -1,29 +1,17 @@
 // The records of the design copy "ZSDB." as a table, one row per record, with the
 // design fields by name.
 
-#include <charconv>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "cli/batch_context.h"
 #include "console/codepage.h"
-#include "design/reach_values.h"
+#include "design/design_columns.h"
 #include "network/reach_file.h"
 
 namespace nivex::cli {
 namespace {
-
-const char* const kDesignColumns =
-    "linea,de,a,clase,tipo,longitud,D,S,n,clave_sup,clave_inf,batea_sup,batea_inf,prof_sup,"
-    "prof_inf,Q,Qmin,Q0,V0,q,y/D,V,tau,Froude,caida,altura_caida,diam_bajante,camaras,empalme,"
-    "elevar,pozo_nuevo";
-
-// The shortest text that reads back as the same float, '.' as separator.
-std::string Number(float v) {
-    char buf[32];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v);
-    return std::string(buf, r.ptr);
-}
 
 std::string Cell(const std::string& name) {
     const std::string text = toUtf8(name);
@@ -36,21 +24,31 @@ std::string Cell(const std::string& name) {
     return quoted + '"';
 }
 
+std::string Header() {
+    std::string s;
+    for (const design::DesignColumn& c : design::DesignColumns())
+        s += (s.empty() ? "" : ",") + std::string(c.name);
+    return s;
+}
+
 std::string Row(int line, network::TramoT& t) {
-    using namespace design;
-    std::string s = std::to_string(line) + ',' + Cell(t.Upstream) + ',' + Cell(t.Downstream);
-    for (int v : {t.Class, t.Type})
-        s += ',' + std::to_string(v);
-    for (float v : {t.Length, t.Diameter, t.Slope, t.ManningN, t.CrownUp, t.CrownDown, InvertUp(t),
-                    InvertDown(t), DepthUp(t), DepthDown(t), DesignFlow(t), SanitaryMin(t),
-                    FullFlowQ0(t), FullVelocityV0(t), FlowRatioQ(t), RelativeDepth(t),
-                    RealVelocity(t), TractiveX100(t) / 100.0f, Froude(t)})
-        s += ',' + Number(v);
-    s += ',' + std::to_string(DropKind(t));
-    for (float v : {DropHeight(t), DropPipeDiameter(t), DropChambers(t)})
-        s += ',' + Number(v);
-    for (int v : {JunctionMark(t), RaiseMark(t), NewInitialManhole(t)})
-        s += ',' + std::to_string(v);
+    const std::vector<design::DesignColumn>& columns = design::DesignColumns();
+    const std::vector<design::DesignCell> cells = design::DesignCells(line, t);
+    std::string s;
+    for (size_t k = 0; k < cells.size(); ++k) {
+        if (k > 0) s += ',';
+        switch (columns[k].kind) {
+            case design::ColumnKind::Text:
+                s += Cell(cells[k].text);
+                break;
+            case design::ColumnKind::Integer:
+                s += std::to_string(cells[k].integer);
+                break;
+            case design::ColumnKind::Real:
+                s += design::ShortestText(cells[k].real);
+                break;
+        }
+    }
     return s;
 }
 
@@ -63,7 +61,7 @@ int DumpDesign(Batch& b) {
         return b.Fail("... Falta hacer o repetir el diseño del proyecto ...");
     network::TramoFile file;
     if (!file.Open(path)) return b.Fail(toUtf8(file.error()));
-    b.out << kDesignColumns << '\n';
+    b.out << Header() << '\n';
     for (int line = 1; line <= file.count(); ++line) {
         network::TramoT t;
         if (!file.Read(line, t)) {
