@@ -96,14 +96,15 @@ void WriteDesign(lxw_workbook* wb, const Formats& f, const WorkbookContent& c, S
     s.ws = workbook_add_worksheet(wb, kDesignSheet);
     if (!s.ws) return s.keep(LXW_ERROR_MEMORY_MALLOC_FAILED);
     const std::vector<design::DesignColumn>& columns = design::DesignColumns();
+    std::vector<lxw_format*> formats;
     for (size_t k = 0; k < columns.size(); ++k) {
         const design::DesignColumn& col = columns[k];
         const auto at = static_cast<lxw_col_t>(k);
         s.text(0, at, col.caption, f.header);
         const double chars = static_cast<double>(std::string_view(col.caption).size());
         const bool text = col.kind == design::ColumnKind::Text;
-        s.width(at, std::max(text ? 8.0 : 7.0, chars + 2),
-                text ? nullptr : f.decimals[std::clamp(col.decimals, 0, 4)]);
+        formats.push_back(text ? nullptr : f.decimals[std::clamp(col.decimals, 0, 4)]);
+        s.width(at, std::max(text ? 8.0 : 7.0, chars + 2), formats.back());
     }
     lxw_row_t row = 1;
     for (const std::vector<design::DesignCell>& cells : c.design) {
@@ -114,10 +115,10 @@ void WriteDesign(lxw_workbook* wb, const Formats& f, const WorkbookContent& c, S
                     s.text(row, at, toUtf8(cells[k].text));
                     break;
                 case design::ColumnKind::Integer:
-                    s.number(row, at, cells[k].integer);
+                    s.number(row, at, cells[k].integer, formats[k]);
                     break;
                 case design::ColumnKind::Real:
-                    s.number(row, at, AsPrinted(cells[k].real));
+                    s.number(row, at, AsPrinted(cells[k].real), formats[k]);
                     break;
             }
         }
