@@ -79,6 +79,22 @@ TEST_F(BatchXlsx, SheetsLeftOutAreNamedAndTheBudgetAgreesWithTheBudgetVerb) {
     }
 }
 
+TEST_F(BatchXlsx, ABudgetWithPricesAtZeroIsLeftOutAndSaysWhy) {
+    ASSERT_EQ(run({"quantities"}).rc, 0);
+    // With --yes the budget goes on at zero for the system with needed prices at 0.
+    ASSERT_EQ(run({"budget", "--yes"}).rc, 0);
+    const fs::path path = base_ / "red.xlsx";
+    const BatchOutcome r = exportTo(path);
+    ASSERT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(valueOf(r.out, "hojas"), "Diseño, Cantidades, Notas");
+    EXPECT_NE(r.err.find("Aviso: Presupuesto: no se incluye porque en SISTEMA NUEVO "),
+              std::string::npos)
+        << r.err;
+    const xt::ReadBook book = Read(path);
+    ASSERT_EQ(book.names, (std::vector<std::string>{"Diseño", "Cantidades", "Notas"}));
+    EXPECT_NE(book.sheets.at("Notas").text(3, 1).find("esta(n) en CERO"), std::string::npos);
+}
+
 TEST_F(BatchXlsx, AnUnwritableFileIsNamedAndNothingIsLeft) {
     const fs::path path = base_ / "no-existe" / "red.xlsx";
     const BatchOutcome r = exportTo(path);
