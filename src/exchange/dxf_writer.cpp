@@ -43,6 +43,7 @@ class MemoryWriter : public DL_WriterA {
         out_ += '\n';
     }
     void dxfHex(int gc, int value) const override {
+        if (gc == 5) highest_ = std::max(highest_, static_cast<unsigned long>(value));
         char buf[16];
         const auto r = std::to_chars(buf, buf + sizeof buf, static_cast<unsigned>(value), 16);
         std::transform(buf, r.ptr, buf, [](char c) { return c >= 'a' ? c - 'a' + 'A' : c; });
@@ -57,6 +58,9 @@ class MemoryWriter : public DL_WriterA {
         out_ += '\n';
     }
 
+    // The largest handle written.
+    unsigned long Highest() const { return highest_; }
+
   private:
     void Code(int gc) const {
         std::string code = std::to_string(gc);
@@ -65,6 +69,7 @@ class MemoryWriter : public DL_WriterA {
         out_ += '\n';
     }
     std::string& out_;
+    mutable unsigned long highest_ = 0;
 };
 
 // One part of the file: a drawing already in the file's units, and the scale of its dashes.
@@ -254,11 +259,13 @@ class FileWriter {
                        Attributes(t.layer, r));
     }
 
-    void End() {
+    // A handle above every handle written, as the header's $HANDSEED must be.
+    unsigned long End() {
         w_.sectionEnd();
         dxf_.writeObjects(w_);
         dxf_.writeObjectsEnd(w_);
         w_.dxfEOF();
+        return w_.Highest() + 1;
     }
 
     void BeginEntities() { w_.sectionEntities(); }
@@ -365,7 +372,20 @@ std::string DxfText(const dr::Plan& plan, const std::vector<dr::Drawing>& sheets
     f.BeginEntities();
     for (const Region& r : regions)
         f.Entities(r);
-    f.End();
+    const unsigned long next = f.End();
+    // dxflib writes a fixed seed, FFFF: a large file's handles go past it.
+    if (next > 0xFFFF) {
+        const std::string seed = "$HANDSEED\n  5\nFFFF\n";
+        const size_t at = out.find(seed);
+        if (at != std::string::npos) {
+            char hex[24];
+            const auto r = std::to_chars(hex, hex + sizeof hex, next, 16);
+            std::string upper(hex, r.ptr);
+            for (char& c : upper)
+                if (c >= 'a' && c <= 'f') c = static_cast<char>(c - 'a' + 'A');
+            out.replace(at, seed.size(), "$HANDSEED\n  5\n" + upper + "\n");
+        }
+    }
     return out;
 }
 
