@@ -1,7 +1,6 @@
 // "exportar dxf --out ARCHIVO [--escala-h 1:N] [--escala-v 1:N]": the plan in metres and the
 // profiles at their scales, in one DXF file for CAD.
 
-#include <charconv>
 #include <string>
 #include <string_view>
 
@@ -14,25 +13,6 @@ namespace nivex::cli {
 namespace {
 
 namespace dr = nivex::drawings;
-
-// The largest scale denominator taken, as the drawing verbs take it.
-constexpr long kMostScale = 10000000;
-
-// "1:N" (or "N") as N; 0 with the message when the value is not a scale.
-int ScaleOf(Batch& b, const std::string& option) {
-    const std::string text = b.options.value(option);
-    std::string_view digits = text;
-    if (digits.rfind("1:", 0) == 0) digits.remove_prefix(2);
-    long n = 0;
-    const auto r = std::from_chars(digits.data(), digits.data() + digits.size(), n);
-    if (digits.empty() || r.ec != std::errc() || r.ptr != digits.data() + digits.size() || n < 1 ||
-        n > kMostScale) {
-        b.Fail("Error: " + option +
-               " debe ser una escala 1:N con N entero de 1 a 10000000 (se dio '" + text + "')");
-        return 0;
-    }
-    return static_cast<int>(n);
-}
 
 }  // namespace
 
