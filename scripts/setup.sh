@@ -11,12 +11,12 @@ nivex_as_root() {
 }
 
 # Debian packages: compiler, CMake, Ninja, Qt 6 (Widgets, PrintSupport) with its Spanish
-# texts, GoogleTest, the monospace font, cairo for the drawings' files, GDAL and libxlsxwriter
-# for the exchange formats and Python's virtual environments.
+# texts, GoogleTest, the monospace font, cairo for the drawings' files, GDAL, dxflib and
+# libxlsxwriter for the exchange formats and Python's virtual environments.
 nivex_install_packages() {
     nivex_install_only g++ cmake ninja-build qt6-base-dev qt6-translations-l10n libgl-dev \
         libgtest-dev googletest fonts-dejavu-core libcairo2-dev pkg-config libgdal-dev \
-        libxlsxwriter-dev python3 python3-venv "$@"
+        libdxflib-dev libxlsxwriter-dev python3 python3-venv "$@"
 }
 
 # The Debian packages named that are not installed yet.

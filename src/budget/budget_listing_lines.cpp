@@ -113,7 +113,17 @@ bool Inside(int k, int low, int high) {
     return k >= low && k <= high;
 }
 
-// The partial value of an item as the budget run left it in the budget file.
+}  // namespace
+
+std::string LumpSumText(const std::string& description, const std::string& tag) {
+    if (tag == "E") return description + " (existente)";
+    if (tag.size() == 1 && tag[0] >= '1' && tag[0] <= '3')
+        return description + " (etapa#" + tag + ")";
+    // "nuevo" brings no blank of its own: keep it apart from the description.
+    const bool blank = description.empty() || description.back() == ' ';
+    return description + (blank ? "" : " ") + "nuevo";
+}
+
 double ItemValue(const BudgetValues& v, const BudgetItem& item, double q, double price) {
     const int a = item.first, b = item.second;
     const auto ua = static_cast<size_t>(a), ub = static_cast<size_t>(b);
@@ -145,14 +155,7 @@ double ItemValue(const BudgetValues& v, const BudgetItem& item, double q, double
     return 0;
 }
 
-std::string TagText(const std::string& description, const std::string& tag) {
-    if (tag == "E") return description + " (existente)";
-    if (tag.size() == 1 && tag[0] >= '1' && tag[0] <= '3')
-        return description + " (etapa#" + tag + ")";
-    // "nuevo" brings no blank of its own: keep it apart from the description.
-    const bool blank = description.empty() || description.back() == ' ';
-    return description + (blank ? "" : " ") + "nuevo";
-}
+namespace {
 
 // A lump-sum item: no quantity nor unit value, its value in the partial column.
 std::string LumpSumColumns(double value) {
@@ -246,7 +249,7 @@ std::vector<std::string> UnitPriceLines(const std::vector<BudgetChapter>& chapte
     lines.push_back(ChapterHeading(kLumpSumChapter, kTitles[kLumpSumChapter - 1]));
     if (prices.globals.empty()) lines.push_back(kEmptyChapter);
     for (const GlobalItemT& item : prices.globals)
-        AddRow(lines, "  " + TagText(item.description, item.tag), LumpSumColumns(item.value));
+        AddRow(lines, "  " + LumpSumText(item.description, item.tag), LumpSumColumns(item.value));
     return lines;
 }
 
@@ -268,7 +271,8 @@ std::vector<std::string> BudgetLines(const std::vector<BudgetChapter>& chapters,
         lines.push_back(kEmptyChapter);
     } else {
         for (const GlobalItemT& item : v.globals)
-            AddRow(lines, "  " + TagText(item.description, item.tag), LumpSumColumns(item.value));
+            AddRow(lines, "  " + LumpSumText(item.description, item.tag),
+                   LumpSumColumns(item.value));
         lines.push_back(SubtotalLine(kLumpSumChapter, v.chapters[kLumpSumChapter]));
     }
     lines.push_back("");

@@ -43,6 +43,13 @@ std::vector<std::string> UnitPriceLines(const std::vector<BudgetChapter>& chapte
                                         const quantities::QuantityTables& q,
                                         const UnitPrices& prices);
 
+// The listing text of a lump-sum item: its description and what its tag says (code page).
+std::string LumpSumText(const std::string& description, const std::string& tag);
+
+// The partial value of an item as the budget run left it in the budget file; q its quantity
+// to two decimals, price its unit price.
+double ItemValue(const BudgetValues& v, const BudgetItem& item, double q, double price);
+
 // The body lines of one system's budget, over ListingChapters: per chapter its items with a
 // quantity, the subtotal from the budget file, the lump-sum items and the general total (code
 // page).

@@ -109,5 +109,8 @@ bool ReadWhole(const std::string& path, std::string& contents);
 bool WriteShown(Batch& b, const std::string& listing);
 // The folder of the running executable, where the program's own files lie (its font).
 std::string ProgramFolder();
+// The value of a scale option, "1:N" (or "N"), as N; 0 after printing the refusal when it
+// is not a whole N from 1 to 10 000 000.
+int ScaleOf(Batch& b, const std::string& option);
 
 }  // namespace nivex::cli

@@ -38,22 +38,6 @@ bool OutputOf(Batch& b, dr::PageFormat& format, std::string& path) {
     return false;
 }
 
-// "1:N" (or "N") as N; 0 with the message when the value is not a scale.
-int ScaleOf(Batch& b, const std::string& option) {
-    const std::string text = b.options.value(option);
-    std::string_view digits = text;
-    if (digits.rfind("1:", 0) == 0) digits.remove_prefix(2);
-    long n = 0;
-    const auto r = std::from_chars(digits.data(), digits.data() + digits.size(), n);
-    if (digits.empty() || r.ec != std::errc() || r.ptr != digits.data() + digits.size() || n < 1 ||
-        n > kMostScale) {
-        b.Fail("Error: " + option +
-               " debe ser una escala 1:N con N entero de 1 a 10000000 (se dio '" + text + "')");
-        return 0;
-    }
-    return static_cast<int>(n);
-}
-
 bool PaperOf(Batch& b, dr::Paper& paper) {
     const std::string name = b.options.value("--papel");
     if (name.empty() || name == "a1")
@@ -101,6 +85,21 @@ std::string ProgramFolder() {
     std::error_code ec;
     const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
     return ec ? std::string(".") : exe.parent_path().string();
+}
+
+int ScaleOf(Batch& b, const std::string& option) {
+    const std::string text = b.options.value(option);
+    std::string_view digits = text;
+    if (digits.rfind("1:", 0) == 0) digits.remove_prefix(2);
+    long n = 0;
+    const auto r = std::from_chars(digits.data(), digits.data() + digits.size(), n);
+    if (digits.empty() || r.ec != std::errc() || r.ptr != digits.data() + digits.size() || n < 1 ||
+        n > kMostScale) {
+        b.Fail("Error: " + option +
+               " debe ser una escala 1:N con N entero de 1 a 10000000 (se dio '" + text + "')");
+        return 0;
+    }
+    return static_cast<int>(n);
 }
 
 int VerbPlano(Batch& b) {

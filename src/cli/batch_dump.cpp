@@ -1,25 +1,17 @@
 // The records of the design copy "ZSDB." as a table, one row per record, with the
 // design fields by name.
 
-#include <charconv>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "cli/batch_context.h"
 #include "console/codepage.h"
-#include "design/design_table.h"
+#include "design/design_columns.h"
 #include "network/reach_file.h"
 
 namespace nivex::cli {
 namespace {
-
-// The shortest text that reads back as the same float, '.' as separator.
-std::string Number(float v) {
-    char buf[32];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v);
-    return std::string(buf, r.ptr);
-}
 
 std::string Cell(const std::string& name) {
     const std::string text = toUtf8(name);
@@ -32,13 +24,31 @@ std::string Cell(const std::string& name) {
     return quoted + '"';
 }
 
-std::string Row(int line, const network::TramoT& t) {
-    std::string s = std::to_string(line) + ',' + Cell(t.Upstream) + ',' + Cell(t.Downstream);
-    const auto& columns = design::DesignValueColumns();
-    const std::vector<float> values = design::DesignValuesOf(t);
-    for (size_t k = 0; k < columns.size(); ++k)
-        s += ',' +
-             (columns[k].whole ? std::to_string(static_cast<int>(values[k])) : Number(values[k]));
+std::string Header() {
+    std::string s;
+    for (const design::DesignColumn& c : design::DesignColumns())
+        s += (s.empty() ? "" : ",") + std::string(c.name);
+    return s;
+}
+
+std::string Row(int line, network::TramoT& t) {
+    const std::vector<design::DesignColumn>& columns = design::DesignColumns();
+    const std::vector<design::DesignCell> cells = design::DesignCells(line, t);
+    std::string s;
+    for (size_t k = 0; k < cells.size(); ++k) {
+        if (k > 0) s += ',';
+        switch (columns[k].kind) {
+            case design::ColumnKind::Text:
+                s += Cell(cells[k].text);
+                break;
+            case design::ColumnKind::Integer:
+                s += std::to_string(cells[k].integer);
+                break;
+            case design::ColumnKind::Real:
+                s += design::ShortestText(cells[k].real);
+                break;
+        }
+    }
     return s;
 }
 
@@ -51,7 +61,7 @@ int DumpDesign(Batch& b) {
         return b.Fail("... Falta hacer o repetir el diseño del proyecto ...");
     network::TramoFile file;
     if (!file.Open(path)) return b.Fail(toUtf8(file.error()));
-    b.out << design::DesignColumnsLine() << '\n';
+    b.out << Header() << '\n';
     for (int line = 1; line <= file.count(); ++line) {
         network::TramoT t;
         if (!file.Read(line, t)) {

@@ -11,7 +11,8 @@
 #include <utility>
 
 #include "console/codepage.h"
-#include "design/design_table.h"
+#include "design/design_columns.h"
+#include "design/reach_values.h"
 #include "drawings/plan.h"
 #include "exchange/csv_line.h"
 #include "exchange/gis_fields.h"
@@ -31,17 +32,10 @@ constexpr size_t kShapefileText = 254;
 // GIS shows 0.1 where the record holds the float nearest to it, and the float reads back
 // unchanged.
 double Shown(float v) {
-    char buffer[32];
-    const auto r = std::to_chars(buffer, buffer + sizeof buffer, v);
+    const std::string text = design::ShortestText(v);
     double d = 0;
-    std::from_chars(buffer, r.ptr, d);
+    std::from_chars(text.data(), text.data() + text.size(), d);
     return d;
-}
-
-std::string NumberText(float v) {
-    char buffer[32];
-    const auto r = std::to_chars(buffer, buffer + sizeof buffer, v);
-    return std::string(buffer, r.ptr);
 }
 
 // The name of a design column in a layer. Field names differ regardless of case in both
@@ -211,15 +205,19 @@ bool WriteReaches(GDALDataset& ds, const drawings::DrawingInputs& in,
     LayerWriter w(ds, target, error);
     if (!w.Create(kReachLayer, srs, wkbLineString, format)) return false;
     const std::vector<std::string> names = ReachFieldNames(format);
-    const auto& columns = design::DesignValueColumns();
+    const auto& columns = design::DesignColumns();
     const std::vector<const ReachDatum*> entry = EntryData();
-    // linea, de, a, the design columns, estado, hallazgos, the entry data.
+    // The design columns, estado, hallazgos, the entry data.
     size_t k = 0;
-    if (!w.Field(names[k++], OFTInteger) || !w.Field(names[k++], OFTString, 5) ||
-        !w.Field(names[k++], OFTString, 5))
-        return false;
-    for (const design::DesignColumn& c : columns)
-        if (!w.Field(names[k++], c.whole ? OFTInteger : OFTReal)) return false;
+    for (const design::DesignColumn& c : columns) {
+        const bool text = c.kind == design::ColumnKind::Text;
+        if (!w.Field(names[k++],
+                     text                                    ? OFTString
+                     : c.kind == design::ColumnKind::Integer ? OFTInteger
+                                                             : OFTReal,
+                     text ? 5 : 0))
+            return false;
+    }
     if (!w.Field(names[k++], OFTString, 20) ||
         !w.Field(names[k++], OFTString, format == GisFormat::Shapefiles ? 254 : 0))
         return false;
@@ -235,15 +233,20 @@ bool WriteReaches(GDALDataset& ds, const drawings::DrawingInputs& in,
         if (!from || !to) continue;  // every manhole of the records is placed
         Feature f = w.NewFeature();
         int i = 0;
-        f->SetField(i++, record);
-        f->SetField(i++, toUtf8(t.Upstream).c_str());
-        f->SetField(i++, toUtf8(t.Downstream).c_str());
-        const std::vector<float> v = design::DesignValuesOf(t);
+        TramoT copy = t;  // the cells are read through the accessors of a record
+        const std::vector<design::DesignCell> cells = design::DesignCells(record, copy);
         for (size_t c = 0; c < columns.size(); ++c, ++i)
-            if (columns[c].whole)
-                f->SetField(i, static_cast<int>(v[c]));
-            else
-                f->SetField(i, Shown(v[c]));
+            switch (columns[c].kind) {
+                case design::ColumnKind::Text:
+                    f->SetField(i, toUtf8(cells[c].text).c_str());
+                    break;
+                case design::ColumnKind::Integer:
+                    f->SetField(i, cells[c].integer);
+                    break;
+                case design::ColumnKind::Real:
+                    f->SetField(i, Shown(cells[c].real));
+                    break;
+            }
         f->SetField(i++, drawings::StateLayer(drawings::StateOf(t, record, in.reachCount)));
         std::string findings;
         if (r < in.findings.size())
@@ -309,21 +312,20 @@ bool WriteManholes(GDALDataset& ds, const drawings::DrawingInputs& in,
         std::string list;
         auto listEnd = [&](int r, bool leaves) {
             TramoT t = at(r);
-            const std::vector<float> v = design::DesignValuesOf(t);
-            // clave_sup 6, clave_inf 7, batea_sup 8, batea_inf 9, prof_sup 10, prof_inf 11
-            const size_t o = leaves ? 0 : 1;
             list += (list.empty() ? "" : "; ") + toUtf8(t.Upstream) + "-" + toUtf8(t.Downstream) +
-                    (leaves ? " sale" : " llega") + ": clave " + NumberText(v[6 + o]) + ", batea " +
-                    NumberText(v[8 + o]) + ", prof " + NumberText(v[10 + o]);
+                    (leaves ? " sale" : " llega") + ": clave " +
+                    design::ShortestText(leaves ? t.CrownUp : t.CrownDown) + ", batea " +
+                    design::ShortestText(leaves ? design::InvertUp(t) : design::InvertDown(t)) +
+                    ", prof " +
+                    design::ShortestText(leaves ? design::DepthUp(t) : design::DepthDown(t));
         };
         if (!e.leaving.empty()) {
             TramoT t = at(e.leaving.front());
-            const std::vector<float> v = design::DesignValuesOf(t);
             f->SetField(1, Shown(t.GroundUp));
             f->SetField(2, (toUtf8(t.Upstream) + "-" + toUtf8(t.Downstream)).c_str());
-            f->SetField(3, Shown(v[6]));
-            f->SetField(4, Shown(v[8]));
-            f->SetField(5, Shown(v[10]));
+            f->SetField(3, Shown(t.CrownUp));
+            f->SetField(4, Shown(design::InvertUp(t)));
+            f->SetField(5, Shown(design::DepthUp(t)));
         } else if (!e.arriving.empty()) {
             f->SetField(1, Shown(at(e.arriving.front()).GroundDown));
         } else {
@@ -342,21 +344,22 @@ bool WriteManholes(GDALDataset& ds, const drawings::DrawingInputs& in,
             int drops = 0, pipes = 0;
             bool first = true;
             for (int r : e.arriving) {
-                const std::vector<float> v = design::DesignValuesOf(at(r));
-                crown = first ? v[7] : std::min(crown, v[7]);
-                invert = first ? v[9] : std::min(invert, v[9]);
-                depth = first ? v[11] : std::max(depth, v[11]);
+                TramoT t = at(r);
+                const float invertDown = design::InvertDown(t), depthDown = design::DepthDown(t);
+                crown = first ? t.CrownDown : std::min(crown, t.CrownDown);
+                invert = first ? invertDown : std::min(invert, invertDown);
+                depth = first ? depthDown : std::max(depth, depthDown);
                 first = false;
-                // caida 21, altura_caida 22, diam_bajante 23, camaras 24
-                if (v[21] > 0) {
+                // The drop of a reach is at its downstream end, into this manhole.
+                if (design::DropKind(t) > 0) {
                     ++drops;
-                    drop = std::max(drop, v[22]);
+                    drop = std::max(drop, design::DropHeight(t));
                 }
-                if (v[21] == 2) {
+                if (design::DropKind(t) == 2) {
                     ++pipes;
-                    pipe = std::max(pipe, v[23]);
+                    pipe = std::max(pipe, design::DropPipeDiameter(t));
                 }
-                chambers += v[24];
+                chambers += design::DropChambers(t);
             }
             f->SetField(7, Shown(crown));
             f->SetField(8, Shown(invert));
@@ -368,8 +371,10 @@ bool WriteManholes(GDALDataset& ds, const drawings::DrawingInputs& in,
             f->SetField(14, Shown(chambers));
         }
         int added = 0;
-        for (int r : e.leaving)
-            if (design::DesignValuesOf(at(r))[27] != 0) added = 1;
+        for (int r : e.leaving) {
+            TramoT t = at(r);
+            if (design::NewInitialManhole(t) != 0) added = 1;
+        }
         f->SetField(15, added);
         for (int r : e.arriving)
             listEnd(r, false);
@@ -407,8 +412,8 @@ bool ReplaceableFolder(const std::string& path, std::string* error) {
 }  // namespace
 
 std::vector<std::string> ReachFieldNames(GisFormat format) {
-    std::vector<std::string> names = {"linea", "de", "a"};
-    for (const design::DesignColumn& c : design::DesignValueColumns())
+    std::vector<std::string> names;
+    for (const design::DesignColumn& c : design::DesignColumns())
         names.push_back(LayerName(c.name, format));
     names.push_back(kStateDatum);
     names.push_back("hallazgos");

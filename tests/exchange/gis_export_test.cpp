@@ -14,7 +14,7 @@
 #include <set>
 
 #include "cli/batch_rig.h"
-#include "design/design_table.h"
+#include "design/design_columns.h"
 #include "drawings/manhole_coordinates.h"
 #include "drawings/profile_lines.h"
 
@@ -98,21 +98,30 @@ TEST_F(GisExport, TheGeoPackageReadByGdalHoldsTheDesignCopyAndTheCoordinates) {
     EXPECT_EQ(tramos->GetFeatureCount(), static_cast<GIntBig>(records.size()));
 
     // Every record once, each design value the record's float.
-    const auto& columns = design::DesignValueColumns();
+    const auto& columns = design::DesignColumns();
     std::set<int> lines;
     for (auto& f : *tramos) {
         const int line = f->GetFieldAsInteger("linea");
         ASSERT_TRUE(line >= 1 && line <= static_cast<int>(records.size()));
         EXPECT_TRUE(lines.insert(line).second) << line;
-        const network::TramoT& t = records[static_cast<size_t>(line - 1)];
-        EXPECT_EQ(std::string(f->GetFieldAsString("de")), t.Upstream);
-        EXPECT_EQ(std::string(f->GetFieldAsString("a")), t.Downstream);
-        const std::vector<float> v = design::DesignValuesOf(t);
+        network::TramoT t = records[static_cast<size_t>(line - 1)];
+        const std::vector<design::DesignCell> cells = design::DesignCells(line, t);
         for (size_t c = 0; c < columns.size(); ++c) {
             const std::string name = std::string(columns[c].name) == "q" ? "q_Q0" : columns[c].name;
             const int k = f->GetFieldIndex(name.c_str());
             ASSERT_GE(k, 0) << name;
-            EXPECT_EQ(static_cast<float>(f->GetFieldAsDouble(k)), v[c]) << name << " " << line;
+            switch (columns[c].kind) {
+                case design::ColumnKind::Text:
+                    EXPECT_EQ(std::string(f->GetFieldAsString(k)), cells[c].text) << name;
+                    break;
+                case design::ColumnKind::Integer:
+                    EXPECT_EQ(f->GetFieldAsInteger(k), cells[c].integer) << name << " " << line;
+                    break;
+                case design::ColumnKind::Real:
+                    EXPECT_EQ(static_cast<float>(f->GetFieldAsDouble(k)), cells[c].real)
+                        << name << " " << line;
+                    break;
+            }
         }
         EXPECT_STREQ(f->GetFieldAsString("estado"), "tramos nuevos");
         // From the upstream manhole's point to the downstream one's.
