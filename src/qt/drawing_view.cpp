@@ -145,6 +145,17 @@ void DrawingView::fit() {
     update();
 }
 
+void DrawingView::fitHeightAt(double x) {
+    if (empty() || height() <= 0) return;
+    fit();
+    const double tall = kFitMargin * height() / drawing_.height;
+    if (tall <= scale_) return;  // the whole page fits already
+    setScale(tall);
+    origin_ = QPointF(width() / 2.0 - x * scale_, (height() + drawing_.height * scale_) / 2);
+    fitPending_ = false;
+    update();
+}
+
 void DrawingView::centreOn(Point p, double minPixelsPerMm) {
     setScale(std::max(scale_, minPixelsPerMm));
     origin_ = QPointF(width() / 2.0 - p.x * scale_, height() / 2.0 + p.y * scale_);
@@ -216,9 +227,8 @@ void DrawingView::paintEvent(QPaintEvent*) {
             painter.drawEllipse(toScreen(c.centre), r, r);
         }
     }
-    paintTexts(painter, texts_, drawing_.texts, view, kSmallestText);
-    paintTexts(painter, lateTexts_, late_, view, kReadableText);
 
+    // The marks under the texts, so that a marked reach keeps its label readable.
     for (const DrawingMark& m : marks_) {
         if (m.points.empty()) continue;
         QPen pen(m.colour, m.widthPx);
@@ -233,6 +243,8 @@ void DrawingView::paintEvent(QPaintEvent*) {
             painter.drawPolyline(polygon);
         }
     }
+    paintTexts(painter, texts_, drawing_.texts, view, kSmallestText);
+    paintTexts(painter, lateTexts_, late_, view, kReadableText);
 }
 
 // Texts in view and tall enough, each centred in its box (upwards when turned).

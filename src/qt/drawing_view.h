@@ -44,6 +44,9 @@ class DrawingView : public QWidget {
 
     // "Ajustar": the whole page in view, centred.
     void fit();
+    // The page's height filling the view, paper abscissa x in its middle (a long profile
+    // read along its length).
+    void fitHeightAt(double x);
     // The paper point p in the middle of the view, at least minPixelsPerMm across.
     void centreOn(drawings::Point p, double minPixelsPerMm);
     // Zoomed by factor, the paper point under `pixel` staying there.

@@ -196,6 +196,7 @@ void PlansForm::load(ui::PlansRequest request) {
                                  qtext(drawings::LineCaption(in.reaches, lines_[i])));
         profileStack_->setCurrentWidget(profileView_);
         if (!lines_.empty()) showLine(0);
+        lineMarked_ = false;  // shown, not chosen: the plan keeps its colours
     } else {
         refusal_->setText(messageText(request_.profilesRefusal));
         profileStack_->setCurrentWidget(refusal_);
@@ -318,6 +319,7 @@ void PlansForm::showManhole(const drawings::PlanManhole& m) {
 
 void PlansForm::showLine(int index) {
     if (index < 0 || index >= static_cast<int>(lines_.size())) return;
+    lineMarked_ = true;
     showProfile(lines_[static_cast<size_t>(index)]);
 }
 
@@ -332,6 +334,7 @@ bool PlansForm::drawPath() {
     }
     say({}, false);
     lineChoice_->setCurrentIndex(-1);
+    lineMarked_ = true;
     showProfile(std::move(path));
     return true;
 }
@@ -351,6 +354,7 @@ void PlansForm::showProfile(drawings::ProfileLine line) {
                                      kReachMark,
                                      5,
                                      false}});
+            profileView_->fitHeightAt(profile_.X(a + t.Length / 2));
             break;
         }
         a += t.Length;
@@ -365,7 +369,7 @@ void PlansForm::markPlan() {
             if (r.record == record) return &r;
         return nullptr;
     };
-    for (int record : profileLine_.records)
+    for (int record : lineMarked_ ? profileLine_.records : std::vector<int>{})
         if (const drawings::PlanReach* r = along(record))
             marks.push_back({{r->from, r->to}, kLineMark, 9, false});
     if (const drawings::PlanReach* r = selected_ ? along(selected_) : nullptr)
@@ -384,7 +388,7 @@ void QtPlansWindow::show(ui::PlansRequest request) {
         window_->setAttribute(Qt::WA_DeleteOnClose, false);
         const QRect screen =
             (owner_ ? owner_->screen() : QGuiApplication::primaryScreen())->availableGeometry();
-        window_->resize(screen.width() * 9 / 10, screen.height() * 85 / 100);
+        window_->resize(screen.width() * 9 / 10, screen.height() * 9 / 10);
     }
     const ui::PlansSide front = request.front;
     window_->load(std::move(request));

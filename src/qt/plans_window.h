@@ -86,6 +86,7 @@ class PlansForm : public QWidget {
     int selected_ = 0;  // record of the reach picked; 0 none
     drawings::Point found_{};
     bool foundShown_ = false;
+    bool lineMarked_ = false;  // the profile's line marked on the plan: the user chose it
 
     QSplitter* splitter_ = nullptr;
     DrawingView* planView_ = nullptr;

@@ -102,8 +102,7 @@ std::string Trimmed(std::string text) {
 }
 
 // "Planos" chosen: the drawings' gate as the menu's own refusals show theirs, then the
-// window over a fresh reading of the sector. The sector's own control file is left alone: a
-// screen may hold it open under the window.
+// window over a fresh reading of the sector.
 void ShowDrawings(Session& s, DrawingKind kind) {
     if (!s.plans) return;
     if (s.switches.processRunning) {
@@ -117,27 +116,35 @@ void ShowDrawings(Session& s, DrawingKind kind) {
         s.switches.mainChoice = choice;  // the box marks a refusal of the main loop's own
         return;
     }
-    project::Project view;
-    view.selection = s.project.selection;
-    view.files = s.project.files;
-    view.consultant = s.project.consultant;
     ui::PlansRequest request;
     std::string error;
-    if (!network::LoadControlState(view, &error) ||
-        !drawings::LoadDrawingInputs(view, request.inputs, &error)) {
+    if (!ReadDrawings(s.project, kind, request, &error)) {
         s.ui.showError(cp(error), "Error");
         return;
     }
-    request.title =
-        "Planos - " + Trimmed(view.header.ProjectName) + " - " + view.selection.extension;
-    request.front = kind == DrawingKind::Plan ? ui::PlansSide::Plan : ui::PlansSide::Profile;
-    ProyectoT drawn = view.header;
-    if (!request.inputs.designed) drawn.StageDone[1] = 0;  // a design copy missing draws none
-    request.profilesRefusal = DrawingGateMessage(DrawingKind::Profiles, drawn);
     s.plans->show(std::move(request));
 }
 
 }  // namespace
+
+bool ReadDrawings(const project::Project& open, DrawingKind front, ui::PlansRequest& request,
+                  std::string* error) {
+    project::Project view;
+    view.selection = open.selection;
+    view.files = open.files;
+    view.consultant = open.consultant;
+    request = {};
+    if (!network::LoadControlState(view, error) ||
+        !drawings::LoadDrawingInputs(view, request.inputs, error))
+        return false;
+    request.title =
+        "Planos - " + Trimmed(view.header.ProjectName) + " - " + view.selection.extension;
+    request.front = front == DrawingKind::Plan ? ui::PlansSide::Plan : ui::PlansSide::Profile;
+    ProyectoT drawn = view.header;
+    if (!request.inputs.designed) drawn.StageDone[1] = 0;  // a design copy missing draws none
+    request.profilesRefusal = DrawingGateMessage(DrawingKind::Profiles, drawn);
+    return true;
+}
 
 bool ConfirmLeave(ui::Ui& ui) {
     return ui.askYesNo("Desea abandonar ahora ?", "Salir del Programa") == 'S';
