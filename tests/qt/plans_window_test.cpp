@@ -22,8 +22,12 @@
 #include "console/codepage.h"
 #include "console/keys.h"
 #include "console/screen.h"
+#include "drawings/manhole_coordinates.h"
 #include "drawings/profile_lines.h"
 #include "network/network_controls.h"
+#include "network/reach_file.h"
+#include "network/record_file.h"
+#include "network/simulated_project.h"
 #include "qt/event_pump.h"
 #include "qt/nivex_form.h"
 #include "qt/plans_window.h"
@@ -104,19 +108,24 @@ class Plans : public ::testing::Test {
         menu_.enableAll();
     }
 
-    // A menu choice through the window's own menu bar.
+    // A menu choice through the window's own menu bar. A refusal not expected is answered
+    // after a while, so that the test fails instead of waiting for ever.
     void Choose(const char* caption) {
         QAction* a = form_.itemAction(cp(caption));
         ASSERT_NE(a, nullptr) << caption;
+        QTimer::singleShot(5000, &form_, [this] {
+            if (screen_.WindowDepth() > 0) PressEnter();
+        });
         a->trigger();
+    }
+    void PressEnter() {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+        QApplication::sendEvent(&form_.consoleView(), &press);
     }
     // A refused choice: its box is answered with Enter; what it said.
     std::string Refused(const char* caption) {
         screen_.clearLastMessage();
-        QTimer::singleShot(50, [this] {
-            QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
-            QApplication::sendEvent(&form_.consoleView(), &press);
-        });
+        QTimer::singleShot(50, &form_, [this] { PressEnter(); });
         Choose(caption);
         return screen_.lastMessage();
     }
@@ -174,7 +183,7 @@ TEST_F(Plans, TheEntryStandsBeforeHelpAndRefusesAsTheMenuDoes) {
 
     // Entered but not designed: the profiles are refused, the plan opens without them and
     // says why on their side.
-    Grid(2, 2, false);
+    ASSERT_NO_FATAL_FAILURE(Grid(2, 2, false));
     Open();
     EXPECT_EQ(Refused("Perfiles Longitudinales"), cp("... Falta hacer el diseño del proyecto ..."));
     EXPECT_EQ(plans_.window(), nullptr);
@@ -199,7 +208,7 @@ TEST_F(Plans, TheEntryStandsBeforeHelpAndRefusesAsTheMenuDoes) {
 }
 
 TEST_F(Plans, ADesignedGridClickedSearchedFittedAndProfiled) {
-    Grid(3, 3, true);
+    ASSERT_NO_FATAL_FAILURE(Grid(3, 3, true));
     Open();
     Choose("Plano de la Red");
     qt::PlansForm& w = Window();
@@ -308,6 +317,79 @@ TEST_F(Plans, ADesignedGridClickedSearchedFittedAndProfiled) {
     EXPECT_EQ(plans_.window(), &w);
     EXPECT_TRUE(w.profileView().isVisible());
     EXPECT_GT(w.profileView().width(), w.planView().width());
+}
+
+}  // namespace
+}  // namespace nivex::testing
+
+namespace nivex::testing {
+namespace {
+
+// A sector of about 10000 reaches (the most a sector holds): the window opens on it, and
+// a paint fitted, zoomed in and dragged each stays well under what a user would notice.
+TEST_F(Plans, TenThousandReachesOpenAndMoveWithoutDelay) {
+    // The grid the simulation lays out, beyond the 40 x 40 blocks its screen takes.
+    Open();
+    project::Project& p = session_.project;
+    network::SimulationParams grid;
+    grid.horizontal = grid.vertical = 70;
+    grid.length = 60;
+    const std::vector<network::TramoT> reaches = network::SimulatedReaches(grid);
+    std::vector<codec::Bytes> records;
+    for (const network::TramoT& t : reaches) {
+        records.emplace_back(network::kTramoSize, 0);
+        ASSERT_TRUE(network::Encode(t, records.back()));
+    }
+    std::string error;
+    ASSERT_TRUE(network::ReplaceRecordFile(p.files.reaches(), network::kTramoSize, records, error))
+        << error;
+    network::ReachFile file;
+    ASSERT_TRUE(network::OpenNetwork(p, file));
+    file.Close();
+    ASSERT_TRUE(p.OpenControl());
+    ASSERT_TRUE(p.ReadHeader());
+    p.header.ReachCount = static_cast<int>(reaches.size());
+    ASSERT_TRUE(p.WriteHeader());
+    p.CloseControl();
+    drawings::ManholeCoordinates placed;
+    placed.points = network::SimulatedCoordinates(grid, reaches);
+    ASSERT_TRUE(drawings::WriteCoordinates(p, placed, &error)) << error;
+    QElapsedTimer clock;
+    clock.start();
+    Choose("Plano de la Red");
+    ASSERT_NE(plans_.window(), nullptr);
+    qt::PlansForm& w = *plans_.window();
+    w.planView().grab();
+    const qint64 opened = clock.elapsed();
+    ASSERT_EQ(w.plan().reaches.size(), 70u * 71u * 2u + 1u);
+
+    qt::DrawingView& view = w.planView();
+    auto paint = [&view] {
+        QElapsedTimer t;
+        t.start();
+        view.grab();  // the widget painted into a picture, whether the screen shows it or not
+        return t.elapsed();
+    };
+    const qint64 fitted = paint();
+    view.zoomAbout(QPointF(view.width() / 2.0, view.height() / 2.0), 40);
+    const qint64 zoomed = paint();
+    Click(view, QPointF(10, 10));  // a click elsewhere on the page picks nothing in particular
+    for (auto type : {QEvent::MouseButtonPress, QEvent::MouseMove, QEvent::MouseButtonRelease}) {
+        const QPointF at = type == QEvent::MouseButtonPress ? QPointF(100, 100) : QPointF(300, 250);
+        QMouseEvent e(type, at, view.mapToGlobal(at), Qt::LeftButton,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
+                      Qt::NoModifier);
+        QApplication::sendEvent(&view, &e);
+    }
+    const qint64 dragged = paint();
+    std::printf("[ tiempos ] abrir %lld ms, ajustado %lld ms, ampliado %lld ms, movido %lld ms\n",
+                static_cast<long long>(opened), static_cast<long long>(fitted),
+                static_cast<long long>(zoomed), static_cast<long long>(dragged));
+    // Generous bounds: the machine running the tests is shared.
+    EXPECT_LT(opened, 3000);
+    EXPECT_LT(fitted, 300);
+    EXPECT_LT(zoomed, 300);
+    EXPECT_LT(dragged, 300);
 }
 
 }  // namespace
