@@ -3,7 +3,10 @@
 // and the viewer's save dialog. Run under the offscreen platform at the sizes of the
 // screens the program must fit (a laptop's 1366 x 768, a desk's 1280 x 1024).
 //
-//   nivex-pantallas FOLDER
+//   nivex-pantallas FOLDER [MODEL.inp]
+//
+// The "Planos" window is pictured over a designed simulated network of 10 x 10 blocks and,
+// when a SWMM model is given, over that model imported and designed.
 //
 // Fails, saying what is cut, when a menu entry lies outside the menu bar, a window is
 // larger than the screen, the configuration dialog must scroll or cuts a caption, or a
@@ -19,20 +22,28 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <clocale>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <set>
+#include <sstream>
 #include <string>
+#include <vector>
 
+#include "cli/batch.h"
 #include "console/codepage.h"
 #include "console/keys.h"
+#include "network/network_controls.h"
 #include "picture_tools.h"
 #include "qt/config_dialog.h"
 #include "qt/desktop_program.h"
 #include "qt/desktop_script.h"
 #include "qt/listing_viewer.h"
+#include "qt/plans_window.h"
 #include "qt/project_tour.h"
 #include "qt/spanish_translations.h"
+#include "shell/main_menu.h"
 
 namespace {
 
@@ -94,6 +105,99 @@ void checkSpanish(const QWidget& dialog, const char* what) {
             fault(std::string(what) + ": en ingles \"" + english + "\"");
 }
 
+using Verbs = std::vector<std::vector<std::string>>;
+using Save = std::function<void(const std::string&, const QPixmap&)>;
+
+// A project that nivex-batch's verbs make in `folder`, opened as the program opens it.
+bool madeProject(const std::string& folder, const Verbs& verbs, nivex::project::Project& p) {
+    namespace fs = std::filesystem;
+    fs::create_directories(folder);
+    const fs::path here = fs::current_path();
+    Verbs all{{"new", "--yes"}};
+    all.insert(all.end(), verbs.begin(), verbs.end());
+    for (std::vector<std::string> args : all) {
+        args.insert(args.begin(), {"--projects", folder, "--project", "AB1"});
+        std::ostringstream out, err;
+        const int rc = nivex::cli::RunBatch(args, out, err);
+        fs::current_path(here);
+        if (rc != 0) {
+            fault("planos: nivex-batch " + args[4] + ": " + err.str());
+            return false;
+        }
+    }
+    for (const auto& e : fs::directory_iterator(folder))
+        if (e.is_directory() && e.path().filename().string().rfind("AB-", 0) == 0)
+            p.files.Build(e.path().string(), "AB1");
+    p.selection.code = "AB";
+    p.selection.sector = "1";
+    p.selection.sectors = "1";
+    p.selection.sectorNumber = 1;
+    p.selection.extension = "AB1";
+    std::string error;
+    if (!nivex::network::LoadControlState(p, &error)) {
+        fault("planos: " + error);
+        return false;
+    }
+    return true;
+}
+
+// The "Planos" window over the project: the plan zoomed in on the reach nearest the middle
+// of the network, clicked; then the profile of its line in front.
+void picturePlans(const std::string& folder, const Verbs& verbs, const std::string& name,
+                  const QSize& screen, const Save& save) {
+    nivex::project::Project p;
+    if (!madeProject(folder, verbs, p)) return;
+    nivex::ui::PlansRequest request;
+    std::string error;
+    if (!nivex::shell::ReadDrawings(p, nivex::shell::DrawingKind::Plan, request, &error)) {
+        fault("planos: " + error);
+        return;
+    }
+    nivex::qt::QtPlansWindow plans(nullptr);
+    plans.show(std::move(request));
+    nivex::qt::PlansForm& w = *plans.window();
+    nivex::pictures::settle();
+    checkFits(w, screen, "planos");
+    const nivex::drawings::Plan& plan = w.plan();
+    if (plan.reaches.empty() || plan.manholes.empty()) {
+        fault("planos: el plano de " + name + " no tiene tramos");
+        return;
+    }
+    nivex::drawings::Point centre;
+    for (const auto& m : plan.manholes)
+        centre = {centre.x + m.at.x / plan.manholes.size(),
+                  centre.y + m.at.y / plan.manholes.size()};
+    nivex::drawings::Point mid;
+    double nearest = 1e300;
+    for (const auto& r : plan.reaches) {
+        const nivex::drawings::Point m{(r.from.x + r.to.x) / 2, (r.from.y + r.to.y) / 2};
+        const double d = std::hypot(m.x - centre.x, m.y - centre.y);
+        if (d < nearest) nearest = d, mid = m;
+    }
+    save("planos-" + name + "-red", w.grab());
+    w.planView().centreOn(mid, 5);
+    w.pickAt(mid);
+    nivex::pictures::settle();
+    save("planos-" + name + "-plano", w.grab());
+    w.bringForward(nivex::ui::PlansSide::Profile);
+    nivex::pictures::settle();
+    w.pickAt(mid);  // the profile read along the reach in the wider view
+    // Zoomed in on the reach from its manholes' names down to the data band under it.
+    const nivex::drawings::Profile& profile = w.profile();
+    nivex::qt::DrawingView& side = w.profileView();
+    if (!side.marks().empty() && !profile.rows.empty()) {
+        double band = profile.rows.front().y0;
+        for (const auto& row : profile.rows)
+            band = std::min(band, row.y0);
+        const auto& crown = side.marks().front().points;
+        const double top = std::max(crown.front().y, crown.back().y) + 25;
+        side.centreOn({(crown.front().x + crown.back().x) / 2, (band + top) / 2},
+                      0.95 * side.height() / (top - band));
+    }
+    nivex::pictures::settle();
+    save("planos-" + name + "-perfil", w.grab());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -101,8 +205,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
     nivex::qt::InstallSpanishTranslations(app);
-    if (argc != 2) {
-        std::fprintf(stderr, "uso: nivex-pantallas CARPETA\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "uso: nivex-pantallas CARPETA [MODELO.inp]\n");
         return 2;
     }
     const QDir out(QString::fromLocal8Bit(argv[1]));
@@ -188,7 +292,38 @@ int main(int argc, char** argv) {
     script.start();
     program.run();
     if (!script.finished()) return 1;
-    for (const char* name : {"ventana", "configuracion", "visor", "archivo"})
-        if (!taken.count(name)) fault(std::string("falta la imagen ") + name);
+
+    auto savePlans = [&save](const std::string& name, const QPixmap& shot) {
+        save(name.c_str(), shot);
+    };
+    const std::string plansRoot = root.filePath(QStringLiteral("planos")).toStdString();
+    picturePlans(plansRoot + "/simulado",
+                 {{"config", "--texto", "proyecto=Barrio La Esperanza", "--texto",
+                   "entidad=Empresas Publicas", "--texto", "consultor=Ing. Laura Gomez", "--texto",
+                   "fecha=10/12/26", "--texto", "correo=laura@ejemplo.co", "--texto",
+                   "pais=Colombia", "--yes"},
+                  {"simulate", "--horizontal", "10", "--vertical", "10", "--length", "80",
+                   "--slope", "1", "--ground", "2600", "--yes"},
+                  {"controls", "--yes"},
+                  {"design", "--opciones", "NNSS"}},
+                 "simulado", screen, savePlans);
+    if (argc == 3)
+        picturePlans(plansRoot + "/ejemplo1",
+                     {{"config", "--class", "2", "--topologia", "automatico", "--texto",
+                       "proyecto=Ejemplo 1 SWMM", "--texto", "entidad=EPA", "--texto",
+                       "consultor=Ing. Laura Gomez", "--texto", "fecha=10/12/26", "--texto",
+                       "correo=laura@ejemplo.co", "--texto", "pais=Colombia", "--yes"},
+                      {"import-swmm", argv[2], "--yes"},
+                      {"controls", "--yes"},
+                      {"design", "--opciones", "NNSS"}},
+                     "ejemplo1", screen, savePlans);
+
+    std::vector<std::string> names{"ventana", "configuracion", "visor", "archivo"};
+    for (const char* what : {"red", "plano", "perfil"}) {
+        names.push_back(std::string("planos-simulado-") + what);
+        if (argc == 3) names.push_back(std::string("planos-ejemplo1-") + what);
+    }
+    for (const std::string& name : names)
+        if (!taken.count(name)) fault("falta la imagen " + name);
     return faults == 0 ? 0 : 1;
 }

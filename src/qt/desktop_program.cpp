@@ -31,6 +31,7 @@ DesktopProgram::DesktopProgram(const QString& settingsFile)
     session_.fileChooser = &fileChooser_;
     session_.identification = &identification_;
     session_.alternatives = &alternatives_;
+    session_.plans = &plans_;
     form_.onMenuItem = [this](const shell::MenuItem& item) {
         shell::MenuItemChosen(session_, item);
     };

@@ -17,6 +17,7 @@
 #include "qt/identification_dialog.h"
 #include "qt/listing_viewer.h"
 #include "qt/nivex_form.h"
+#include "qt/plans_window.h"
 #include "qt/progress_windows.h"
 #include "qt/project_dialog.h"
 #include "qt/qt_desktop.h"
@@ -40,6 +41,7 @@ class DesktopProgram {
     console::Console& console() { return console_; }
     QtProjectDialog& projectDialog() { return projectDialog_; }
     QtDesktop& desktop() { return desktop_; }
+    QtPlansWindow& plans() { return plans_; }
     bool waitingForKey() const { return pump_.waiting(); }
 
   private:
@@ -60,6 +62,7 @@ class DesktopProgram {
     QtFileChooser fileChooser_{&form_};
     QtIdentificationDialog identification_{&form_};
     QtAlternativesDialog alternatives_{&form_};
+    QtPlansWindow plans_{&form_};
 };
 
 }  // namespace nivex::qt

@@ -5,6 +5,8 @@
 #include "console/codepage.h"
 #include "console/keys.h"
 #include "design/alternatives_table.h"
+#include "drawings/drawing_inputs.h"
+#include "network/network_controls.h"
 #include "network/reach_file.h"
 #include "project/project_opening.h"
 #include "project/reach_backup.h"
@@ -16,6 +18,9 @@ namespace nivex::shell {
 namespace {
 
 constexpr const char* kMainLegend = "AltZ^terminar";
+constexpr const char* kProcessRunning =
+    "No se puede cambiar a otra opcion del menu\rmientras no haya terminado el proceso en "
+    "ejecucion";
 
 // Takes the key that follows the main key and pushes it back at the end of the queue, so
 // that the module finds it; 255 when there was none.
@@ -90,7 +95,56 @@ std::string ChoiceText(int choice) {
     return text.size() == 1 ? "0" + text : text;
 }
 
+std::string Trimmed(std::string text) {
+    while (!text.empty() && text.back() == ' ')
+        text.pop_back();
+    return text;
+}
+
+// "Planos" chosen: the drawings' gate as the menu's own refusals show theirs, then the
+// window over a fresh reading of the sector.
+void ShowDrawings(Session& s, DrawingKind kind) {
+    if (!s.plans) return;
+    if (s.switches.processRunning) {
+        s.ui.showError(kProcessRunning, "Error");
+        return;
+    }
+    const std::string refusal = DrawingGateMessage(kind, s.project.header);
+    if (!refusal.empty()) {
+        const int16_t choice = s.switches.mainChoice;
+        s.screen.ShowMessageBox(refusal);
+        s.switches.mainChoice = choice;  // the box marks a refusal of the main loop's own
+        return;
+    }
+    ui::PlansRequest request;
+    std::string error;
+    if (!ReadDrawings(s.project, kind, request, &error)) {
+        s.ui.showError(cp(error), "Error");
+        return;
+    }
+    s.plans->show(std::move(request));
+}
+
 }  // namespace
+
+bool ReadDrawings(const project::Project& open, DrawingKind front, ui::PlansRequest& request,
+                  std::string* error) {
+    project::Project view;
+    view.selection = open.selection;
+    view.files = open.files;
+    view.consultant = open.consultant;
+    request = {};
+    if (!network::LoadControlState(view, error) ||
+        !drawings::LoadDrawingInputs(view, request.inputs, error))
+        return false;
+    request.title =
+        "Planos - " + Trimmed(view.header.ProjectName) + " - " + view.selection.extension;
+    request.front = front == DrawingKind::Plan ? ui::PlansSide::Plan : ui::PlansSide::Profile;
+    ProyectoT drawn = view.header;
+    if (!request.inputs.designed) drawn.StageDone[1] = 0;  // a design copy missing draws none
+    request.profilesRefusal = DrawingGateMessage(DrawingKind::Profiles, drawn);
+    return true;
+}
 
 bool ConfirmLeave(ui::Ui& ui) {
     return ui.askYesNo("Desea abandonar ahora ?", "Salir del Programa") == 'S';
@@ -150,10 +204,7 @@ void InjectMenuKeys(Session& s, uint8_t mainKey, uint8_t subKey) {
     }
     sw.keysInjected = true;
     if (sw.processRunning) {
-        s.ui.showError(
-            "No se puede cambiar a otra opcion del menu\rmientras no haya terminado el proceso "
-            "en ejecucion",
-            "Error");
+        s.ui.showError(kProcessRunning, "Error");
         return;
     }
     sw.menuKeyAccepted = true;
@@ -215,6 +266,12 @@ void MenuItemChosen(Session& s, const MenuItem& item) {
         }
         case MenuAction::About:
             s.desktop.showAbout();
+            break;
+        case MenuAction::Plan:
+            ShowDrawings(s, DrawingKind::Plan);
+            break;
+        case MenuAction::Profiles:
+            ShowDrawings(s, DrawingKind::Profiles);
             break;
     }
 }

@@ -78,6 +78,8 @@ constexpr ItemRow kItems[] = {
     {"List. Presupuesto", "Presupuesto de Obra", 'Y', 'B', K},
     {"List. Resumen", "Resumen General Proyecto", 'Z', 'A', K},
     {"List. Resumen", "Indice General Proyecto", 'Z', 'B', K},
+    {"Planos", "Plano de la Red", 0, 0, MenuAction::Plan},
+    {"Planos", "Perfiles Longitudinales", 0, 0, MenuAction::Profiles},
     {"Ayuda", "Ver Manual", 0, 0, MenuAction::ViewManual},
     {"Ayuda", "Acerca de", 0, 0, MenuAction::About},
 };
@@ -85,7 +87,7 @@ constexpr ItemRow kItems[] = {
 constexpr const char* kEntries[] = {
     "Archivos", "Especificaciones", "Tramos", "Controles", "List. Generales", "Diseño",
     "List. Diseño", "Cant. Obra", "List. Obra", "Presupuesto", "List. Presupuesto",
-    "List. Resumen", "Ayuda",
+    "List. Resumen", "Planos", "Ayuda",
 };
 // clang-format on
 

@@ -1,5 +1,5 @@
 #pragma once
-// The window's menu bar as data and as a model: its thirteen top entries, their items
+// The window's menu bar as data and as a model: its fourteen top entries, their items
 // with the keys each pushes, and which of them are enabled and visible. The window
 // draws it and reports clicks; the main menu's rules set it.
 
@@ -16,6 +16,8 @@ enum class MenuAction {
     Open,        // "Abrir": the last accepted project's folder, then '0'
     ViewManual,  // "Ver Manual"
     About,       // "Acerca de"
+    Plan,        // "Plano de la Red": the drawings' window, the plan in front
+    Profiles,    // "Perfiles Longitudinales": the same window, the profile in front
 };
 
 struct MenuItem {

@@ -38,8 +38,9 @@ const char* const kSectorOneTables[] = {"Diametros Comerciales a utilizar",
                                         "Rangos Profundidades Excavaciones", "Anchos de Zanja",
                                         "Rangos Profundidad Pozos", "Diametro Pozos"};
 
-const char* const kHiddenInTotaliser[] = {"Especificaciones", "Tramos", "Controles",
-                                          "List. Generales",  "Diseño", "List. Diseño"};
+const char* const kHiddenInTotaliser[] = {
+    "Especificaciones", "Tramos",       "Controles", "List. Generales",
+    "Diseño",           "List. Diseño", "Planos"};
 
 }  // namespace
 

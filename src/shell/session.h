@@ -15,6 +15,7 @@
 #include "ui/file_chooser.h"
 #include "ui/identification_dialog.h"
 #include "ui/listing_viewer.h"
+#include "ui/plans_window.h"
 #include "ui/progress.h"
 #include "ui/project_dialog.h"
 #include "ui/settings_store.h"
@@ -58,6 +59,7 @@ struct Session {
     ui::FileChooser* fileChooser = nullptr;
     ui::IdentificationDialog* identification = nullptr;
     ui::AlternativesDialog* alternatives = nullptr;
+    ui::PlansWindow* plans = nullptr;
 
     project::Project project;        // the open sector
     listings::ListingState listing;  // the listing being written

@@ -41,7 +41,7 @@ struct FormRig {
 TEST(MainWindow, MenuBarFollowsTheModel) {
     FormRig rig;
     const auto top = rig.form.menuBar()->actions();
-    ASSERT_EQ(top.size(), 13);
+    ASSERT_EQ(top.size(), 14);
     EXPECT_EQ(top.front()->text(), "Archivos");
     EXPECT_EQ(top[5]->text(), QString::fromUtf8("Diseño"));
     EXPECT_EQ(top.back()->text(), "Ayuda");

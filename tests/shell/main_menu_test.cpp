@@ -42,10 +42,12 @@ struct ShellRig {
     }
 };
 
-TEST(MenuBar, ThirteenEntriesAndStartUpDisablesAllButFilesAndHelp) {
+TEST(MenuBar, FourteenEntriesAndStartUpDisablesAllButFilesAndHelp) {
     MenuBarModel menu;
-    ASSERT_EQ(menu.entries().size(), 13u);
+    ASSERT_EQ(menu.entries().size(), 14u);
     EXPECT_EQ(menu.entries()[5].caption, cp("Diseño"));
+    EXPECT_EQ(menu.entries()[12].caption, "Planos");  // just before "Ayuda"
+    EXPECT_EQ(menu.entries()[13].caption, "Ayuda");
     int changes = 0;
     menu.onChange = [&] { ++changes; };
     menu.disableAll();
@@ -65,6 +67,9 @@ TEST(MenuBar, ItemsCarryTheirKeys) {
     EXPECT_EQ(menu.item("Controles")->subKey, 0);
     EXPECT_EQ(menu.item("Indice General Proyecto")->mainKey, 'Z');
     EXPECT_EQ(menu.item("Abrir")->action, MenuAction::Open);
+    ASSERT_EQ(menu.itemsOf("Planos").size(), 2u);
+    EXPECT_EQ(menu.item("Plano de la Red")->action, MenuAction::Plan);
+    EXPECT_EQ(menu.item("Perfiles Longitudinales")->action, MenuAction::Profiles);
     EXPECT_EQ(menu.itemsOf("Especificaciones").size(), 17u);
     EXPECT_EQ(menu.itemsOf(cp("List. Diseño")).size(), 11u);
     EXPECT_EQ(menu.item("Nada"), nullptr);
@@ -142,6 +147,35 @@ TEST(MainMenu, ManualMissingIsExplained) {
     EXPECT_EQ(s.rig.ui.last()->message.rfind("Falta el archivo Nivex.pdf", 0), 0u);
     MenuItemChosen(s.session, *s.menu.item("Acerca de"));
     EXPECT_EQ(s.desktop.abouts, 1);
+}
+
+struct CountingPlans : ui::PlansWindow {
+    std::vector<ui::PlansRequest> shown;
+    void show(ui::PlansRequest request) override { shown.push_back(std::move(request)); }
+};
+
+// The drawings' gate refuses in the menu's own box, as a refused main choice does, and
+// while a process runs the window is not opened over files being written.
+TEST(MainMenu, PlansAreGatedAsTheMenuGatesItsChoices) {
+    ShellRig s;
+    CountingPlans plans;
+    s.session.plans = &plans;
+    s.rig.switches.mainChoice = 5;
+    s.rig.pump.key(key::Enter);
+    MenuItemChosen(s.session, *s.menu.item("Plano de la Red"));
+    EXPECT_EQ(s.screen.lastMessage(), "... Falta entrar los datos de los tramos ...");
+    EXPECT_EQ(s.rig.switches.mainChoice, 5);
+    EXPECT_EQ(s.screen.WindowDepth(), 0);  // the box closed with Enter
+
+    s.session.project.header.ReachCount = 12;
+    s.rig.pump.key(key::Esc);
+    MenuItemChosen(s.session, *s.menu.item("Perfiles Longitudinales"));
+    EXPECT_EQ(s.screen.lastMessage(), cp("... Falta hacer el diseño del proyecto ..."));
+
+    s.rig.switches.processRunning = true;
+    MenuItemChosen(s.session, *s.menu.item("Plano de la Red"));
+    EXPECT_NE(s.rig.ui.last()->message.find("proceso en ejecucion"), std::string::npos);
+    EXPECT_TRUE(plans.shown.empty());
 }
 
 TEST(StartUp, MissingFontIsFatal) {
