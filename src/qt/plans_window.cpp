@@ -1,5 +1,7 @@
 #include "qt/plans_window.h"
 
+#include "qt/coordinates_dialog.h"
+
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -380,6 +382,14 @@ void PlansForm::markPlan() {
 
 QtPlansWindow::~QtPlansWindow() {
     delete window_.data();
+}
+
+bool QtPlansWindow::isOpen() const {
+    return window_ && window_->isVisible();
+}
+
+bool QtPlansWindow::editCoordinates(project::Project& open) {
+    return EditManholeCoordinates(owner_.data(), open);
 }
 
 void QtPlansWindow::show(ui::PlansRequest request) {

@@ -112,6 +112,8 @@ class QtPlansWindow : public ui::PlansWindow {
     explicit QtPlansWindow(QWidget* owner) : owner_(owner) {}
     ~QtPlansWindow() override;
     void show(ui::PlansRequest request) override;
+    bool isOpen() const override;
+    bool editCoordinates(project::Project& open) override;
     PlansForm* window() const { return window_.data(); }
 
   private:

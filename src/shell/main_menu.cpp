@@ -103,19 +103,25 @@ std::string Trimmed(std::string text) {
 
 // "Planos" chosen: the drawings' gate as the menu's own refusals show theirs, then the
 // window over a fresh reading of the sector.
-void ShowDrawings(Session& s, DrawingKind kind) {
-    if (!s.plans) return;
+// Whether an item of "Planos" may open now; otherwise the refusal has been shown.
+bool DrawingsAllowed(Session& s, DrawingKind kind) {
+    if (!s.plans) return false;
     if (s.switches.processRunning) {
         s.ui.showError(kProcessRunning, "Error");
-        return;
+        return false;
     }
     const std::string refusal = DrawingGateMessage(kind, s.project.header);
     if (!refusal.empty()) {
         const int16_t choice = s.switches.mainChoice;
         s.screen.ShowMessageBox(refusal);
         s.switches.mainChoice = choice;  // the box marks a refusal of the main loop's own
-        return;
+        return false;
     }
+    return true;
+}
+
+void ShowDrawings(Session& s, DrawingKind kind) {
+    if (!DrawingsAllowed(s, kind)) return;
     ui::PlansRequest request;
     std::string error;
     if (!ReadDrawings(s.project, kind, request, &error)) {
@@ -123,6 +129,14 @@ void ShowDrawings(Session& s, DrawingKind kind) {
         return;
     }
     s.plans->show(std::move(request));
+}
+
+// "Coordenadas de Pozos": the table once the sector has reaches; an open drawings window
+// is drawn again from what was saved.
+void EditCoordinates(Session& s) {
+    if (!DrawingsAllowed(s, DrawingKind::Plan)) return;
+    if (s.plans->editCoordinates(s.project) && s.plans->isOpen())
+        ShowDrawings(s, DrawingKind::Plan);
 }
 
 }  // namespace
@@ -272,6 +286,9 @@ void MenuItemChosen(Session& s, const MenuItem& item) {
             break;
         case MenuAction::Profiles:
             ShowDrawings(s, DrawingKind::Profiles);
+            break;
+        case MenuAction::Coordinates:
+            EditCoordinates(s);
             break;
     }
 }

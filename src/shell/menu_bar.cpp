@@ -80,6 +80,7 @@ constexpr ItemRow kItems[] = {
     {"List. Resumen", "Indice General Proyecto", 'Z', 'B', K},
     {"Planos", "Plano de la Red", 0, 0, MenuAction::Plan},
     {"Planos", "Perfiles Longitudinales", 0, 0, MenuAction::Profiles},
+    {"Planos", "Coordenadas de Pozos", 0, 0, MenuAction::Coordinates},
     {"Ayuda", "Ver Manual", 0, 0, MenuAction::ViewManual},
     {"Ayuda", "Acerca de", 0, 0, MenuAction::About},
 };

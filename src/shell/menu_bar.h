@@ -12,12 +12,13 @@
 namespace nivex::shell {
 
 enum class MenuAction {
-    InjectKeys,  // push Esc keys as needed, then the main key and the sub key
-    Open,        // "Abrir": the last accepted project's folder, then '0'
-    ViewManual,  // "Ver Manual"
-    About,       // "Acerca de"
-    Plan,        // "Plano de la Red": the drawings' window, the plan in front
-    Profiles,    // "Perfiles Longitudinales": the same window, the profile in front
+    InjectKeys,   // push Esc keys as needed, then the main key and the sub key
+    Open,         // "Abrir": the last accepted project's folder, then '0'
+    ViewManual,   // "Ver Manual"
+    About,        // "Acerca de"
+    Plan,         // "Plano de la Red": the drawings' window, the plan in front
+    Profiles,     // "Perfiles Longitudinales": the same window, the profile in front
+    Coordinates,  // "Coordenadas de Pozos": the table of the manholes' X and Y
 };
 
 struct MenuItem {

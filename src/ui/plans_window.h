@@ -5,6 +5,7 @@
 #include <string>
 
 #include "drawings/drawing_inputs.h"
+#include "project/project.h"
 
 namespace nivex::ui {
 
@@ -23,6 +24,10 @@ class PlansWindow {
     virtual ~PlansWindow() = default;
     // Shows the window with what was read (replacing what it showed) and brings it to front.
     virtual void show(PlansRequest request) = 0;
+    // Whether the window is on the screen, so that a change of the drawings redraws it.
+    virtual bool isOpen() const = 0;
+    // The table "Coordenadas de Pozos" of the open sector, modal; whether it saved.
+    virtual bool editCoordinates(project::Project& open) = 0;
 };
 
 }  // namespace nivex::ui

@@ -171,9 +171,10 @@ TEST_F(Plans, TheEntryStandsBeforeHelpAndRefusesAsTheMenuDoes) {
     EXPECT_EQ(top[12]->text(), "Planos");
     ASSERT_NE(top[12]->menu(), nullptr);
     const auto items = top[12]->menu()->actions();
-    ASSERT_EQ(items.size(), 2);
+    ASSERT_EQ(items.size(), 3);
     EXPECT_EQ(items[0]->text(), "Plano de la Red");
     EXPECT_EQ(items[1]->text(), "Perfiles Longitudinales");
+    EXPECT_EQ(items[2]->text(), "Coordenadas de Pozos");
 
     Open();  // a new project: no reach yet
     EXPECT_EQ(Refused("Plano de la Red"), "... Falta entrar los datos de los tramos ...");

@@ -67,9 +67,10 @@ TEST(MenuBar, ItemsCarryTheirKeys) {
     EXPECT_EQ(menu.item("Controles")->subKey, 0);
     EXPECT_EQ(menu.item("Indice General Proyecto")->mainKey, 'Z');
     EXPECT_EQ(menu.item("Abrir")->action, MenuAction::Open);
-    ASSERT_EQ(menu.itemsOf("Planos").size(), 2u);
+    ASSERT_EQ(menu.itemsOf("Planos").size(), 3u);
     EXPECT_EQ(menu.item("Plano de la Red")->action, MenuAction::Plan);
     EXPECT_EQ(menu.item("Perfiles Longitudinales")->action, MenuAction::Profiles);
+    EXPECT_EQ(menu.item("Coordenadas de Pozos")->action, MenuAction::Coordinates);
     EXPECT_EQ(menu.itemsOf("Especificaciones").size(), 17u);
     EXPECT_EQ(menu.itemsOf(cp("List. Diseño")).size(), 11u);
     EXPECT_EQ(menu.item("Nada"), nullptr);
@@ -151,7 +152,14 @@ TEST(MainMenu, ManualMissingIsExplained) {
 
 struct CountingPlans : ui::PlansWindow {
     std::vector<ui::PlansRequest> shown;
+    int tables = 0;
+    bool saves = false, open = false;
     void show(ui::PlansRequest request) override { shown.push_back(std::move(request)); }
+    bool isOpen() const override { return open; }
+    bool editCoordinates(project::Project&) override {
+        ++tables;
+        return saves;
+    }
 };
 
 // The drawings' gate refuses in the menu's own box, as a refused main choice does, and
@@ -175,6 +183,26 @@ TEST(MainMenu, PlansAreGatedAsTheMenuGatesItsChoices) {
     s.rig.switches.processRunning = true;
     MenuItemChosen(s.session, *s.menu.item("Plano de la Red"));
     EXPECT_NE(s.rig.ui.last()->message.find("proceso en ejecucion"), std::string::npos);
+    MenuItemChosen(s.session, *s.menu.item("Coordenadas de Pozos"));
+    EXPECT_EQ(plans.tables, 0);
+    EXPECT_TRUE(plans.shown.empty());
+}
+
+// "Coordenadas de Pozos" is refused with the plan's gate; once there are reaches the table
+// opens, and an open drawings window is not reopened by a table closed without saving.
+TEST(MainMenu, CoordinatesTableOpensWithThePlansGate) {
+    ShellRig s;
+    CountingPlans plans;
+    s.session.plans = &plans;
+    s.rig.pump.key(key::Enter);
+    MenuItemChosen(s.session, *s.menu.item("Coordenadas de Pozos"));
+    EXPECT_EQ(s.screen.lastMessage(), "... Falta entrar los datos de los tramos ...");
+    EXPECT_EQ(plans.tables, 0);
+
+    s.session.project.header.ReachCount = 12;
+    plans.open = true;
+    MenuItemChosen(s.session, *s.menu.item("Coordenadas de Pozos"));
+    EXPECT_EQ(plans.tables, 1);
     EXPECT_TRUE(plans.shown.empty());
 }
 
