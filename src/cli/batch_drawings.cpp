@@ -3,16 +3,12 @@
 #include <charconv>
 #include <filesystem>
 #include <string>
-#include <vector>
 
 #include "cli/batch_context.h"
 #include "cli/batch_verbs.h"
 #include "console/codepage.h"
 #include "drawings/drawing_inputs.h"
-#include "drawings/paper_writer.h"
-#include "drawings/plan.h"
-#include "drawings/profile_lines.h"
-#include "drawings/profile_sheets.h"
+#include "drawings/paper_drawing_files.h"
 
 namespace nivex::cli {
 namespace {
@@ -40,19 +36,10 @@ bool OutputOf(Batch& b, dr::PageFormat& format, std::string& path) {
 
 bool PaperOf(Batch& b, dr::Paper& paper) {
     const std::string name = b.options.value("--papel");
-    if (name.empty() || name == "a1")
-        paper = dr::Paper::A1;
-    else if (name == "a3")
-        paper = dr::Paper::A3;
-    else if (name == "carta")
-        paper = dr::Paper::Carta;
-    else if (name == "oficio")
-        paper = dr::Paper::Oficio;
-    else {
-        b.Fail("Error: --papel debe ser carta, oficio, a3 o a1 (se dio '" + name + "')");
-        return false;
-    }
-    return true;
+    paper = dr::Paper::A1;
+    if (name.empty() || dr::PaperNamed(name, paper)) return true;
+    b.Fail("Error: --papel debe ser carta, oficio, a3 o a1 (se dio '" + name + "')");
+    return false;
 }
 
 // Opens the sector, passes the drawing's gate and reads what it is drawn from.
@@ -67,15 +54,6 @@ int Load(Batch& b, dr::DrawingInputs& in) {
     if (in.placement.schematic && !in.placement.missing.empty())
         b.err << "Aviso: " << in.placement.missing.size()
               << " pozo(s) sin coordenadas; el dibujo es esquematico\n";
-    return 0;
-}
-
-int Write(Batch& b, const std::vector<const dr::Drawing*>& pages, dr::PageFormat format,
-          const std::string& path) {
-    dr::PaperWriteOptions o;
-    o.fontFile = dr::DrawingFontIn(ProgramFolder());
-    std::string error;
-    if (!dr::WriteDrawings(pages, format, path, o, &error)) return b.Fail("Error: " + error);
     return 0;
 }
 
@@ -103,74 +81,49 @@ int ScaleOf(Batch& b, const std::string& option) {
 }
 
 int VerbPlano(Batch& b) {
-    dr::PageFormat format{};
-    std::string path;
-    if (!OutputOf(b, format, path)) return kExitRefused;
-    dr::Paper paper{};
-    if (!PaperOf(b, paper)) return kExitRefused;
-    int scale = 0;
-    if (b.options.has("--escala") && (scale = ScaleOf(b, "--escala")) == 0) return kExitRefused;
+    dr::PlanFile request;
+    if (!OutputOf(b, request.format, request.path)) return kExitRefused;
+    if (!PaperOf(b, request.paper)) return kExitRefused;
+    if (b.options.has("--escala") && (request.scale = ScaleOf(b, "--escala")) == 0)
+        return kExitRefused;
     dr::DrawingInputs in;
     if (int rc = Load(b, in)) return rc;
-
-    dr::PlanOptions o = dr::PlanOptionsOf(in, 0, paper);
-    dr::Plan plan = dr::BuildPlan(in.reaches, in.placement, o);
-    if (scale > 0) {
-        const int fitting = plan.scale;
-        o.scale = scale;
-        o.onPaper = true;
-        plan = dr::BuildPlan(in.reaches, in.placement, o);
-        if (!plan.FitsPaper())
-            return b.Fail("Error: a escala 1:" + std::to_string(scale) +
-                          " la red no cabe en el papel " + b.options.value("--papel") +
-                          "; la mayor escala que cabe es 1:" + std::to_string(fitting));
-    }
-    if (int rc = Write(b, {&plan.drawing}, format, path)) return rc;
-    b.out << "Plano escrito: " << path << '\n';
+    request.fontFile = dr::DrawingFontIn(ProgramFolder());
+    dr::PlanFileResult plan;
+    std::string error;
+    if (!dr::WritePlanFile(in, request, plan, &error)) return b.Fail("Error: " + error);
+    b.out << "Plano escrito: " << request.path << '\n';
     b.out << "escala: 1:" << plan.scale << '\n';
-    b.out << "hoja: " << plan.drawing.width << " x " << plan.drawing.height << " mm\n";
+    b.out << "hoja: " << plan.width << " x " << plan.height << " mm\n";
     b.out << "esquematico: " << (plan.schematic ? "si" : "no") << '\n';
-    b.out << "tramos: " << plan.reaches.size() << '\n';
-    b.out << "pozos: " << plan.manholes.size() << '\n';
+    b.out << "tramos: " << plan.reaches << '\n';
+    b.out << "pozos: " << plan.manholes << '\n';
     return 0;
 }
 
 int VerbPerfiles(Batch& b) {
-    dr::PageFormat format{};
-    std::string path;
-    if (!OutputOf(b, format, path)) return kExitRefused;
-    dr::ProfileSheetOptions o;
-    if (!PaperOf(b, o.paper)) return kExitRefused;
-    if (b.options.has("--escala-h") && (o.scales.horizontal = ScaleOf(b, "--escala-h")) == 0)
+    dr::ProfilesFile request;
+    if (!OutputOf(b, request.format, request.path)) return kExitRefused;
+    if (!PaperOf(b, request.sheets.paper)) return kExitRefused;
+    dr::ProfileScales& scales = request.sheets.scales;
+    if (b.options.has("--escala-h") && (scales.horizontal = ScaleOf(b, "--escala-h")) == 0)
         return kExitRefused;
-    if (b.options.has("--escala-v") && (o.scales.vertical = ScaleOf(b, "--escala-v")) == 0)
+    if (b.options.has("--escala-v") && (scales.vertical = ScaleOf(b, "--escala-v")) == 0)
         return kExitRefused;
     const bool from = b.options.has("--desde"), to = b.options.has("--hasta");
     if (from != to) return b.Fail("Error: --desde y --hasta van juntas");
     dr::DrawingInputs in;
     if (int rc = Load(b, in)) return rc;
-    o.header = in.header;
-
-    std::vector<dr::ProfileLine> lines;
-    if (from) {
-        dr::ProfileLine path_;
-        std::string error;
-        if (!dr::PathBetween(in.reaches, cp(b.options.value("--desde")),
-                             cp(b.options.value("--hasta")), path_, error))
-            return b.Fail("Error: " + toUtf8(error));
-        lines.push_back(std::move(path_));
-    } else {
-        lines = dr::CollectorLines(in.reaches);
-    }
-    const dr::ProfileSheetSet set = dr::BuildProfileSheets(in.reaches, lines, o);
-    std::vector<const dr::Drawing*> pages;
-    for (const dr::Drawing& sheet : set.sheets)
-        pages.push_back(&sheet);
-    if (int rc = Write(b, pages, format, path)) return rc;
-    b.out << "Perfiles escritos: " << path << '\n';
-    b.out << "perfiles: " << lines.size() << '\n';
-    b.out << "partes: " << set.parts.size() << '\n';
-    b.out << "hojas: " << set.sheets.size() << '\n';
+    request.from = cp(b.options.value("--desde"));
+    request.to = cp(b.options.value("--hasta"));
+    request.fontFile = dr::DrawingFontIn(ProgramFolder());
+    dr::ProfilesFileResult written;
+    std::string error;
+    if (!dr::WriteProfilesFile(in, request, written, &error)) return b.Fail("Error: " + error);
+    b.out << "Perfiles escritos: " << request.path << '\n';
+    b.out << "perfiles: " << written.lines << '\n';
+    b.out << "partes: " << written.parts << '\n';
+    b.out << "hojas: " << written.sheets << '\n';
     return 0;
 }
 
