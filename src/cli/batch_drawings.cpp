@@ -1,6 +1,5 @@
 // The plan of the network and the longitudinal profiles to PDF, SVG or PNG files.
 
-#include <charconv>
 #include <filesystem>
 #include <string>
 
@@ -14,9 +13,6 @@ namespace nivex::cli {
 namespace {
 
 namespace dr = nivex::drawings;
-
-// The largest scale denominator taken: 1:10 000 000 already puts a country on a sheet.
-constexpr long kMostScale = 10000000;
 
 // The output named by --pdf, --svg or --png: exactly one of them.
 bool OutputOf(Batch& b, dr::PageFormat& format, std::string& path) {
@@ -67,17 +63,11 @@ std::string ProgramFolder() {
 
 int ScaleOf(Batch& b, const std::string& option) {
     const std::string text = b.options.value(option);
-    std::string_view digits = text;
-    if (digits.rfind("1:", 0) == 0) digits.remove_prefix(2);
-    long n = 0;
-    const auto r = std::from_chars(digits.data(), digits.data() + digits.size(), n);
-    if (digits.empty() || r.ec != std::errc() || r.ptr != digits.data() + digits.size() || n < 1 ||
-        n > kMostScale) {
-        b.Fail("Error: " + option +
-               " debe ser una escala 1:N con N entero de 1 a 10000000 (se dio '" + text + "')");
-        return 0;
-    }
-    return static_cast<int>(n);
+    int scale = 0;
+    if (dr::ReadScale(text, scale)) return scale;
+    b.Fail("Error: " + option + " debe ser una escala 1:N con N entero de 1 a 10000000 (se dio '" +
+           text + "')");
+    return 0;
 }
 
 int VerbPlano(Batch& b) {

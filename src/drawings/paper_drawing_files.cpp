@@ -1,5 +1,6 @@
 #include "drawings/paper_drawing_files.h"
 
+#include <charconv>
 #include <utility>
 #include <vector>
 
@@ -7,6 +8,21 @@
 #include "drawings/profile_lines.h"
 
 namespace nivex::drawings {
+
+bool ReadScale(std::string_view text, int& scale) {
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    if (text.rfind("1:", 0) == 0) text.remove_prefix(2);
+    long n = 0;
+    const auto r = std::from_chars(text.data(), text.data() + text.size(), n);
+    if (text.empty() || r.ec != std::errc() || r.ptr != text.data() + text.size() || n < 1 ||
+        n > kMostScale)
+        return false;
+    scale = static_cast<int>(n);
+    return true;
+}
 
 bool PaperNamed(const std::string& name, Paper& paper) {
     for (Paper p : {Paper::Carta, Paper::Oficio, Paper::A3, Paper::A1})

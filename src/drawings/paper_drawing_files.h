@@ -5,6 +5,7 @@
 // between two manholes laid out on sheets.
 
 #include <string>
+#include <string_view>
 
 #include "drawings/drawing_inputs.h"
 #include "drawings/paper_writer.h"
@@ -12,6 +13,12 @@
 #include "drawings/profile_sheets.h"
 
 namespace nivex::drawings {
+
+// The largest scale denominator taken: 1:10 000 000 already puts a country on a sheet.
+constexpr long kMostScale = 10000000;
+// A scale written "1:N" or "N" (N whole, 1 to kMostScale, blanks around it ignored); false
+// for anything else.
+bool ReadScale(std::string_view text, int& scale);
 
 // "carta", "oficio", "a3", "a1" as the batch verbs name the papers; false for another name.
 bool PaperNamed(const std::string& name, Paper& paper);

@@ -3,6 +3,7 @@
 #include "qt/coordinates_dialog.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -16,6 +17,7 @@
 #include <cmath>
 
 #include "design/reach_values.h"
+#include "drawings/paper_writer.h"
 #include "drawings/plan_view_model.h"
 #include "qt/qt_text.h"
 
@@ -94,6 +96,8 @@ QWidget* PlansForm::buildPlanSide() {
     auto* head = new QHBoxLayout;
     head->addWidget(Heading("Plano de la Red"));
     head->addStretch(1);
+    planPrint_ = new QPushButton(QStringLiteral("Imprimir..."));
+    head->addWidget(planPrint_);
     planFit_ = new QPushButton(QStringLiteral("Ajustar"));
     head->addWidget(planFit_);
     planView_ = new DrawingView;
@@ -103,6 +107,8 @@ QWidget* PlansForm::buildPlanSide() {
     layout->addLayout(head);
     layout->addWidget(planView_, 1);
     connect(planFit_, &QPushButton::clicked, planView_, &DrawingView::fit);
+    connect(planPrint_, &QPushButton::clicked, this,
+            [this] { print(DrawingPrintDialog::Kind::Plan); });
     connect(planView_, &DrawingView::clicked, this, [this](double x, double y) { pickAt({x, y}); });
     return side;
 }
@@ -112,6 +118,8 @@ QWidget* PlansForm::buildProfileSide() {
     auto* head = new QHBoxLayout;
     head->addWidget(Heading("Perfiles Longitudinales"));
     head->addStretch(1);
+    profilePrint_ = new QPushButton(QStringLiteral("Imprimir..."));
+    head->addWidget(profilePrint_);
     profileFit_ = new QPushButton(QStringLiteral("Ajustar"));
     head->addWidget(profileFit_);
 
@@ -153,6 +161,8 @@ QWidget* PlansForm::buildProfileSide() {
     layout->addWidget(profileStack_, 1);
 
     connect(profileFit_, &QPushButton::clicked, profileView_, &DrawingView::fit);
+    connect(profilePrint_, &QPushButton::clicked, this,
+            [this] { print(DrawingPrintDialog::Kind::Profiles); });
     connect(lineChoice_, &QComboBox::activated, this, [this](int index) { showLine(index); });
     connect(draw_, &QPushButton::clicked, this, [this] { drawPath(); });
     connect(to_, &QLineEdit::returnPressed, this, [this] { drawPath(); });
@@ -188,7 +198,8 @@ void PlansForm::load(ui::PlansRequest request) {
         lineChoice_->clear();
     }
     const bool profiles = in.designed && request_.profilesRefusal.empty();
-    for (QWidget* w : std::initializer_list<QWidget*>{lineChoice_, from_, to_, draw_, profileFit_})
+    for (QWidget* w : std::initializer_list<QWidget*>{lineChoice_, from_, to_, draw_, profileFit_,
+                                                      profilePrint_})
         w->setEnabled(profiles);
     if (profiles) {
         lines_ = drawings::CollectorLines(in.reaches);
@@ -378,6 +389,22 @@ void PlansForm::markPlan() {
         marks.push_back({{r->from, r->to}, kReachMark, 4, false});
     if (foundShown_) marks.push_back({{found_}, kFoundMark, 3, true});
     planView_->setMarks(std::move(marks));
+}
+
+std::unique_ptr<DrawingPrintDialog> PlansForm::printDialog(DrawingPrintDialog::Kind kind) {
+    std::string from, to;
+    const auto& reaches = request_.inputs.reaches;
+    if (!profileLine_.records.empty()) {
+        from = reaches[static_cast<size_t>(profileLine_.records.front() - 1)].Upstream;
+        to = reaches[static_cast<size_t>(profileLine_.records.back() - 1)].Downstream;
+    }
+    const std::string font =
+        drawings::DrawingFontIn(QCoreApplication::applicationDirPath().toStdString());
+    return std::make_unique<DrawingPrintDialog>(kind, request_.inputs, font, from, to, this);
+}
+
+void PlansForm::print(DrawingPrintDialog::Kind kind) {
+    printDialog(kind)->exec();
 }
 
 QtPlansWindow::~QtPlansWindow() {

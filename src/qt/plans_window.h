@@ -14,6 +14,7 @@
 #include "drawings/plan.h"
 #include "drawings/profile.h"
 #include "drawings/profile_lines.h"
+#include "qt/drawing_print_dialog.h"
 #include "qt/drawing_view.h"
 #include "ui/plans_window.h"
 
@@ -67,6 +68,10 @@ class PlansForm : public QWidget {
     QLabel* values() const { return values_; }
     QLabel* layoutNote() const { return layoutNote_; }
     QLabel* profileRefusal() const { return refusal_; }
+    QPushButton* planPrintButton() const { return planPrint_; }
+    QPushButton* profilePrintButton() const { return profilePrint_; }
+    // The dialog "Imprimir..." of the plan or of the profiles, over what the window shows.
+    std::unique_ptr<DrawingPrintDialog> printDialog(DrawingPrintDialog::Kind kind);
 
   private:
     QWidget* buildPlanSide();
@@ -77,6 +82,7 @@ class PlansForm : public QWidget {
     const drawings::PlanReach* reachNear(drawings::Point p) const;
     const drawings::PlanManhole* manholeNear(drawings::Point p) const;
     void showManhole(const drawings::PlanManhole& m);
+    void print(DrawingPrintDialog::Kind kind);
 
     ui::PlansRequest request_;
     drawings::Plan plan_;
@@ -99,6 +105,8 @@ class PlansForm : public QWidget {
     QPushButton* draw_ = nullptr;
     QPushButton* planFit_ = nullptr;
     QPushButton* profileFit_ = nullptr;
+    QPushButton* planPrint_ = nullptr;
+    QPushButton* profilePrint_ = nullptr;
     QLabel* status_ = nullptr;
     QLabel* values_ = nullptr;
     QLabel* layoutNote_ = nullptr;

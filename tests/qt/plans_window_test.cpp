@@ -4,7 +4,11 @@
 // own geometry (where each reach and manhole landed on the paper), never against pixels.
 
 #include <gtest/gtest.h>
+
+#include <regex>
+
 #include <unistd.h>
+#include <fstream>
 
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -328,6 +332,58 @@ namespace {
 
 // A sector of about 10000 reaches (the most a sector holds): the window opens on it, and
 // a paint fitted, zoomed in and dragged each stays well under what a user would notice.
+// "Imprimir..." writes what nivex-batch plano and perfiles write: a plan refused at a scale
+// the network does not fit on the paper, and written when fitted; the profile shown alone.
+TEST_F(Plans, PrintDialogsWriteThePlanAndTheProfileShown) {
+    ASSERT_NO_FATAL_FAILURE(Grid(3, 3, true));
+    Open();
+    Choose("Plano de la Red");
+    qt::PlansForm& w = Window();
+    auto pages = [](const fs::path& pdf) {
+        std::ifstream in(pdf, std::ios::binary);
+        const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+        const std::regex page(R"(/Type /Page\b[^s])");
+        return std::distance(std::sregex_iterator(bytes.begin(), bytes.end(), page),
+                             std::sregex_iterator());
+    };
+
+    auto plan = w.printDialog(qt::DrawingPrintDialog::Kind::Plan);
+    plan->quiet = true;
+    EXPECT_FALSE(plan->save());  // no file named yet
+    const fs::path pdf = base_ / "plano.pdf";
+    plan->fileField()->setText(QString::fromStdString(pdf.string()));
+    plan->paperChoice()->setCurrentText(QStringLiteral("carta"));
+    // 3 x 80 m by 3 x 80 m is 2.4 m of paper at 1:100.
+    plan->scaleChoice()->setCurrentText(QStringLiteral("1:100"));
+    EXPECT_FALSE(plan->save());
+    EXPECT_NE(plan->lastMessage().find("no cabe en el papel carta"), std::string::npos)
+        << plan->lastMessage();
+    plan->scaleChoice()->setCurrentText(QStringLiteral("1:0"));
+    EXPECT_FALSE(plan->save());
+    EXPECT_NE(plan->lastMessage().find("1:N"), std::string::npos) << plan->lastMessage();
+    EXPECT_FALSE(fs::exists(pdf));
+    plan->scaleChoice()->setCurrentIndex(0);  // fitted to the paper
+    ASSERT_TRUE(plan->save()) << plan->lastMessage();
+    EXPECT_EQ(pages(pdf), 1);
+
+    // With a line on the screen, its profile alone; all the lines take more parts.
+    w.showLine(0);
+    const std::vector<int> shown = w.profileRecords();
+    ASSERT_FALSE(shown.empty());
+    auto profiles = w.printDialog(qt::DrawingPrintDialog::Kind::Profiles);
+    profiles->quiet = true;
+    const fs::path one = base_ / "uno.svg";
+    profiles->fileField()->setText(QString::fromStdString(one.string()));
+    profiles->formatChoice()->setCurrentIndex(1);
+    profiles->whichChoice()->setCurrentIndex(1);
+    ASSERT_TRUE(profiles->save()) << profiles->lastMessage();
+    EXPECT_NE(profiles->lastMessage().find("1 perfil(es)"), std::string::npos)
+        << profiles->lastMessage();
+    std::ifstream svg(one, std::ios::binary);
+    const std::string text{std::istreambuf_iterator<char>(svg), {}};
+    EXPECT_NE(text.find("<svg"), std::string::npos);
+}
+
 TEST_F(Plans, TenThousandReachesOpenAndMoveWithoutDelay) {
     // The grid the simulation lays out, beyond the 40 x 40 blocks its screen takes.
     Open();
