@@ -4,11 +4,7 @@
 // own geometry (where each reach and manhole landed on the paper), never against pixels.
 
 #include <gtest/gtest.h>
-
-#include <regex>
-
 #include <unistd.h>
-#include <fstream>
 
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -20,6 +16,8 @@
 #include <atomic>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
+#include <regex>
 #include <sstream>
 
 #include "cli/batch.h"
