@@ -64,9 +64,20 @@ std::vector<ReachEnds> ReachEndsOf(const std::vector<network::TramoT>& reaches) 
 }
 
 const ManholePoint* ManholeLayout::find(std::string_view name) const {
+    if (byName_.size() == manholes.size() && !manholes.empty()) {
+        const auto it = byName_.find(std::string(name));
+        return it == byName_.end() || it->second >= manholes.size() ? nullptr
+                                                                    : &manholes[it->second];
+    }
     for (const ManholePoint& p : manholes)
         if (p.name == name) return &p;
     return nullptr;
+}
+
+void ManholeLayout::Index() {
+    byName_.clear();
+    for (size_t i = 0; i < manholes.size(); ++i)
+        byName_.emplace(manholes[i].name, i);
 }
 
 ManholeLayout SchematicLayout(const std::vector<ReachEnds>& reaches) {
@@ -131,6 +142,7 @@ ManholeLayout SchematicLayout(const std::vector<ReachEnds>& reaches) {
     for (size_t k = 0; k < count; ++k)
         layout.manholes.push_back(
             {n.names[k], column[k] * kSchematicStep, row[k] * kSchematicStep});
+    layout.Index();
     return layout;
 }
 
@@ -151,7 +163,10 @@ ManholeLayout PlaceManholes(const std::vector<ReachEnds>& reaches,
             else
                 measured.manholes.push_back(*it->second);
         }
-    if (missing.empty() && !reaches.empty()) return measured;
+    if (missing.empty() && !reaches.empty()) {
+        measured.Index();
+        return measured;
+    }
     ManholeLayout layout = SchematicLayout(reaches);
     layout.missing = std::move(missing);
     return layout;

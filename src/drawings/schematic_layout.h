@@ -16,6 +16,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "drawings/manhole_coordinates.h"
@@ -40,7 +41,12 @@ struct ManholeLayout {
     // The manholes without coordinates that made the drawing schematic.
     std::vector<std::string> missing;
 
+    // By name; through the index when Index() was called after the last change.
     const ManholePoint* find(std::string_view name) const;
+    void Index();
+
+  private:
+    std::unordered_map<std::string, size_t> byName_;
 };
 
 // The schematic layout of the reaches.

@@ -382,7 +382,9 @@ TEST_F(Plans, PrintDialogsWriteThePlanAndTheProfileShown) {
     EXPECT_NE(text.find("<svg"), std::string::npos);
 }
 
-TEST_F(Plans, TenThousandReachesOpenAndMoveWithoutDelay) {
+// A sector of ten thousand reaches opens whole, and zooming in and dragging move the view
+// over it (how long it takes is measured by bench_plans_window, not here).
+TEST_F(Plans, TenThousandReachesOpenAndMove) {
     // The grid the simulation lays out, beyond the 40 x 40 blocks its screen takes.
     Open();
     project::Project& p = session_.project;
@@ -409,25 +411,18 @@ TEST_F(Plans, TenThousandReachesOpenAndMoveWithoutDelay) {
     drawings::ManholeCoordinates placed;
     placed.points = network::SimulatedCoordinates(grid, reaches);
     ASSERT_TRUE(drawings::WriteCoordinates(p, placed, &error)) << error;
-    QElapsedTimer clock;
-    clock.start();
     Choose("Plano de la Red");
     ASSERT_NE(plans_.window(), nullptr);
     qt::PlansForm& w = *plans_.window();
-    w.planView().grab();
-    const qint64 opened = clock.elapsed();
     ASSERT_EQ(w.plan().reaches.size(), 70u * 71u * 2u + 1u);
 
     qt::DrawingView& view = w.planView();
-    auto paint = [&view] {
-        QElapsedTimer t;
-        t.start();
-        view.grab();  // the widget painted into a picture, whether the screen shows it or not
-        return t.elapsed();
-    };
-    const qint64 fitted = paint();
+    view.grab();  // painted into a picture, whether the screen shows it or not
+    const drawings::Box fitted = view.visiblePaper();
     view.zoomAbout(QPointF(view.width() / 2.0, view.height() / 2.0), 40);
-    const qint64 zoomed = paint();
+    view.grab();
+    const drawings::Box zoomed = view.visiblePaper();
+    EXPECT_LT(zoomed.x1 - zoomed.x0, (fitted.x1 - fitted.x0) / 10);
     Click(view, QPointF(10, 10));  // a click elsewhere on the page picks nothing in particular
     for (auto type : {QEvent::MouseButtonPress, QEvent::MouseMove, QEvent::MouseButtonRelease}) {
         const QPointF at = type == QEvent::MouseButtonPress ? QPointF(100, 100) : QPointF(300, 250);
@@ -436,15 +431,11 @@ TEST_F(Plans, TenThousandReachesOpenAndMoveWithoutDelay) {
                       Qt::NoModifier);
         QApplication::sendEvent(&view, &e);
     }
-    const qint64 dragged = paint();
-    std::printf("[ tiempos ] abrir %lld ms, ajustado %lld ms, ampliado %lld ms, movido %lld ms\n",
-                static_cast<long long>(opened), static_cast<long long>(fitted),
-                static_cast<long long>(zoomed), static_cast<long long>(dragged));
-    // Generous bounds: the machine running the tests is shared.
-    EXPECT_LT(opened, 3000);
-    EXPECT_LT(fitted, 300);
-    EXPECT_LT(zoomed, 300);
-    EXPECT_LT(dragged, 300);
+    view.grab();
+    const drawings::Box dragged = view.visiblePaper();
+    // Dragged 200 px right and 150 px down: the paper moved the other way under the view.
+    EXPECT_LT(dragged.x0, zoomed.x0);
+    EXPECT_GT(dragged.y0, zoomed.y0);
 }
 
 }  // namespace
