@@ -1,5 +1,6 @@
 #include "exchange/exchange_menu.h"
 
+#include <cctype>
 #include <filesystem>
 
 #include "console/codepage.h"
@@ -42,6 +43,16 @@ Target TargetOf(SectorFormat format) {
                     ".xlsx"};
     }
     return {"", "", "", ""};
+}
+
+// "RED.GPKG" has its extension as "red.gpkg" has.
+bool EndsWithSuffix(const std::string& path, const std::string& suffix) {
+    if (path.size() < suffix.size()) return false;
+    for (size_t k = 0; k < suffix.size(); ++k)
+        if (std::tolower(static_cast<unsigned char>(path[path.size() - suffix.size() + k])) !=
+            suffix[k])
+            return false;
+    return true;
 }
 
 // The report's lines, then its warnings, one a line of the box.
@@ -92,7 +103,7 @@ void MenuExchange::exportSector(SectorFormat format) {
         const std::string name = s_.project.selection.extension + t.suffix;
         path = s_.fileChooser->chooseSaveFile(cp(t.title), t.filter,
                                               (fs::path(folder) / name).string());
-        if (!path.empty() && !path.ends_with(t.suffix)) path += t.suffix;
+        if (!path.empty() && !EndsWithSuffix(path, t.suffix)) path += t.suffix;
     }
     if (path.empty()) return;
     RememberFolder(s_, kExportFolderSetting, path);

@@ -179,7 +179,7 @@ TEST_F(MenuExchangeTest, EachFormatIsWrittenWhereTheUserSaysAndReported) {
         << LastBox().message;
     EXPECT_NE(ReadAll(base_ / "salida" / "planos.dxf").find("SECTION"), std::string::npos);
 
-    chooser.answer = (base_ / "salida" / "libro.xlsx").string();
+    chooser.answer = (base_ / "salida" / "LIBRO.XLSX").string();  // its extension in capitals
     exchange.exportSector(SectorFormat::Workbook);
     EXPECT_EQ(chooser.filter, "Libro de Excel|*.xlsx");
     EXPECT_EQ(LastBox().caption, "Exportar Excel (XLSX)");
