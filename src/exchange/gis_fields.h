@@ -39,7 +39,7 @@ constexpr const char* kGroundDatum = "rasante";
 std::vector<std::string> GisDatumNames();
 
 // Layers and field names of an import: a datum not mapped is read from the field of its
-// own name when the layer has one.
+// own name when the layer has one; a datum mapped to "" is read from no field.
 struct GisMapping {
     std::string reachLayer = kReachLayer;
     std::string manholeLayer = kManholeLayer;

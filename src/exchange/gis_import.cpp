@@ -243,6 +243,13 @@ GisImport ReadGisNetwork(const std::string& path, const GisMapping& mapping,
     auto fieldOf = [&](OGRFeatureDefn* defn, const std::string& layer, const std::string& datum,
                        bool required) {
         const std::string field = mapping.FieldOf(datum);
+        // Mapped to no field: the datum is not read, even from a field of its own name.
+        if (field.empty()) {
+            if (required)
+                problems.Add("La capa " + Quoted(layer) + " necesita un campo para el dato " +
+                             datum);
+            return -1;
+        }
         const int index = defn->GetFieldIndex(field.c_str());
         if (index < 0 && (required || mapping.Mapped(datum)))
             problems.Add("La capa " + Quoted(layer) + " no tiene el campo " + Quoted(field) +

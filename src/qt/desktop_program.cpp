@@ -32,6 +32,8 @@ DesktopProgram::DesktopProgram(const QString& settingsFile)
     session_.identification = &identification_;
     session_.alternatives = &alternatives_;
     session_.plans = &plans_;
+    session_.exchange = &exchange_;
+    session_.gisMapping = &gisMapping_;
     form_.onMenuItem = [this](const shell::MenuItem& item) {
         shell::MenuItemChosen(session_, item);
     };

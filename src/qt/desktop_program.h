@@ -10,10 +10,12 @@
 #include "console/console.h"
 #include "console/screen.h"
 #include "console/ui_switches.h"
+#include "exchange/exchange_menu.h"
 #include "qt/alternatives_dialog.h"
 #include "qt/config_dialog.h"
 #include "qt/event_pump.h"
 #include "qt/file_chooser.h"
+#include "qt/gis_mapping_dialog.h"
 #include "qt/identification_dialog.h"
 #include "qt/listing_viewer.h"
 #include "qt/nivex_form.h"
@@ -63,6 +65,8 @@ class DesktopProgram {
     QtIdentificationDialog identification_{&form_};
     QtAlternativesDialog alternatives_{&form_};
     QtPlansWindow plans_{&form_};
+    QtGisMappingDialog gisMapping_{&form_};
+    exchange::MenuExchange exchange_{session_};
 };
 
 }  // namespace nivex::qt

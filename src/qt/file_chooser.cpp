@@ -11,16 +11,49 @@
 
 namespace nivex::qt {
 
-std::string QtFileChooser::chooseFile(const std::string& title, const std::string& filter,
-                                      const std::string& folder) {
-    // "description|pattern" as the dialog writes it: "description (pattern)".
+namespace {
+
+// "description|pattern" as the dialog writes it: "description (pattern)".
+QString DialogFilter(const std::string& filter) {
     QString qfilter = qtext(filter);
     const qsizetype bar = qfilter.indexOf(QLatin1Char('|'));
     if (bar >= 0)
         qfilter =
             qfilter.left(bar) + QStringLiteral(" (") + qfilter.mid(bar + 1) + QLatin1Char(')');
-    QFileDialog dialog(parent_, qtext(title), QString::fromStdString(folder), qfilter);
+    return qfilter;
+}
+
+}  // namespace
+
+std::string QtFileChooser::chooseFile(const std::string& title, const std::string& filter,
+                                      const std::string& folder) {
+    QFileDialog dialog(parent_, qtext(title), QString::fromStdString(folder), DialogFilter(filter));
     dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    SizeFileDialog(dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().front().toStdString();
+}
+
+std::string QtFileChooser::chooseSaveFile(const std::string& title, const std::string& filter,
+                                          const std::string& suggested) {
+    QFileDialog dialog(parent_, qtext(title), QString::fromStdString(suggested),
+                       DialogFilter(filter));
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // "*.gpkg": a name typed without it gets it.
+    const size_t dot = filter.rfind("*.");
+    if (dot != std::string::npos)
+        dialog.setDefaultSuffix(QString::fromStdString(filter.substr(dot + 2)));
+    SizeFileDialog(dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().front().toStdString();
+}
+
+std::string QtFileChooser::chooseFolder(const std::string& title, const std::string& folder) {
+    QFileDialog dialog(parent_, qtext(title), QString::fromStdString(folder));
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     SizeFileDialog(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};

@@ -1,5 +1,5 @@
 #pragma once
-// The system's open-file dialog, and the size every file dialog of the program opens at.
+// The system's file dialogs, and the size every file dialog of the program opens at.
 
 #include <QWidget>
 
@@ -18,6 +18,9 @@ class QtFileChooser : public ui::FileChooser {
     explicit QtFileChooser(QWidget* parent) : parent_(parent) {}
     std::string chooseFile(const std::string& title, const std::string& filter,
                            const std::string& folder) override;
+    std::string chooseSaveFile(const std::string& title, const std::string& filter,
+                               const std::string& suggested) override;
+    std::string chooseFolder(const std::string& title, const std::string& folder) override;
 
   private:
     QWidget* parent_;

@@ -101,16 +101,14 @@ std::string Trimmed(std::string text) {
     return text;
 }
 
-// "Planos" chosen: the drawings' gate as the menu's own refusals show theirs, then the
-// window over a fresh reading of the sector.
-// Whether an item of "Planos" may open now; otherwise the refusal has been shown.
-bool DrawingsAllowed(Session& s, DrawingKind kind) {
-    if (!s.plans) return false;
+// Whether an item that opens beside the menu may run now: no process is writing the
+// sector's files and the gate lets it; otherwise the refusal has been shown, in the box of
+// the menu's own refusals.
+bool OpensBesideMenu(Session& s, const std::string& refusal) {
     if (s.switches.processRunning) {
         s.ui.showError(kProcessRunning, "Error");
         return false;
     }
-    const std::string refusal = DrawingGateMessage(kind, s.project.header);
     if (!refusal.empty()) {
         const int16_t choice = s.switches.mainChoice;
         s.screen.ShowMessageBox(refusal);
@@ -118,6 +116,19 @@ bool DrawingsAllowed(Session& s, DrawingKind kind) {
         return false;
     }
     return true;
+}
+
+// Whether an item of "Planos" may open now; otherwise the refusal has been shown.
+bool DrawingsAllowed(Session& s, DrawingKind kind) {
+    return s.plans && OpensBesideMenu(s, DrawingGateMessage(kind, s.project.header));
+}
+
+// "Exportar ...": the gate of the design listings (as nivex-batch's "exportar"), then the
+// export, which only reads the sector.
+void ExportChosen(Session& s, exchange::SectorFormat format) {
+    if (s.exchange && OpensBesideMenu(s, GateMessageOfKeys('7', 'A', s.project.header,
+                                                           s.project.selection.sectors)))
+        s.exchange->exportSector(format);
 }
 
 void ShowDrawings(Session& s, DrawingKind kind) {
@@ -289,6 +300,18 @@ void MenuItemChosen(Session& s, const MenuItem& item) {
             break;
         case MenuAction::Coordinates:
             EditCoordinates(s);
+            break;
+        case MenuAction::ExportGeoPackage:
+            ExportChosen(s, exchange::SectorFormat::GeoPackage);
+            break;
+        case MenuAction::ExportShapefiles:
+            ExportChosen(s, exchange::SectorFormat::Shapefiles);
+            break;
+        case MenuAction::ExportDxf:
+            ExportChosen(s, exchange::SectorFormat::Dxf);
+            break;
+        case MenuAction::ExportWorkbook:
+            ExportChosen(s, exchange::SectorFormat::Workbook);
             break;
     }
 }

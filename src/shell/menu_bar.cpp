@@ -21,6 +21,7 @@ constexpr ItemRow kItems[] = {
     {"Archivos", "Recuperar Archivo Original", '1', 'M', K},
     {"Archivos", "Generar Proyecto Simulado", '1', 'P', K},
     {"Archivos", "Entrar Archivo Swmm", '1', 'Q', K},
+    {"Archivos", "Entrar Red SIG", '1', 'U', K},
     {"Especificaciones", "Configuracion General Proyecto", '1', 'A', K},
     {"Especificaciones", "Maximo numero de diametros", '1', 'T', K},
     {"Especificaciones", "Diametros Comerciales a utilizar", '1', 'B', K},
@@ -81,6 +82,10 @@ constexpr ItemRow kItems[] = {
     {"Planos", "Plano de la Red", 0, 0, MenuAction::Plan},
     {"Planos", "Perfiles Longitudinales", 0, 0, MenuAction::Profiles},
     {"Planos", "Coordenadas de Pozos", 0, 0, MenuAction::Coordinates},
+    {"Planos", "Exportar GeoPackage", 0, 0, MenuAction::ExportGeoPackage},
+    {"Planos", "Exportar Shapefile", 0, 0, MenuAction::ExportShapefiles},
+    {"Planos", "Exportar DXF", 0, 0, MenuAction::ExportDxf},
+    {"Planos", "Exportar Excel (XLSX)", 0, 0, MenuAction::ExportWorkbook},
     {"Ayuda", "Ver Manual", 0, 0, MenuAction::ViewManual},
     {"Ayuda", "Acerca de", 0, 0, MenuAction::About},
 };

@@ -12,13 +12,17 @@
 namespace nivex::shell {
 
 enum class MenuAction {
-    InjectKeys,   // push Esc keys as needed, then the main key and the sub key
-    Open,         // "Abrir": the last accepted project's folder, then '0'
-    ViewManual,   // "Ver Manual"
-    About,        // "Acerca de"
-    Plan,         // "Plano de la Red": the drawings' window, the plan in front
-    Profiles,     // "Perfiles Longitudinales": the same window, the profile in front
-    Coordinates,  // "Coordenadas de Pozos": the table of the manholes' X and Y
+    InjectKeys,        // push Esc keys as needed, then the main key and the sub key
+    Open,              // "Abrir": the last accepted project's folder, then '0'
+    ViewManual,        // "Ver Manual"
+    About,             // "Acerca de"
+    Plan,              // "Plano de la Red": the drawings' window, the plan in front
+    Profiles,          // "Perfiles Longitudinales": the same window, the profile in front
+    Coordinates,       // "Coordenadas de Pozos": the table of the manholes' X and Y
+    ExportGeoPackage,  // "Exportar GeoPackage" and the other formats: the sector exported
+    ExportShapefiles,
+    ExportDxf,
+    ExportWorkbook,
 };
 
 struct MenuItem {

@@ -12,6 +12,7 @@
 #include "ui/alternatives_dialog.h"
 #include "ui/configuration_dialog.h"
 #include "ui/desktop.h"
+#include "ui/exchange.h"
 #include "ui/file_chooser.h"
 #include "ui/identification_dialog.h"
 #include "ui/listing_viewer.h"
@@ -60,6 +61,8 @@ struct Session {
     ui::IdentificationDialog* identification = nullptr;
     ui::AlternativesDialog* alternatives = nullptr;
     ui::PlansWindow* plans = nullptr;
+    ui::SectorExchange* exchange = nullptr;
+    ui::GisMappingDialog* gisMapping = nullptr;
 
     project::Project project;        // the open sector
     listings::ListingState listing;  // the listing being written

@@ -173,6 +173,13 @@ void RunDesignCriteria(shell::Session& s) {
         case 'Q':
             swmm::RunSwmmImport(s);
             return;
+        case 'U':
+            if (s.exchange)
+                s.exchange->importGis();
+            else
+                s.ui.showError(cp("No hay un dialogo para elegir la red SIG en esta version."),
+                               "Error");
+            return;
         default:
             RunCriteriaScreen(s, *sub);
             return;

@@ -173,10 +173,14 @@ TEST_F(Plans, TheEntryStandsBeforeHelpAndRefusesAsTheMenuDoes) {
     EXPECT_EQ(top[12]->text(), "Planos");
     ASSERT_NE(top[12]->menu(), nullptr);
     const auto items = top[12]->menu()->actions();
-    ASSERT_EQ(items.size(), 3);
+    ASSERT_EQ(items.size(), 7);
     EXPECT_EQ(items[0]->text(), "Plano de la Red");
     EXPECT_EQ(items[1]->text(), "Perfiles Longitudinales");
     EXPECT_EQ(items[2]->text(), "Coordenadas de Pozos");
+    EXPECT_EQ(items[3]->text(), "Exportar GeoPackage");
+    EXPECT_EQ(items[4]->text(), "Exportar Shapefile");
+    EXPECT_EQ(items[5]->text(), "Exportar DXF");
+    EXPECT_EQ(items[6]->text(), "Exportar Excel (XLSX)");
 
     Open();  // a new project: no reach yet
     EXPECT_EQ(Refused("Plano de la Red"), "... Falta entrar los datos de los tramos ...");

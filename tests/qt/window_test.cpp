@@ -48,6 +48,10 @@ TEST(MainWindow, MenuBarFollowsTheModel) {
     EXPECT_EQ(rig.entry("Tramos")->menu(), nullptr);  // an item itself
     ASSERT_NE(rig.entry("Diseño")->menu(), nullptr);
     EXPECT_EQ(rig.entry("Diseño")->menu()->actions().size(), 7);
+    const auto files = rig.entry("Archivos")->menu()->actions();
+    ASSERT_EQ(files.size(), 5);
+    EXPECT_EQ(files[3]->text(), "Entrar Archivo Swmm");
+    EXPECT_EQ(files[4]->text(), "Entrar Red SIG");
     EXPECT_EQ(rig.item("Factor de Reduccion  Pluvial")->text(), "Factor de Reduccion  Pluvial");
 
     rig.menu.disableAll();

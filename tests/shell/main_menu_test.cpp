@@ -7,6 +7,7 @@
 
 #include "console/codepage.h"
 #include "console/keys.h"
+#include "specs/criteria_module.h"
 #include "support/scripted.h"
 
 namespace nivex::shell {
@@ -67,10 +68,25 @@ TEST(MenuBar, ItemsCarryTheirKeys) {
     EXPECT_EQ(menu.item("Controles")->subKey, 0);
     EXPECT_EQ(menu.item("Indice General Proyecto")->mainKey, 'Z');
     EXPECT_EQ(menu.item("Abrir")->action, MenuAction::Open);
-    ASSERT_EQ(menu.itemsOf("Planos").size(), 3u);
+    const auto plans = menu.itemsOf("Planos");
+    ASSERT_EQ(plans.size(), 7u);
     EXPECT_EQ(menu.item("Plano de la Red")->action, MenuAction::Plan);
     EXPECT_EQ(menu.item("Perfiles Longitudinales")->action, MenuAction::Profiles);
     EXPECT_EQ(menu.item("Coordenadas de Pozos")->action, MenuAction::Coordinates);
+    EXPECT_EQ(plans[3]->caption, "Exportar GeoPackage");
+    EXPECT_EQ(plans[3]->action, MenuAction::ExportGeoPackage);
+    EXPECT_EQ(plans[4]->action, MenuAction::ExportShapefiles);
+    EXPECT_EQ(plans[5]->action, MenuAction::ExportDxf);
+    EXPECT_EQ(plans[6]->caption, "Exportar Excel (XLSX)");
+    EXPECT_EQ(plans[6]->action, MenuAction::ExportWorkbook);
+    // Beside the SWMM import, through the menu's keys as it is.
+    const auto files = menu.itemsOf("Archivos");
+    ASSERT_EQ(files.size(), 5u);
+    EXPECT_EQ(files[3]->caption, "Entrar Archivo Swmm");
+    EXPECT_EQ(files[4]->caption, "Entrar Red SIG");
+    EXPECT_EQ(files[4]->mainKey, '1');
+    EXPECT_EQ(files[4]->subKey, 'U');
+    EXPECT_EQ(files[4]->action, MenuAction::InjectKeys);
     EXPECT_EQ(menu.itemsOf("Especificaciones").size(), 17u);
     EXPECT_EQ(menu.itemsOf(cp("List. Diseño")).size(), 11u);
     EXPECT_EQ(menu.item("Nada"), nullptr);
@@ -204,6 +220,79 @@ TEST(MainMenu, CoordinatesTableOpensWithThePlansGate) {
     MenuItemChosen(s.session, *s.menu.item("Coordenadas de Pozos"));
     EXPECT_EQ(plans.tables, 1);
     EXPECT_TRUE(plans.shown.empty());
+}
+
+struct CountingExchange : ui::SectorExchange {
+    std::vector<exchange::SectorFormat> exports;
+    int imports = 0;
+    void exportSector(exchange::SectorFormat format) override { exports.push_back(format); }
+    bool importGis() override {
+        ++imports;
+        return false;
+    }
+};
+
+// The exports only read a designed sector: refused with the gate of the design listings, in
+// the menu's own box, until the design is done, and while a process writes the files.
+TEST(MainMenu, ExportsAreGatedAsTheDesignListingsAre) {
+    ShellRig s;
+    CountingExchange exchange;
+    s.session.exchange = &exchange;
+    s.session.project.selection.sectors = "1";
+    ProyectoT& h = s.session.project.header;
+    const char* const items[] = {"Exportar GeoPackage", "Exportar Shapefile", "Exportar DXF",
+                                 "Exportar Excel (XLSX)"};
+    s.rig.switches.mainChoice = 2;
+    for (const char* item : items) {
+        s.rig.pump.key(key::Enter);
+        MenuItemChosen(s.session, *s.menu.item(item));
+        EXPECT_EQ(s.screen.lastMessage(), "... Falta entrar los datos de los tramos ...");
+    }
+    EXPECT_EQ(s.rig.switches.mainChoice, 2);
+    h.ReachCount = 18;
+    s.rig.pump.key(key::Enter);
+    MenuItemChosen(s.session, *s.menu.item("Exportar DXF"));
+    EXPECT_EQ(s.screen.lastMessage(), "... Falta hacer los controles de calidad ...");
+    for (auto& done : h.ControlsDone)
+        done = 1;
+    s.rig.pump.key(key::Enter);
+    MenuItemChosen(s.session, *s.menu.item("Exportar Excel (XLSX)"));
+    EXPECT_EQ(s.screen.lastMessage(), cp("... Falta hacer el diseño del proyecto ..."));
+    EXPECT_TRUE(exchange.exports.empty());
+    EXPECT_EQ(s.screen.WindowDepth(), 0);
+
+    h.StageDone[1] = 1;
+    for (const char* item : items)
+        MenuItemChosen(s.session, *s.menu.item(item));
+    using F = exchange::SectorFormat;
+    EXPECT_EQ(exchange.exports,
+              (std::vector<F>{F::GeoPackage, F::Shapefiles, F::Dxf, F::Workbook}));
+
+    s.rig.switches.processRunning = true;
+    MenuItemChosen(s.session, *s.menu.item("Exportar GeoPackage"));
+    EXPECT_NE(s.rig.ui.last()->message.find("proceso en ejecucion"), std::string::npos);
+    EXPECT_EQ(exchange.exports.size(), 4u);
+}
+
+// "Entrar Red SIG" goes through the menu's keys, as the SWMM import does, so that no screen
+// holds the network it replaces; choice 1 runs the desktop's import, or says it has none.
+TEST(MainMenu, TheGisImportRunsAsAChoiceOfTheFilesMenu) {
+    ShellRig s;
+    s.rig.switches.atMainMenu = true;
+    MenuItemChosen(s.session, *s.menu.item("Entrar Red SIG"));
+    EXPECT_EQ(s.queued(), (std::vector<int>{'1', 'U'}));
+    EXPECT_EQ(GateMessageOfKeys('1', 'U', s.session.project.header, "1"), "");
+
+    s.rig.console.pushKey('U');
+    specs::RunDesignCriteria(s.session);
+    EXPECT_EQ(s.rig.ui.last()->kind, "error");
+    EXPECT_EQ(s.rig.ui.last()->message,
+              "No hay un dialogo para elegir la red SIG en esta version.");
+    CountingExchange exchange;
+    s.session.exchange = &exchange;
+    s.rig.console.pushKey('U');
+    specs::RunDesignCriteria(s.session);
+    EXPECT_EQ(exchange.imports, 1);
 }
 
 TEST(StartUp, MissingFontIsFatal) {

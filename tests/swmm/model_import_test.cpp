@@ -451,6 +451,11 @@ struct FakeChooser : ui::FileChooser {
         folder = d;
         return answer;
     }
+    std::string chooseSaveFile(const std::string&, const std::string&,
+                               const std::string&) override {
+        return {};
+    }
+    std::string chooseFolder(const std::string&, const std::string&) override { return {}; }
 };
 
 std::string ReadBytes(const fs::path& path) {
