@@ -210,7 +210,6 @@ std::string DrawingFontIn(const std::string& programFolder) {
 
 bool WriteDrawings(const std::vector<const Drawing*>& pages, PageFormat format,
                    const std::string& path, const PaperWriteOptions& options, std::string* error) {
-    namespace fs = std::filesystem;
     if (pages.empty()) {
         *error = "No hay nada que dibujar en " + path;
         return false;
@@ -231,21 +230,10 @@ bool WriteDrawings(const std::vector<const Drawing*>& pages, PageFormat format,
         *error = FontFailure(options.fontFile);
         return false;
     }
-    const std::string temp = project::MakeTempFile(path, error);
-    if (temp.empty()) return false;
-    std::error_code ec;
-    if (!Paint(pages, format, temp, options, font.get())) {
-        *error = project::WriteFailure(path);
-        fs::remove(temp, ec);
-        return false;
-    }
-    fs::rename(temp, path, ec);
-    if (ec) {
-        *error = project::WriteFailure(path);
-        fs::remove(temp, ec);
-        return false;
-    }
-    return true;
+    return project::WriteThroughTempFile(
+        path,
+        [&](const std::string& temp) { return Paint(pages, format, temp, options, font.get()); },
+        error);
 }
 
 }  // namespace nivex::drawings

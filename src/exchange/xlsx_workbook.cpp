@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <filesystem>
 
 #include "console/codepage.h"
 #include "project/replace_file.h"
@@ -12,7 +11,6 @@
 namespace nivex::exchange {
 namespace {
 
-namespace fs = std::filesystem;
 
 // The budget columns: description, unit, quantity, unit price, value.
 constexpr lxw_col_t kText = 0, kUnit = 1, kQuantity = 2, kPrice = 3, kValue = 4;
@@ -267,22 +265,8 @@ lxw_error Write(const WorkbookContent& c, const std::string& file) {
 }  // namespace
 
 bool WriteWorkbook(const WorkbookContent& content, const std::string& path, std::string* error) {
-    const std::string temp = project::MakeTempFile(path, error);
-    if (temp.empty()) return false;
-    std::error_code ec;
-    const lxw_error e = Write(content, temp);
-    if (e != LXW_NO_ERROR) {
-        *error = project::WriteFailure(path);
-        fs::remove(temp, ec);
-        return false;
-    }
-    fs::rename(temp, path, ec);
-    if (ec) {
-        *error = project::WriteFailure(path);
-        fs::remove(temp, ec);
-        return false;
-    }
-    return true;
+    return project::WriteThroughTempFile(
+        path, [&](const std::string& temp) { return Write(content, temp) == LXW_NO_ERROR; }, error);
 }
 
 }  // namespace nivex::exchange

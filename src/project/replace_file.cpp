@@ -110,4 +110,24 @@ bool ReplaceFileContents(const std::string& path, std::string_view contents, std
     return true;
 }
 
+bool WriteThroughTempFile(const std::string& path,
+                          const std::function<bool(const std::string& temp)>& write,
+                          std::string* error) {
+    const std::string temp = MakeTempFile(path, error);
+    if (temp.empty()) return false;
+    std::error_code ec;
+    if (!write(temp)) {
+        if (error) *error = WriteFailure(path);  // before errno moves on
+        std::filesystem::remove(temp, ec);
+        return false;
+    }
+    std::filesystem::rename(temp, path, ec);
+    if (ec) {
+        if (error) *error = WriteFailure(path);
+        std::filesystem::remove(temp, ec);
+        return false;
+    }
+    return true;
+}
+
 }  // namespace nivex::project

@@ -3,6 +3,7 @@
 // name no other process can be given, and it is renamed over the target only once it is
 // complete, so the old file stays until its replacement exists.
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,13 @@ std::string WriteFailure(const std::string& what, const std::string& path);
 // file created there would have; its name, or "" with *error (UTF-8) when it cannot be made.
 // Two processes never get the same name.
 std::string MakeTempFile(const std::string& path, std::string* error);
+
+// A file another library writes by its name: `write` fills a temporary file beside path
+// (given its name) and the file is renamed over path once `write` says it is complete.
+// False with *error (UTF-8, naming path) and no temporary file left when either fails.
+bool WriteThroughTempFile(const std::string& path,
+                          const std::function<bool(const std::string& temp)>& write,
+                          std::string* error);
 
 // Whether a file name is a temporary file of a rewrite of one of the files of the sector
 // with this extension ("ZSDX.AB1.nivex-tmp-a8Kd2P"), or one of the fixed "ZSDX.AB1.tmp"
