@@ -373,17 +373,17 @@ std::string DxfText(const dr::Plan& plan, const std::vector<dr::Drawing>& sheets
     for (const Region& r : regions)
         f.Entities(r);
     const unsigned long next = f.End();
-    // dxflib writes a fixed seed, FFFF: a large file's handles go past it.
+    // dxflib writes a fixed next handle, FFFF: a large file's handles go past it.
     if (next > 0xFFFF) {
-        const std::string seed = "$HANDSEED\n  5\nFFFF\n";
-        const size_t at = out.find(seed);
+        const std::string fixedNext = "$HANDSEED\n  5\nFFFF\n";
+        const size_t at = out.find(fixedNext);
         if (at != std::string::npos) {
             char hex[24];
             const auto r = std::to_chars(hex, hex + sizeof hex, next, 16);
             std::string upper(hex, r.ptr);
             for (char& c : upper)
                 if (c >= 'a' && c <= 'f') c = static_cast<char>(c - 'a' + 'A');
-            out.replace(at, seed.size(), "$HANDSEED\n  5\n" + upper + "\n");
+            out.replace(at, fixedNext.size(), "$HANDSEED\n  5\n" + upper + "\n");
         }
     }
     return out;

@@ -146,19 +146,19 @@ TEST(DxfText, ASchematicPlanStaysInMillimetresOfItsSheet) {
     EXPECT_TRUE(line);
 }
 
-// AutoCAD refuses handles at or above the header's seed: a file with more entities than the
-// seed dxflib writes (FFFF) raises it.
-TEST(DxfText, TheHandleSeedIsAboveEveryHandle) {
+// AutoCAD refuses handles at or above the header's next handle: a file with more entities
+// than the fixed one dxflib writes (FFFF) raises it.
+TEST(DxfText, TheNextHandleIsAboveEveryHandle) {
     dr::Plan plan = SmallPlan(false);
     for (int i = 0; i < 70000; ++i)
         plan.drawing.AddLine("tramos nuevos", {{120, 240 + i * 1e-3}, {130, 240 + i * 1e-3}});
     const std::string dxf = DxfText(plan, {}, {});
-    std::smatch seed;
-    ASSERT_TRUE(std::regex_search(dxf, seed, std::regex(R"(\$HANDSEED\n  5\n([0-9A-F]+)\n)")));
-    const unsigned long limit = std::stoul(seed[1], nullptr, 16);
+    std::smatch next;
+    ASSERT_TRUE(std::regex_search(dxf, next, std::regex(R"(\$HANDSEED\n  5\n([0-9A-F]+)\n)")));
+    const unsigned long limit = std::stoul(next[1], nullptr, 16);
     unsigned long highest = 0;
     const std::regex handle("\n  5\n([0-9A-F]+)\n");
-    for (auto it = std::sregex_iterator(seed[0].second, dxf.cend(), handle);
+    for (auto it = std::sregex_iterator(next[0].second, dxf.cend(), handle);
          it != std::sregex_iterator(); ++it)
         highest = std::max(highest, std::stoul((*it)[1], nullptr, 16));
     EXPECT_GT(highest, 0xFFFFul);
