@@ -110,13 +110,10 @@ void MenuExchange::exportSector(SectorFormat format) {
 
     // A reading of its own, so that a screen holding the sector's files is left alone.
     project::Project view;
-    view.selection = s_.project.selection;
-    view.files = s_.project.files;
-    view.consultant = s_.project.consultant;
     ExchangeReport report;
     std::string error;
     const std::string caption = t.caption;
-    if (!network::LoadControlState(view, &error) ||
+    if (!network::LoadSectorView(s_.project, view, &error) ||
         !ExportSector(view, format, path, {}, report, &error)) {
         report.lines = {error};
         s_.ui.showError(cp(ReportText(report)), cp(caption));

@@ -474,6 +474,13 @@ bool LoadControlState(project::Project& p, std::string* error) {
     return WithControl(p, error, [] { return true; });
 }
 
+bool LoadSectorView(const project::Project& open, project::Project& view, std::string* error) {
+    view.selection = open.selection;
+    view.files = open.files;
+    view.consultant = open.consultant;
+    return LoadControlState(view, error);
+}
+
 bool EnterControls(project::Project& p, std::string* error) {
     return WithControl(p, error, [&] {
         std::vector<TramoT> reaches;

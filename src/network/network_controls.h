@@ -35,6 +35,10 @@ bool SaveControlRecords(project::Project& p, std::initializer_list<int> records,
                         std::string* error);
 // Loads p.header and p.espec from the control file (opened and closed here).
 bool LoadControlState(project::Project& p, std::string* error);
+// A reading of its own of the open sector, with its header and criteria loaded, for a
+// window or an export that must leave alone the files a screen of the session holds open.
+// `view` is a Project just made.
+bool LoadSectorView(const project::Project& open, project::Project& view, std::string* error);
 // While a control flag is off the design is not done: clears StageDone[1] (writing record 0
 // when it changes).
 bool SettleDesignStage(project::Project& p, std::string* error);

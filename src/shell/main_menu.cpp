@@ -155,11 +155,8 @@ void EditCoordinates(Session& s) {
 bool ReadDrawings(const project::Project& open, DrawingKind front, ui::PlansRequest& request,
                   std::string* error) {
     project::Project view;
-    view.selection = open.selection;
-    view.files = open.files;
-    view.consultant = open.consultant;
     request = {};
-    if (!network::LoadControlState(view, error) ||
+    if (!network::LoadSectorView(open, view, error) ||
         !drawings::LoadDrawingInputs(view, request.inputs, error))
         return false;
     request.title =
