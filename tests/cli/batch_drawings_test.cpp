@@ -25,21 +25,8 @@ int PdfPages(const fs::path& pdf) {
 
 class BatchDrawings : public BatchProjectTest {
   protected:
-    BatchOutcome run(std::vector<std::string> args) {
-        args.insert(args.begin(), {"--project", "AB1"});
-        return batch(args);
-    }
-    void Simulated() {
-        ASSERT_EQ(run({"config", "--texto", "correo=a@b.co", "--texto", "pais=Colombia", "--texto",
-                       "entidad=Empresa", "--texto", "proyecto=Barrio", "--texto", "fecha=2026",
-                       "--texto", "consultor=Yo", "--yes"})
-                      .rc,
-                  0);
-        ASSERT_EQ(run({"simulate", "--horizontal", "4", "--vertical", "3", "--length", "150",
-                       "--slope", "1", "--ground", "1000", "--yes"})
-                      .rc,
-                  0);
-    }
+    BatchOutcome run(std::vector<std::string> args) { return inSector(std::move(args)); }
+    void Simulated() { SimulatedSector(4, 3, 150); }
     fs::path out(const std::string& name) const { return base_ / name; }
 };
 

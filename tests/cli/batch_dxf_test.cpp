@@ -23,21 +23,8 @@ std::string Read(const fs::path& path) {
 
 class BatchDxf : public BatchProjectTest {
   protected:
-    BatchOutcome run(std::vector<std::string> args) {
-        args.insert(args.begin(), {"--project", "AB1"});
-        return batch(args);
-    }
-    void Simulated() {
-        ASSERT_EQ(run({"config", "--texto", "correo=a@b.co", "--texto", "pais=Colombia", "--texto",
-                       "entidad=Empresa", "--texto", "proyecto=Barrio", "--texto", "fecha=2026",
-                       "--texto", "consultor=Yo", "--yes"})
-                      .rc,
-                  0);
-        ASSERT_EQ(run({"simulate", "--horizontal", "2", "--vertical", "1", "--length", "100",
-                       "--slope", "1", "--ground", "1000", "--yes"})
-                      .rc,
-                  0);
-    }
+    BatchOutcome run(std::vector<std::string> args) { return inSector(std::move(args)); }
+    void Simulated() { SimulatedSector(2, 1, 100); }
     void Designed() {
         Simulated();
         ASSERT_EQ(run({"controls", "--yes"}).rc, 0);

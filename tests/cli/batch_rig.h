@@ -49,6 +49,25 @@ class BatchProjectTest : public ::testing::Test {
         r.err = err.str();
         return r;
     }
+    // One command line on sector AB1.
+    BatchOutcome inSector(std::vector<std::string> args) {
+        args.insert(args.begin(), {"--project", "AB1"});
+        return batch(args);
+    }
+    // Sector AB1 with its identification filled in and a simulated grid of `horizontal` by
+    // `vertical` reaches of `length` m on 1 % ground from 1000 m.
+    void SimulatedSector(int horizontal, int vertical, int length) {
+        ASSERT_EQ(inSector({"config", "--texto", "correo=a@b.co", "--texto", "pais=Colombia",
+                            "--texto", "entidad=Empresa", "--texto", "proyecto=Barrio", "--texto",
+                            "fecha=2026", "--texto", "consultor=Yo", "--yes"})
+                      .rc,
+                  0);
+        ASSERT_EQ(inSector({"simulate", "--horizontal", std::to_string(horizontal), "--vertical",
+                            std::to_string(vertical), "--length", std::to_string(length), "--slope",
+                            "1", "--ground", "1000", "--yes"})
+                      .rc,
+                  0);
+    }
     // The value of "key: value" in a verb's output.
     static std::string valueOf(const std::string& output, const std::string& key) {
         std::istringstream in(output);
