@@ -55,7 +55,7 @@ constexpr double kConcrete = 680000;
 // a power of the size.
 constexpr double kDropBase = 1400000;
 constexpr double kDropPerMm = 2000;
-constexpr PowerLaw kDropChamber{18000000, 1.5};
+constexpr PowerLaw kDropChamber{12000000, 1.3};
 
 // Removal of existing pipe per metre: kRemoval300 · (D / 300)^kRemovalExponent.
 constexpr double kRemoval300 = 70000;

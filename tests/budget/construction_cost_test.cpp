@@ -196,6 +196,34 @@ TEST(ReferencePrices, EveryItemIsPricedAndPricesRiseWithSizeAndDepth) {
     EXPECT_NEAR(exact(1000), 400, 1e-9);
 }
 
+// Values printed in docs/precios-referencia.md for the default size list: the page and the
+// table must not drift apart.
+TEST(ReferencePrices, TheDocumentedExamplesHold) {
+    const specs::EspecT e = specs::DefaultEspec();
+    const UnitPrices p = ReferencePrices(e);
+    const quantities::QuantityLimits l = quantities::LimitsOf(e);
+    const auto at = [&](double size) {
+        const int k = quantities::SizePosition(l, size);
+        EXPECT_GT(k, 0) << size;
+        return static_cast<size_t>(k);
+    };
+    EXPECT_EQ(p.excavation[6][4], 300300);
+    EXPECT_EQ(p.excavation[2][3], 75600);
+    EXPECT_EQ(p.fill[2], 78000);
+    EXPECT_EQ(p.manholes[1][1][2], 11500000);
+    EXPECT_EQ(p.pipes[1][at(182)], 97307);
+    EXPECT_EQ(p.pipes[4][at(452)], 460094);
+    EXPECT_EQ(p.pipes[2][at(1507)], 2111732);
+    EXPECT_EQ(p.pipes[1][at(3000)], 6494380);  // the first duct
+    EXPECT_TRUE(l.isDuct(static_cast<int>(at(3000))));
+    EXPECT_EQ(p.connections[at(900)], 1365000);
+    EXPECT_EQ(p.bedding[2], 680000);
+    EXPECT_EQ(p.drops[at(900)], 3200000);
+    EXPECT_EQ(p.drops[at(1054)], 12849139);
+    EXPECT_EQ(p.drops[at(2000)], 29547466);
+    EXPECT_EQ(p.removals[at(900)], 234386);
+}
+
 class CostPricesTest : public ::testing::Test {
   protected:
     void SetUp() override {
