@@ -51,8 +51,11 @@ class ReachCostModel {
                 bool connections) const;
     // A manhole by its governing diameter (mm) and depth to invert (m, counted in whole
     // centimetres as the quantity run counts it), network manholes row 1. 0 for no depth.
+    // The quantity run takes the deepest reach end at the manhole and, as governing
+    // diameter, the imposed minimum diameter of the reach that leaves it.
     double Manhole(double governingDiameter, double invertDepth) const;
-    // A drop pipe (or drop chamber) priced at the position of a pipe of that diameter.
+    // A drop pipe (or drop chamber) priced at the position of a pipe of that diameter: the
+    // quantity run counts a drop at the size of the reach whose record carries it.
     double DropPipe(double diameter) const;
 
     const quantities::QuantityLimits& limits() const { return limits_; }
