@@ -40,8 +40,8 @@ struct GroupOption {
     std::initializer_list<Word> words;
 };
 
-const std::array<GroupOption, 7>& GroupOptions() {
-    static const std::array<GroupOption, 7> options{{
+const std::array<GroupOption, 8>& GroupOptions() {
+    static const std::array<GroupOption, 8> options{{
         {"--manning", Group::Manning, {{"asce", 0}, {"fijo", 1}}},
         {"--pico",
          Group::Peak,
@@ -64,6 +64,7 @@ const std::array<GroupOption, 7>& GroupOptions() {
         {"--swmm", Group::Swmm, {{"dinamica", 0}, {"cinematica", 1}, {"uniforme", 2}}},
         {"--relaciones", Group::Relations, {{"uno", 0}, {"variable", 1}}},
         {"--infiltracion", Group::Infiltration, {{"horton", 0}, {"greenampt", 1}, {"cn", 2}}},
+        {"--metodo", Group::Method, {{"estandar", 0}, {"costo-minimo", 1}}},
     }};
     return options;
 }

@@ -38,6 +38,7 @@ int VerbInfo(Batch& b) {
           << "sectores: " << p.selection.sectors << '\n'
           << "proyecto: " << toUtf8(h.ProjectName) << '\n'
           << "clase: " << h.DesignClass << '\n'
+          << "metodo: " << (shell::LeastCostMethod(h) ? "costo-minimo" : "estandar") << '\n'
           << "tramos: " << h.ReachCount << '\n'
           << "controles: " << Digits(h.ControlsDone) << '\n'
           << "etapas: " << Digits(h.StageDone) << '\n'

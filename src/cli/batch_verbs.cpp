@@ -43,6 +43,7 @@ constexpr OptionDef kOptions[] = {
     {"--relaciones", Arity::Value},
     {"--infiltracion", Arity::Value},
     {"--autolimpieza", Arity::Value},
+    {"--metodo", Arity::Value},
     {"--texto", Arity::List},
     {"--horizontal", Arity::Value},
     {"--vertical", Arity::Value},
@@ -153,7 +154,7 @@ const std::vector<VerbDef>& Table() {
            0,
            0,
            {"--class", "--manning", "--pico", "--minimo", "--topologia", "--energia", "--critico",
-            "--swmm", "--relaciones", "--infiltracion", "--autolimpieza", "--texto"},
+            "--swmm", "--relaciones", "--infiltracion", "--autolimpieza", "--texto", "--metodo"},
            {},
            {},
            "1A"}},
@@ -161,7 +162,7 @@ const std::vector<VerbDef>& Table() {
          "         [--topologia manual|automatico|ambos] [--energia si|no] [--critico si|no]\n"
          "         [--swmm dinamica|cinematica|uniforme] [--relaciones uno|variable]\n"
          "         [--infiltracion horton|greenampt|cn] [--autolimpieza LISTA]\n"
-         "         [--texto CAMPO=VALOR ...]\n"
+         "         [--texto CAMPO=VALOR ...] [--metodo estandar|costo-minimo]\n"
          "                                    configuracion general del proyecto: los\n"
          "                                    clics en el orden dado, luego Aceptar; si\n"
          "                                    algo se rehusa, nada se guarda\n"

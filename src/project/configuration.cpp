@@ -71,6 +71,7 @@ const std::array<GroupDef, kGroups>& GroupDefs() {
          {"Onda Dinamica", "Onda Cinematica", "Flujo Uniforme"}},
         {"Relaciones Hidraulicas", {"Usar n/N = 1", "Usar n/N variable "}},
         {"Modelo Infiltracion para usar con SWMM", {"Horton", "Green Ampt", "Numero de Curva"}},
+        {"Metodo de diseño", {"Estandar", "Costo minimo"}},
     }};
     return defs;
 }
@@ -192,6 +193,7 @@ void Configuration::Open() {
         e.HydraulicRelations = 0;
     }
     groupRef(Group::Infiltration).item = ItemOf(e.InfiltrationModel, Group::Infiltration);
+    groupRef(Group::Method).item = h.DesignMethod;  // 0 or 1: decoding settled any other byte
 
     // Sectors 2 to 9 share sector 1's identity.
     s.textsEnabled = project_.selection.sector <= "1";
@@ -332,6 +334,7 @@ void Configuration::ApplyItem(Group g, int item) {
     switch (g) {
         case Group::Class:
         case Group::Topology:
+        case Group::Method:
             return;  // stored by "Aceptar"
         case Group::Manning:
             if (item == 1) {
@@ -454,6 +457,7 @@ bool Configuration::AcceptSteps() {
     e.ManningOption = group(Group::Manning).item;
     const int mode = group(Group::Topology).item + 1;
     e.TopologyMode = mode;
+    h.DesignMethod = group(Group::Method).item;
 
     const auto changed = [this](Group g) {
         return group(g).item != opening_.groups[static_cast<size_t>(g)].item;
@@ -476,6 +480,12 @@ bool Configuration::AcceptSteps() {
         p.caption = base;
         ShowCaption();
         h.DesignAlternative = 0;
+        if (!Write({0})) return false;
+    }
+    if (changed(Group::Method)) {
+        // The design and the alternatives' comparison were made by the other method.
+        h.CriteriaValid = 0;
+        h.StageDone[1] = 0;
         if (!Write({0})) return false;
     }
     if (changed(Group::Peak) || changed(Group::Minimum)) {

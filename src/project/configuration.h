@@ -25,8 +25,9 @@ enum class Group {
     Swmm,          // RadioGroup8: SWMM routing
     Relations,     // RadioGroup9: hydraulic relations
     Infiltration,  // RadioGroup10
+    Method,        // RadioGroup11: design method, record 0 offset 464
 };
-constexpr int kGroups = 8;
+constexpr int kGroups = 9;
 
 enum class Box {
     FullVelocity,      // CheckBox1

@@ -183,7 +183,7 @@ void TGenForm1::build() {
     middle->addStretch(1);
     columns->addLayout(middle);
 
-    // Right: SWMM options and critical flow.
+    // Right: SWMM options, critical flow and the design method.
     auto* right = new QVBoxLayout;
     right->setSpacing(6);
     right->addWidget(buildGroup(Group::Swmm, "RadioGroup8"));
@@ -195,6 +195,7 @@ void TGenForm1::build() {
     tighten(criticalLayout);
     criticalLayout->addWidget(buildBox(Box::Critical, "CheckBox5"));
     right->addWidget(critical);
+    right->addWidget(buildGroup(Group::Method, "RadioGroup11"));
     right->addStretch(1);
     columns->addLayout(right);
 

@@ -49,6 +49,7 @@ void Decode(const Bytes& r, ProyectoT& p) {
     p.DesignClass = I16(r, 460);
     p.SwmmClass = Byte(r, 462);
     p.SwmmRan = Byte(r, 463);
+    p.DesignMethod = Byte(r, 464) == kLeastCostMethod ? kLeastCostMethod : kStandardMethod;
 }
 
 bool Encode(const ProyectoT& p, Bytes& record) {
@@ -81,6 +82,7 @@ bool Encode(const ProyectoT& p, Bytes& record) {
     PutF32(r, 452, p.SimulatedLength);
     PutByte(r, 462, p.SwmmClass);
     PutByte(r, 463, p.SwmmRan);
+    PutByte(r, 464, p.DesignMethod == kLeastCostMethod ? kLeastCostMethod : kStandardMethod);
     record = std::move(r);
     return true;
 }

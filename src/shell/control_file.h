@@ -45,7 +45,19 @@ struct ProyectoT {
     int DesignClass = 0;
     uint8_t SwmmClass = 0;
     uint8_t SwmmRan = 0;
+    // Offset 464, one byte, the first of the 48 the record leaves zero: the design method,
+    // 0 "Estandar" (what every older file holds), 1 "Costo minimo". Any other byte reads
+    // as 0, so a damaged byte never selects an unknown method.
+    int DesignMethod = 0;
 };
+
+constexpr int kStandardMethod = 0;
+constexpr int kLeastCostMethod = 1;
+
+// The design of this sector chooses diameters, slopes and depths for the lowest cost.
+inline bool LeastCostMethod(const ProyectoT& p) {
+    return p.DesignMethod == 1;
+}
 
 void Decode(const codec::Bytes& record, ProyectoT& p);
 // False when a value does not fit its 16-bit field; the buffer is then left untouched.

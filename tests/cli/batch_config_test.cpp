@@ -86,6 +86,26 @@ TEST_F(BatchConfig, NoSelfCleansingCriterionIsRefusedWithTheDialogMessage) {
     EXPECT_EQ(codec::I16(r0, 36), 0) << "tractive force was not listed";
 }
 
+TEST_F(BatchConfig, TheDesignMethodIsChosenShownAndABadValueChangesNothing) {
+    EXPECT_EQ(info("metodo"), "estandar") << "a new project";
+    ASSERT_EQ(config({"--metodo", "costo-minimo"}).rc, 0);
+    EXPECT_EQ(info("metodo"), "costo-minimo");
+    EXPECT_EQ(record(0)[464], 1);
+
+    const auto before = Snapshot();
+    for (const char* bad : {"costo minimo", "Costo-Minimo", "minimo", "1", ""}) {
+        const ConfigRun r = config({"--metodo", bad});
+        EXPECT_EQ(r.rc, 1) << bad;
+        EXPECT_EQ(r.err, std::string("Error: valor no valido para --metodo: ") + bad + "\n");
+        EXPECT_EQ(Snapshot(), before) << bad;
+    }
+    EXPECT_EQ(info("metodo"), "costo-minimo");
+
+    ASSERT_EQ(config({"--metodo", "estandar"}).rc, 0);
+    EXPECT_EQ(info("metodo"), "estandar");
+    EXPECT_EQ(record(0)[464], 0);
+}
+
 TEST_F(BatchConfig, BadValuesAreNamed) {
     for (const auto& [option, value] :
          std::vector<std::pair<std::string, std::string>>{{"--class", "10"},

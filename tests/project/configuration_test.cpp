@@ -272,6 +272,84 @@ TEST_F(ConfigurationTest, SoloAutomaticoSetsTheOrderingControlAndClearsTheDesign
     EXPECT_EQ(caption.substr(caption.size() - 20), " Manual y Automatico");
 }
 
+// The design method is stored by "Aceptar" alone, in byte 464 of record 0; a change clears
+// the design and the alternatives' validity as the peak method does, and leaves the
+// controls, which do not depend on it.
+TEST_F(ConfigurationTest, TheDesignMethodIsStoredByAceptarAndClearsTheDesign) {
+    GiveProjectData();
+    SetFlags({1, 1, 1, 1}, {1, 1, 1, 1});
+    {
+        Project& p = session.project;
+        ASSERT_TRUE(p.OpenControl());
+        ASSERT_TRUE(p.ReadHeader());
+        p.header.CriteriaValid = 1;
+        ASSERT_TRUE(p.WriteHeader());
+        p.CloseControl();
+    }
+    const Bytes before = ReadBytes(control());
+    ASSERT_EQ(before[464], 0) << "a new project holds the standard method";
+    {
+        Configuration c(session);
+        EXPECT_EQ(c.group(Group::Method).item, 0);
+        EXPECT_EQ(ItemsOf(Group::Method), (std::vector<std::string>{"Estandar", "Costo minimo"}));
+        EXPECT_EQ(CaptionOf(Group::Method), cp("Metodo de diseño"));
+        ASSERT_TRUE(c.SelectItem(Group::Method, 1));
+        EXPECT_EQ(ReadBytes(control()), before) << "a click writes nothing";
+        ASSERT_TRUE(c.Close());
+    }
+    EXPECT_EQ(ReadBytes(control()), before) << "closed without Aceptar: nothing kept";
+
+    {
+        Configuration c(session);
+        ASSERT_TRUE(c.SelectItem(Group::Method, 1));
+        ASSERT_TRUE(c.Accept());
+    }
+    const Bytes r0 = record(0);
+    std::vector<size_t> changed;
+    for (size_t i = 0; i < r0.size(); ++i)
+        if (r0[i] != before[i]) changed.push_back(i);
+    // StageDone[1], the alternatives' validity byte and the method: nothing else.
+    EXPECT_EQ(changed, (std::vector<size_t>{5, 253, 464}));
+    EXPECT_EQ(r0[464], 1);
+    EXPECT_EQ(r0[5], 0);
+    EXPECT_EQ(r0[253], 0);
+    EXPECT_EQ(controls(), (std::array<uint8_t, 4>{1, 1, 1, 1}));
+    EXPECT_EQ(ReadBytes(control()).size(), 3072u);
+
+    // Reopened, it shows the stored method; accepting it unchanged clears nothing.
+    SetFlags({1, 1, 1, 1}, {1, 1, 1, 1});
+    {
+        Configuration c(session);
+        EXPECT_EQ(c.group(Group::Method).item, 1);
+        EXPECT_TRUE(shell::LeastCostMethod(session.project.header));
+        ASSERT_TRUE(c.Accept());
+    }
+    EXPECT_EQ(record(0)[5], 1);
+    EXPECT_EQ(record(0)[464], 1);
+
+    // Back to the standard method: the byte is zero again and the design cleared.
+    {
+        Configuration c(session);
+        ASSERT_TRUE(c.SelectItem(Group::Method, 0));
+        ASSERT_TRUE(c.Accept());
+    }
+    EXPECT_EQ(record(0)[464], 0);
+    EXPECT_EQ(record(0)[5], 0);
+    EXPECT_FALSE(shell::LeastCostMethod(session.project.header));
+}
+
+TEST_F(ConfigurationTest, ADamagedMethodByteShowsTheStandardMethod) {
+    {
+        std::fstream f(control(), std::ios::binary | std::ios::in | std::ios::out);
+        f.seekp(464);
+        f.put('\x07');
+    }
+    Configuration c(session);
+    ASSERT_TRUE(c.ready());
+    EXPECT_EQ(c.group(Group::Method).item, 0);
+    EXPECT_EQ(session.project.header.DesignMethod, 0);
+}
+
 TEST_F(ConfigurationTest, AceptarStoresClassAndNameAndRenamesTheFolder) {
     SetFlags({1, 1, 1, 1}, {1, 1, 1, 1});
     const fs::path oldFolder = fs::path(control()).parent_path();

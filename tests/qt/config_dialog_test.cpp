@@ -133,9 +133,9 @@ TEST(ConfigDialog, ShowsEveryControlWithItsCaptionAndTheStoredState) {
     qt::TGenForm1 form(rig.session, configuration);
     EXPECT_EQ(form.windowTitle(), "Configuracion General del Proyecto");
     const std::vector<std::pair<const char*, int>> groups{
-        {"RadioGroup1", 9}, {"RadioGroup2", 2}, {"RadioGroup3", 3}, {"RadioGroup5", 7},
-        {"RadioGroup6", 6}, {"RadioGroup8", 3}, {"RadioGroup9", 2}, {"RadioGroup10", 3},
-        {"GroupBox1", 0},   {"GroupBox2", 0}};
+        {"RadioGroup1", 9},  {"RadioGroup2", 2}, {"RadioGroup3", 3}, {"RadioGroup5", 7},
+        {"RadioGroup6", 6},  {"RadioGroup8", 3}, {"RadioGroup9", 2}, {"RadioGroup10", 3},
+        {"RadioGroup11", 2}, {"GroupBox1", 0},   {"GroupBox2", 0}};
     for (const auto& [name, items] : groups) {
         auto* group = form.findChild<QGroupBox*>(name);
         ASSERT_NE(group, nullptr) << name;
@@ -143,6 +143,9 @@ TEST(ConfigDialog, ShowsEveryControlWithItsCaptionAndTheStoredState) {
     }
     EXPECT_EQ(form.radioGroup(Group::Class)->title(), QString::fromUtf8("Clase Diseño"));
     EXPECT_EQ(form.radioItem(Group::Class, 3)->text(), "Pluvial        (Metodo Racional)");
+    EXPECT_EQ(form.radioGroup(Group::Method)->title(), QString::fromUtf8("Metodo de diseño"));
+    EXPECT_EQ(form.radioItem(Group::Method, 0)->text(), "Estandar");
+    EXPECT_EQ(form.radioItem(Group::Method, 1)->text(), "Costo minimo");
     EXPECT_EQ(form.findChild<QGroupBox*>("GroupBox1")->findChildren<QCheckBox*>().size(), 5);
     for (const char* name : {"CheckBox1", "CheckBox2", "CheckBox3", "CheckBox4", "CheckBox5",
                              "CheckBox8", "CheckBox9"})
@@ -159,6 +162,7 @@ TEST(ConfigDialog, ShowsEveryControlWithItsCaptionAndTheStoredState) {
     EXPECT_EQ(form.swmmFolderField()->text().toStdString(), rig.session.folders.swmm);
     EXPECT_TRUE(form.radioItem(Group::Class, 1)->isChecked());
     EXPECT_TRUE(form.radioItem(Group::Minimum, 5)->isChecked());
+    EXPECT_TRUE(form.radioItem(Group::Method, 0)->isChecked()) << "a new project: standard";
     EXPECT_TRUE(form.checkBox(Box::Tractive)->isChecked());
     EXPECT_FALSE(form.checkBox(Box::Energy)->isChecked());
 }
@@ -218,6 +222,25 @@ TEST(ConfigDialog, AceptarClosesUnlessASelfCleansingCriterionIsMissing) {
     EXPECT_EQ(rig.ui.boxes[0].message,
               "Debe seleccionar por lo menos una opcion de control de Autolimpieza");
     EXPECT_FLOAT_EQ(rig.session.project.espec.SanMinRealVelocity, 0.30f);
+}
+
+TEST(ConfigDialog, TheDesignMethodIsKeptByAceptar) {
+    ConfigRig rig;
+    qt::QtConfigurationDialog dialog(rig.session);
+    whenShown(dialog, [&](qt::TGenForm1& form) {
+        form.radioItem(Group::Method, 1)->click();
+        form.acceptButton()->click();
+    });
+    {
+        project::Configuration configuration(rig.session);
+        dialog.run(configuration);
+        EXPECT_TRUE(configuration.finished());
+    }
+    EXPECT_TRUE(shell::LeastCostMethod(rig.session.project.header));
+    project::Configuration reopened(rig.session);
+    qt::TGenForm1 form(rig.session, reopened);
+    EXPECT_TRUE(form.radioItem(Group::Method, 1)->isChecked());
+    EXPECT_FALSE(form.radioItem(Group::Method, 0)->isChecked());
 }
 
 TEST(ConfigDialog, TheCloseButtonEndsAnUnchangedDialog) {

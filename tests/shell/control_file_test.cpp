@@ -143,6 +143,90 @@ TEST(ProyectoT, OptionsAndReservedTextAreRepairedOnReading) {
     EXPECT_EQ(p.Ras2016Model, 1);
 }
 
+// The design method lives in byte 464, the first of the bytes the record leaves zero: an
+// older record reads as the standard design and is written back as it was; the method
+// written reads back; a byte that is neither 0 nor 1 reads as the standard design.
+TEST(ProyectoT, DesignMethodIsOneByteAtOffset464) {
+    // An older record: fields set by hand, byte 464 zero, foreign bytes after it.
+    codec::Bytes old(kControlRecordSize, 0);
+    codec::PutText(old, 134, 25, "RED NORTE");
+    codec::PutText(old, 338, 10, "0000000000");  // as every project holds it
+    codec::PutI16(old, 456, 2);
+    codec::PutI16(old, 458, 1);
+    codec::PutI16(old, 460, 3);
+    for (size_t i = 465; i < kControlRecordSize; ++i)
+        old[i] = 0xAB;
+    ProyectoT p;
+    Decode(old, p);
+    EXPECT_EQ(p.DesignMethod, 0);
+    EXPECT_FALSE(LeastCostMethod(p));
+    codec::Bytes rewritten = old;
+    ASSERT_TRUE(Encode(p, rewritten));
+    EXPECT_EQ(rewritten, old);
+
+    // The least-cost method changes byte 464 and nothing else.
+    p.DesignMethod = 1;
+    ASSERT_TRUE(Encode(p, rewritten));
+    codec::Bytes expected = old;
+    expected[464] = 1;
+    EXPECT_EQ(rewritten, expected);
+    ProyectoT again;
+    Decode(rewritten, again);
+    EXPECT_EQ(again.DesignMethod, 1);
+    EXPECT_TRUE(LeastCostMethod(again));
+    codec::Bytes twice = rewritten;
+    ASSERT_TRUE(Encode(again, twice));
+    EXPECT_EQ(twice, rewritten);
+
+    // Back to the standard design: the byte is zero again, as in the older record.
+    again.DesignMethod = 0;
+    ASSERT_TRUE(Encode(again, twice));
+    EXPECT_EQ(twice, old);
+
+    for (uint8_t damaged : {uint8_t{2}, uint8_t{0x80}, uint8_t{0xFF}}) {
+        codec::Bytes record = old;
+        record[464] = damaged;
+        Decode(record, p);
+        EXPECT_EQ(p.DesignMethod, 0) << int(damaged);
+        EXPECT_FALSE(LeastCostMethod(p)) << int(damaged);
+    }
+}
+
+TEST_F(ControlFileTest, ANewFileHoldsTheStandardMethodAndKeepsTheChosenOne) {
+    {
+        ControlFile f;
+        ASSERT_TRUE(f.Open(path_));
+        ProyectoT p;
+        ASSERT_TRUE(Encode(p, f.buffer(0)));
+        for (int k = 0; k < kControlRecords; ++k)
+            ASSERT_TRUE(f.WriteRecord(k));
+    }
+    const auto fresh = bytes();
+    ASSERT_EQ(fresh.size(), 3072u);
+    for (size_t i = 464; i < 512; ++i)
+        EXPECT_EQ(fresh[i], 0) << i;
+    {
+        ControlFile f;
+        ASSERT_TRUE(f.Open(path_));
+        ASSERT_TRUE(f.ReadRecord(0));
+        ProyectoT p;
+        Decode(f.buffer(0), p);
+        EXPECT_EQ(p.DesignMethod, 0);
+        p.DesignMethod = 1;
+        ASSERT_TRUE(Encode(p, f.buffer(0)));
+        ASSERT_TRUE(f.WriteRecord(0));
+    }
+    auto chosen = fresh;
+    chosen[464] = 1;
+    EXPECT_EQ(bytes(), chosen);
+    ControlFile f;
+    ASSERT_TRUE(f.Open(path_));
+    ASSERT_TRUE(f.ReadRecord(0));
+    ProyectoT p;
+    Decode(f.buffer(0), p);
+    EXPECT_TRUE(LeastCostMethod(p));
+}
+
 TEST(RecordCodec, ShortTextsKeepForeignPaddingWhenUnchanged) {
     codec::Bytes record(40, 0);
     record[5] = 3;
