@@ -146,7 +146,7 @@ bool WritePrices(project::Project& p, std::string* error) {
 // The six automatic alternatives, in a folder of their own so that the manual design of
 // the other stages is left as it is.
 bool Alternatives(const fs::path& dir, const std::vector<network::TramoT>& reaches,
-                  std::string& note) {
+                  std::string& note, bool leastCost = false) {
     fs::create_directories(dir);
     project::Project p;
     p.files.Build(dir.string(), "AB1");
@@ -158,6 +158,7 @@ bool Alternatives(const fs::path& dir, const std::vector<network::TramoT>& reach
     if (!network::WithControl(p, &error, [&] {
             p.espec.TopologyMode = design::kTopologyAutomatic;
             p.header.ControlsDone = {1, 1, 1, 1};
+            p.header.DesignMethod = leastCost ? shell::kLeastCostMethod : shell::kStandardMethod;
             return network::SaveControlRecords(p, {5}, &error);
         })) {
         note = error;
@@ -172,8 +173,9 @@ bool Alternatives(const fs::path& dir, const std::vector<network::TramoT>& reach
         rows = design::SelectAlternatives(table);
         return -1;  // the comparison is what is timed
     };
-    const design::AlternativesOutcome out =
-        design::RunAlternatives(p, options, sink, hooks, design::DesignRun{});
+    design::DesignRun run;
+    run.leastCost = leastCost;
+    const design::AlternativesOutcome out = design::RunAlternatives(p, options, sink, hooks, run);
     if (out.end != design::AlternativesEnd::Declined) {
         note = sink.last.empty() ? "no llego a la eleccion" : sink.last;
         return false;
@@ -248,6 +250,37 @@ void RunNetwork(const char* kind, int nominal, const std::vector<network::TramoT
 
     Stage("alternativas",
           [&](std::string& note) { return Alternatives(dir / "alternativas", reaches, note); });
+    // The design of least cost after the standard one, on a copy of the sector.
+    Stage("diseño costo minimo", [&](std::string& note) {
+        project::Project q;
+        q.files.Build((dir / "costo").string(), "AB1");
+        fs::create_directories(dir / "costo");
+        for (const auto& entry : fs::directory_iterator(dir))
+            if (entry.is_regular_file())
+                fs::copy_file(entry.path(), dir / "costo" / entry.path().filename(),
+                              fs::copy_options::overwrite_existing);
+        q.selection = p.selection;
+        KeepingSink sink;
+        design::DesignResult result;
+        design::DesignRun run;
+        run.leastCost = true;
+        if (!design::DesignNetwork(q, design::DesignOptions{}, sink, result, run)) {
+            note = sink.last.empty() ? "no termino diseñado" : sink.last;
+            return false;
+        }
+        const design::LeastCostReport& r = result.leastCost;
+        char text[200];
+        std::snprintf(text, sizeof text, "estandar %.0f, costo minimo %.0f, ahorro %.1f %%%s",
+                      r.standardCost, r.cost,
+                      r.standardCost > 0 ? 100 * (r.standardCost - r.cost) / r.standardCost : 0.0,
+                      r.used ? "" : " (queda el estandar)");
+        note = text;
+        if (!r.used && !r.note.empty()) note += ": " + toUtf8(r.note);
+        return true;
+    });
+    Stage("alternativas costo minimo", [&](std::string& note) {
+        return Alternatives(dir / "alternativas-costo", reaches, note, true);
+    });
 
     if (!designed) {
         for (const char* name : {"revision", "entrada swmm", "cantidades", "presupuesto",

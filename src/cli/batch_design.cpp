@@ -2,7 +2,9 @@
 // (alternative 0) with the four answers of the design options screen.
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <ostream>
 #include <string>
 
 #include "cli/batch_context.h"
@@ -64,6 +66,26 @@ class BatchAlternatives : public ui::AlternativesDialog {
   private:
     int row_;
 };
+
+std::string Pesos(double v) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f", v);
+    return text;
+}
+
+// The cost of the design kept and of the standard design with the same prices.
+void PrintCosts(std::ostream& out, const design::LeastCostReport& r) {
+    out << "metodo: " << (r.asked ? "costo-minimo" : "estandar") << '\n';
+    if (std::isfinite(r.cost)) out << "costo: " << Pesos(r.cost) << '\n';
+    if (std::isfinite(r.standardCost)) out << "costo_estandar: " << Pesos(r.standardCost) << '\n';
+    out << "precios: "
+        << (r.allReference ? "referencia"
+            : r.referenceItems > 0
+                ? "proyecto y referencia en " + std::to_string(r.referenceItems) + " items"
+                : "proyecto")
+        << '\n';
+    if (r.asked && !r.used && !r.note.empty()) out << "nota: " << toUtf8(r.note) << '\n';
+}
 
 bool ParseRow(const std::string& text, int& row) {
     row = 0;
@@ -138,6 +160,7 @@ int VerbDesign(Batch& b) {
               : result.problems() ? "REVISAR"
                                   : "OK")
           << '\n';
+    PrintCosts(b.out, result.leastCost);
     b.out << "linea,de,a,diametro,profundidad\n";
     for (const design::FinalReach& f : result.finalReaches)
         b.out << f.record << ',' << toUtf8(f.upstream) << ',' << toUtf8(f.downstream) << ','

@@ -107,6 +107,7 @@ bool Run::Preliminary(int k, bool search) {
     run.alternative = k;
     run.search = search;
     run.variant = std::string(kTopologyVariants[static_cast<size_t>(k)].characters);
+    run.leastCost = finalRun_.leastCost;
     run.searchLimits.cancel = [this] { return Cancelled(); };
     run.searchLimits.budget = hooks_.searchBudget;
     if (search && hooks_.searching) hooks_.searching(++searches_);

@@ -313,7 +313,11 @@ bool DesignNetwork(project::Project& p, const DesignOptions& options, DesignSink
     DesignState state;
     state.options = options;
     Designer designer(p, state, sink, result, run);
-    const bool designed = designer.Run(std::move(reaches), networkRecords);
+    bool designed = designer.Run(std::move(reaches), networkRecords);
+    if (designed) {
+        designer.LeastCost(run.leastCost.value_or(shell::LeastCostMethod(p.header)));
+        designed = result.end == DesignEnd::Designed;
+    }
     result.finalReaches = state.finalReaches;
     result.counters = state.counters;
     if (!designed) {

@@ -6,6 +6,7 @@
 // Every result stays in the records of the design copy.
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,18 @@ enum class DesignEnd {
     Topology = 3,   // the automatic topology gave no network (topologyResult says why)
 };
 
+// What the design of least cost did, beside the standard design of the same network.
+struct LeastCostReport {
+    bool asked = false;       // the sector designs at least cost
+    bool used = false;        // the least-cost design was kept
+    double cost = 0;          // pesos, the design kept
+    double standardCost = 0;  // pesos, the standard design with the same prices
+    int referenceItems = 0;   // items priced from the reference table
+    bool allReference = false;
+    std::string priceError;  // a damaged price file (code page)
+    std::string note;        // why the standard design was kept (code page)
+};
+
 struct DesignResult {
     DesignEnd end = DesignEnd::Designed;
     std::string title, error;  // the message shown on a failure (code page)
@@ -40,6 +53,7 @@ struct DesignResult {
     // topologyError (1, 3, 4 or 5).
     int topologyResult = 0;
     int topologyError = 0;
+    LeastCostReport leastCost;
     bool doubtful() const { return counters.energyDoubtful; }
     // Something counted that the engineer must look at before signing the design.
     bool problems() const {
@@ -73,6 +87,8 @@ struct DesignRun {
     bool search = false;
     std::string variant = "    ";
     TopologySearchLimits searchLimits;
+    // The method of design: unset, the one the sector's configuration names.
+    std::optional<bool> leastCost;
 };
 
 // One complete design of alternative 0 (the network as entered): the options replace
@@ -105,6 +121,12 @@ bool DesignMethodAllowed(const specs::EspecT& e, int designClass, std::string* t
 // order: lines end at discharges, pumping stations and reaches to other sectors, and
 // every line end the walk joins to a reach is one of its tributaries.
 void LinkReaches(std::vector<network::TramoT>& reaches);
+
+// Pesos with thousands grouped and two decimals: "1,234,567.89".
+std::string PesosText(double pesos);
+// What the results screen tells of the cost of a design of least cost (code page, "\r"
+// between lines).
+std::string LeastCostText(const LeastCostReport& r);
 
 // The status line of the results screen when the energy junctions are doubtful.
 std::string DoubtfulStatusText();

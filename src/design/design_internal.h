@@ -110,6 +110,34 @@ class Designer {
     int RaiseToFixedReach(int n);
     void EnergyJunction(int n, bool last);
 
+    // ---- the least-cost design (design_least_cost.cpp) ----
+    // A new reach laid as the optimiser chose it; the rest of its steps run as ever.
+    struct Pin {
+        float diameter = 0;  // 0: not pinned
+        float crownUp = 0, crownDown = 0, slope = 0;
+        int chambers = 0;     // intermediate drop chambers beyond the velocity cap
+        bool raised = false;  // delivers at the level of a fixed reach, as the standard did
+    };
+    // After the standard design: its cost and, when asked, the design of least cost with
+    // the same flows, junctions and criteria, kept when it passes every check the standard
+    // one passes and costs less; otherwise the standard design stays, and the result says
+    // why.
+    void LeastCost(bool optimise);
+    const Pin* PinOf(int n) const {
+        if (n < 1 || n > static_cast<int>(pins_.size())) return nullptr;
+        const Pin& p = pins_[static_cast<size_t>(n - 1)];
+        return p.diameter > 0 ? &p : nullptr;
+    }
+    void DesignPinned(TramoT& c, ReachWork& w, const Pin& pin);
+    // The criteria of a reach from the flows it carries.
+    ReachWork CriteriaWork(TramoT& t);
+    // Whether a reach laid out meets its slope criteria with the flows it now carries.
+    bool MeetsCriteria(TramoT& t);
+    std::vector<Pin> pins_;
+    std::vector<double> energyDeficit_;  // by record - 1: what an energy junction lacked
+    // The least sizes the records held before the design raised them (by record - 1).
+    std::vector<float> enteredImposed_;
+
     // ---- records ----
     TramoT& Rec(int n) { return recs_[static_cast<size_t>(n - 1)]; }
     bool Valid(int n) const { return n >= 1 && n <= static_cast<int>(recs_.size()); }

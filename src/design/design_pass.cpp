@@ -64,6 +64,9 @@ bool Designer::WriteRecords(network::TramoFile& file) {
 
 bool Designer::Run(std::vector<TramoT>&& records, int networkRecords) {
     recs_ = std::move(records);
+    enteredImposed_.clear();
+    for (TramoT& t : recs_)
+        enteredImposed_.push_back(ImposedDiameter(t));
     dirty_.assign(recs_.size(), 0);
     networkRecords_ = networkRecords;
     state_.raiseStack.clear();
@@ -148,7 +151,8 @@ bool Designer::Sweep() {
     while (n <= networkRecords_ && n >= 1) {
         if (sink_.cancelled) return false;
         DesignReach(n);
-        const int next = RaiseToFixedReach(n);
+        // A laid-out design already delivers every line at the level of a fixed reach.
+        const int next = pins_.empty() ? RaiseToFixedReach(n) : n + 1;
         log_.EndLine();
         n = ++steps > limit ? n + 1 : next;
     }
@@ -162,6 +166,10 @@ void Designer::EndOfPass() {
         EnergyJunction(networkRecords_, true);
     }
     const MarkCounts counts = MarkInitialManholesAndMismatches(recs_, networkRecords_, last);
+    // A laid-out line that delivers at a fixed reach's level keeps the mark of that joint.
+    for (int k = 1; k <= networkRecords_; ++k)
+        if (const Pin* pin = PinOf(k); pin && pin->raised && JunctionMark(Rec(k)) == 0)
+            JunctionMark(Rec(k)) = 2;
     std::fill(dirty_.begin(), dirty_.begin() + networkRecords_, 1);
     result_.insufficientCapacity = counts.insufficientCapacity;
     result_.junctionMismatches = counts.mismatches;

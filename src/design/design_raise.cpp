@@ -272,6 +272,13 @@ void Designer::EnergyJunction(int n, bool last) {
         // negative margin is the same excess seen from the tributary, not a second one.
         const double lower = Round2(repeatable ? std::max(deficit, inlet) : deficit);
         if (!(lower > 0) || !IsNew(c)) break;
+        // A laid-out reach keeps its crowns: what it lacks is solved again from above.
+        if (PinOf(n)) {
+            if (n <= static_cast<int>(energyDeficit_.size()))
+                energyDeficit_[static_cast<size_t>(n - 1)] =
+                    std::max(energyDeficit_[static_cast<size_t>(n - 1)], lower);
+            break;
+        }
         if ((run > 0 && !repeatable) || run == kEnergyRuns - 1) break;
         if (run >= kEnergyGrowthFrom) {
             if (startDiameter > c.Diameter) c.Diameter = startDiameter;

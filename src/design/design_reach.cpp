@@ -671,6 +671,10 @@ void Designer::DesignReach(int n) {
                 cp(StateWord(c)));
 
     auto steps = [&] {
+        if (const Pin* pin = PinOf(n); pin && IsNew(c)) {
+            DesignPinned(c, w, *pin);
+            return;
+        }
         w.relief = c.ReliefFactor != 0 && w.tributaries > 0;
         if (IsNew(c)) {
             if (DropKind(c) == kDropChambers) DropKind(c) = kDropNone;

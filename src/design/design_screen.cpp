@@ -190,7 +190,7 @@ void ShowDesignResults(shell::Session& s, const DesignResult& result, bool autom
     const int pages =
         std::max(1, (static_cast<int>(result.finalReaches.size()) + kResultRows - 1) / kResultRows);
     int page = 0;
-    bool recommended = false;
+    bool recommended = false, costShown = false;
     for (;;) {
         Frame(s);
         screen.SetColours(ColourMode::NormalEmphasis);
@@ -247,6 +247,10 @@ void ShowDesignResults(shell::Session& s, const DesignResult& result, bool autom
                          "Diseño. Incrementelo de 0.10 en 0.10"),
                 "Informacion");
             recommended = true;
+        }
+        if (!costShown && result.leastCost.asked) {
+            s.ui.showInformation(LeastCostText(result.leastCost), "Informacion");
+            costShown = true;
         }
         const uint8_t k = static_cast<uint8_t>(screen.ReadChoice()[0]);
         if (k == key::Enter || k == key::Esc) return;

@@ -409,20 +409,30 @@ void Checker::NewReach(int k) {
     const double largestIn = imposed_[static_cast<size_t>(k)];
     if (!Relief(k) && t.Diameter < largestIn - 0.5)
         Add("diameter", k, "D " + F(t.Diameter, 0) + " < impuesto aguas arriba " + F(largestIn, 0));
-    // Larger than any rule asks: capacity at the slope laid, the least velocity of 0.6 m/s
-    // (or the minimum full velocity), the pipes arriving and the class minimum.
+    // Larger than any rule asks: a smaller size that would serve at the slope laid (carry
+    // the flow, keep the tractive force, the minimum full velocity and the least slope of its
+    // size), the least velocity of 0.6 m/s (or the minimum full velocity), the pipes arriving
+    // and the class minimum. A wider pipe that lets the reach lie flatter than a narrow one
+    // may is not oversized: the narrow one would not clean itself at that slope.
     if (!chambers && Q > 0) {
         const double qmax = storm ? 1.0 : Section::PipeQ(e_.MaxFilling);
         const double vmin =
             std::max(0.6, double(storm ? e_.StormMinFullVelocity : e_.SanMinFullVelocity));
         const double byVelocity = std::sqrt(4 * Q / 1000 / (kPi * qmax * vmin)) * 1000;
+        const double vfull = storm ? e_.StormMinFullVelocity : e_.SanMinFullVelocity;
         double byCapacity = 0;
-        for (double d : sizes_.sizes) {
+        for (size_t i = 0; i < sizes_.sizes.size(); ++i) {
+            const double d = sizes_.sizes[i];
             Section c = sec;
             c.d = d / 1000;
             c.duct = d >= sizes_.firstDuct - 0.5;
             byCapacity = d;
-            if (Q <= qmax * c.Q0()) break;
+            const bool carries = Q <= qmax * c.Q0();
+            const bool cleans = !(tauMin > 0 && qs > 0) || c.Tau(qs / c.Q0()) >= tauMin - 0.01;
+            const bool fast = !(vfull > 0) || c.V0() >= vfull - 0.01;
+            const bool steep =
+                in_.header->SlopePerDiameter != 1 || t.Slope >= sizes_.minSlopes[i] - 1e-4;
+            if (carries && cleans && fast && steep) break;
         }
         // In the mixed class every reach has a runoff coefficient: the storm minimum.
         const double least =

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -54,6 +55,8 @@ struct NetworkReport {
     DesignSetup setup;
     int reaches = 0;
     std::vector<Finding> findings;
+    std::map<std::string, std::string> output;   // what "design" printed
+    std::multimap<int, RevisionEntry> revision;  // what the revision listed
 };
 
 // A base folder of projects with the sector AB1, driven by nivex-batch in-process.
@@ -187,7 +190,7 @@ bool EnterAndDesign(Sector& s, const GeneratedNetwork& g, std::vector<Finding>& 
     return true;
 }
 
-NetworkReport RunDraw(const DrawId& id, bool compareRotated) {
+NetworkReport RunDraw(const DrawId& id, bool compareRotated, bool leastCost = false) {
     NetworkReport report;
     report.draw = id;
     const GeneratedNetwork g =
@@ -209,8 +212,16 @@ NetworkReport RunDraw(const DrawId& id, bool compareRotated) {
             return report;
         }
     }
+    if (leastCost) {
+        const Sector::Outcome r = s.Batch({"config", "--metodo", "costo-minimo"});
+        if (r.rc != 0) {
+            report.findings.push_back(NetworkFinding("setup", "config: " + r.err.substr(0, 400)));
+            return report;
+        }
+    }
     std::map<std::string, std::string> output;
     if (!EnterAndDesign(s, g, report.findings, output)) return report;
+    report.output = output;
     const std::string swmm = id.model ? s.SwmmInput() : std::string();
     const Sector::Outcome review = s.Batch({"review", "--yes"});
     project::Project p;
@@ -241,6 +252,7 @@ NetworkReport RunDraw(const DrawId& id, bool compareRotated) {
     in.evolution = ReadAll(p.files.evolution());
     in.swmmInput = swmm;
     report.findings = CheckDesign(in);
+    report.revision = in.revision;
 
     // The same trees in another order of the file must be designed alike.
     if (compareRotated && g.trees.size() >= 2) {
@@ -503,6 +515,93 @@ TEST(DesignProperties, FixedDrawsOfClassesOneToFive) {
     const bool fixedSet = !replay.start && !Long();
     RunAll(draws, replay.start || draws.size() == 1 ? 1.0 : 0.25,
            fixedSet ? &OpenFaults() : nullptr);
+}
+
+// A line of the revision without its figures: what kind of thing it says.
+std::string Kind(const RevisionEntry& e) {
+    std::string k(1, e.list);
+    for (char c : e.text)
+        if (!std::isdigit(static_cast<unsigned char>(c)) && c != '.' && c != '-' && c != ' ')
+            k += c;
+    return k;
+}
+
+// The design of least cost against the standard design of the same networks: every rule of
+// the checker that holds for the standard design holds for it, the revision lists nothing
+// about it that it does not list about the standard one, and it never costs more than the
+// standard design with the same prices.
+TEST(DesignProperties, LeastCostDesignsBreakNothingTheStandardKeepsAndCostNoMore) {
+    std::vector<DrawId> draws;
+    DrawId replay;
+    if (Replay(replay)) {
+        if (replay.model) GTEST_SKIP() << "NIVEX_DRAW names a hydraulic-model draw";
+        draws.push_back(replay);
+    } else if (Long()) {
+        const char* count = std::getenv("NIVEX_COUNT");
+        const char* given = std::getenv("NIVEX_BASE");
+        const uint64_t base = given ? std::stoull(given) : std::random_device{}();
+        const int n = count ? std::atoi(count) : 1000;
+        std::cout << "NIVEX_LONG: " << n << " redes desde la base " << base << "\n";
+        for (int k = 0; k < n; ++k)
+            draws.push_back({false, Mix(base + static_cast<uint64_t>(k))});
+    } else {
+        for (uint64_t k = 0; k < 60; ++k)
+            draws.push_back({false, 1000 + k});  // classes 1 to 5 in turn
+    }
+    int kept = 0;
+    double savings = 0;
+    std::map<std::string, int> notes;  // why the standard design stayed
+    for (const DrawId& id : draws) {
+        const NetworkReport standard = RunDraw(id, false, false);
+        const NetworkReport cheap = RunDraw(id, false, true);
+        const std::string where = "draw " + id.text() + " clase " +
+                                  std::to_string(cheap.setup.designClass) + " opciones " +
+                                  cheap.setup.options + " NIVEX_DRAW=" + id.text();
+        std::set<std::pair<std::string, int>> known;
+        for (const Finding& f : standard.findings)
+            known.insert({f.invariant, f.record});
+        for (const Finding& f : cheap.findings)
+            if (!Informational(f.invariant) && !known.count({f.invariant, f.record}))
+                ADD_FAILURE() << where << " registro " << f.record << " (" << f.reach << ") "
+                              << f.invariant << ": " << f.values;
+        std::multiset<std::pair<int, std::string>> listed;
+        for (const auto& [record, entry] : standard.revision)
+            listed.insert({record, Kind(entry)});
+        for (const auto& [record, entry] : cheap.revision) {
+            const auto it = listed.find({record, Kind(entry)});
+            if (it == listed.end())
+                ADD_FAILURE() << where << " registro " << record << ": la revision lista "
+                              << entry.list << ": " << entry.text;
+            else
+                listed.erase(it);
+        }
+        auto value = [](const NetworkReport& r, const char* key) {
+            const auto it = r.output.find(key);
+            return it == r.output.end() ? -1.0 : std::atof(it->second.c_str());
+        };
+        const double cost = value(cheap, "costo"), base = value(cheap, "costo_estandar");
+        ASSERT_GT(base, 0) << where;
+        EXPECT_EQ(cheap.output.at("metodo"), "costo-minimo") << where;
+        EXPECT_EQ(standard.output.at("metodo"), "estandar") << where;
+        // The standard design priced in both runs alike, and never beaten by the other way.
+        EXPECT_NEAR(value(standard, "costo"), base, 0.005) << where;
+        EXPECT_LE(cost, base + 0.005) << where;
+        if (cost < base) {
+            ++kept;
+            savings += (base - cost) / base;
+        } else if (cheap.output.count("nota")) {
+            ++notes[cheap.output.at("nota")];
+        }
+    }
+    std::cout << "Costo minimo: " << kept << " de " << draws.size()
+              << " redes mas economicas, ahorro medio " << (kept ? 100 * savings / kept : 0.0)
+              << " %\n";
+    for (const auto& [note, count] : notes)
+        std::cout << "  " << count << " x " << note << "\n";
+    // The method must do its work on most networks, not fall back to the standard one.
+    if (!Replay(replay)) {
+        EXPECT_GE(kept * 3, static_cast<int>(draws.size()));
+    }
 }
 
 TEST(DesignProperties, HydraulicModelClassesWithTheEngine) {

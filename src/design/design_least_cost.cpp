@@ -1,0 +1,539 @@
+// The design of least construction cost: the standard design settles the flows, the
+// topology and the fixed reaches; the optimiser lays every new reach again (diameter,
+// slope, crowns) for the lowest cost with the project's prices; the last pass then runs
+// over that layout as it runs over the standard one, so every field of the design copy
+// is written by the same steps. The result is kept only when the revision finds nothing
+// in it that it does not find in the standard design, and when it costs less.
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <map>
+
+#include "budget/construction_cost.h"
+#include "console/codepage.h"
+#include "design/design_internal.h"
+#include "design/least_cost_dp.h"
+#include "design/reach_values.h"
+#include "design/revision.h"
+
+namespace nivex::design::detail {
+namespace {
+
+// Crowns the optimiser weighs: every centimetre, or every two on networks so large that a
+// finer grid would take too long.
+constexpr double kGridStep = 0.01, kCoarseStep = 0.02;
+constexpr int kCoarseFrom = 2500;  // reaches
+constexpr int kRounds = 8;         // solutions tried while junctions or flows ask again
+constexpr int kBandSamples = 240;  // slopes probed for the critical band of a size
+constexpr int kSizesAbove = 3;     // sizes weighed above the one the standard design chose
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return {};
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+bool WriteText(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+    return static_cast<bool>(out.flush());
+}
+
+// Whether the revision finds in record k of `mine` anything it does not find in `theirs`.
+std::string NewFinding(const RevisionCriteria& rc, const std::vector<TramoT>& mine,
+                       const std::vector<TramoT>& theirs, int k) {
+    const ReachFindings a = FindingsOf(rc, mine, k);
+    const ReachFindings b = FindingsOf(rc, theirs, k);
+    if (a.capacity && !b.capacity) return "capacidad";
+    for (const JunctionProblem& j : a.junctions) {
+        const bool known = std::any_of(b.junctions.begin(), b.junctions.end(), [&](const auto& x) {
+            return x.upstream == j.upstream && x.downstream == j.downstream;
+        });
+        if (!known) return "empalme";
+    }
+    auto codes = [](const std::vector<Finding>& v, int code) {
+        return std::any_of(v.begin(), v.end(), [&](const Finding& f) { return f.code == code; });
+    };
+    for (const Finding& f : a.deficiencies)
+        if (!codes(b.deficiencies, f.code)) return "deficiencia " + std::to_string(f.code);
+    for (const Finding& f : a.ras)
+        if (!codes(b.ras, f.code)) return "RAS";
+    return {};
+}
+
+}  // namespace
+
+ReachWork Designer::CriteriaWork(TramoT& t) {
+    ReachWork w;
+    w.tributaries = std::clamp(TributaryCount(t), 0, kMaxTributaries);
+    w.relief = t.ReliefFactor != 0 && w.tributaries > 0;
+    SelfCleansing(t, w);
+    return w;
+}
+
+void Designer::DesignPinned(TramoT& c, ReachWork& w, const Pin& pin) {
+    w.relief = c.ReliefFactor != 0 && w.tributaries > 0;
+    DropKind(c) = kDropNone;
+    DropChambers(c) = 0;
+    DropHeight(c) = 0;
+    DropPipeDiameter(c) = 0;
+    SelfCleansing(c, w);
+    ClearReachFlows(c);
+    if (w.tributaries > 0) {
+        PrepareUpstreamManhole(c, w);
+    } else {
+        ImposedDiameter(c) =
+            static_cast<float>(designClass_ == 3 ? e_.MinStormDiameter : e_.MinSanitaryDiameter);
+        float lowest = c.GroundUp - e_.MinMinCrownDepth;
+        if (MinDepth(c) > e_.MinCrownDepth) lowest -= MinDepth(c) - e_.MinCrownDepth;
+        LowestCrown(c) = lowest;
+    }
+    c.Diameter = pin.diameter;
+    if (c.ManningN == 0 || !std::isfinite(c.ManningN)) c.ManningN = -0.012f;
+    if (c.ManningN < 0) c.ManningN = -ReachManningN(hc_, 0, c.Diameter);
+    c.CrownUp = pin.crownUp;
+    if (w.tributaries == 0) ProposedCrown(c) = c.CrownUp;
+    w.outletDrop = w.tributaries > 0 ? OutletCrownDrop(jc_, c.Diameter, ImposedDiameter(c))
+                                     : jc_.outletCrownDrop;
+    if (w.tributaries > 0)
+        Junction(c, w);
+    else if (c.Type != network::kTypeFromSector)
+        OriginTime(c) = Finite(std::max(double(e_.MinConcentrationTime), double(c.StormAreaTime)));
+    Flows(c, w);
+    w.eref = ReferenceLevel(c, w);
+    w.availableSlope = AvailableSlope(c, w.eref);
+    c.Slope = pin.slope;
+    c.CrownDown = pin.crownDown;
+    if (pin.chambers > 0) {
+        DropKind(c) = kDropChambers;
+        DropChambers(c) = static_cast<float>(pin.chambers);
+    }
+    EvaluateReach(c, w);
+}
+
+bool Designer::MeetsCriteria(TramoT& t) {
+    if (!(t.Length > 0)) return true;
+    const ReachWork w = CriteriaWork(t);
+    const float n = ManningOf(t), d = t.Diameter, q = DesignFlow(t);
+    // The last digits of the tables are forgiven, as the revision forgives them.
+    constexpr double kSlack = 1.0005;
+    double need =
+        std::max(double(SelfCleansingSlope(t, w)), double(SlopeForFlow(hc_, w.qmax, q, n, d)));
+    double tau = SlopeForTractiveForce(hc_, w.minTractive, d, n, w.selfCleansingFlow);
+    if ((w.storm || w.relief) && e_.RasStormTractive == 1)
+        tau = std::max(tau, double(SlopeForTau015(hc_, d, w.storm)));
+    need = std::max({need, tau, double(e_.MinDesignSlope), double(DiameterMinimumSlope(d))});
+    if (double(t.Slope) * kSlack < need) return false;
+    const bool chambers = DropKind(t) == kDropChambers || DropChambers(t) > 0;
+    return chambers || double(t.Slope) <= MaxVelocitySlope(t, w) * kSlack;
+}
+
+void Designer::LeastCost(bool optimise) {
+    const int n = networkRecords_;
+    LeastCostReport& report = result_.leastCost;
+    report = LeastCostReport{};
+    report.asked = optimise;
+    const budget::CostPrices prices = budget::PricesForCost(p_);
+    report.referenceItems = prices.referenceItems;
+    report.allReference = prices.allReference;
+    report.priceError = prices.error;
+    const budget::ReachCostModel model(e_, prices.prices);
+    auto networkCost = [&](const std::vector<TramoT>& r) {
+        return budget::NetworkCost(r, n, e_, designClass_, prices.prices);
+    };
+    const std::vector<TramoT> standard = recs_;
+    report.standardCost = networkCost(standard);
+    report.cost = report.standardCost;
+    if (!optimise) return;
+    if (designClass_ > 5) {
+        report.note = cp("las clases con modelo SWMM se disenan con el metodo estandar");
+        return;
+    }
+    const DesignResult resultBefore = result_;
+    const DesignCounters countersBefore = state_.counters;
+    const std::vector<FinalReach> finalsBefore = state_.finalReaches;
+    const std::string evolution = ReadText(p_.files.evolution());
+    const RevisionCriteria rc = RevisionCriteriaOf(p_.espec, p_.header);
+    const SizeList& sizes = hc_.sizes;
+
+    CostPricing pricing;
+    std::vector<char> connections(static_cast<size_t>(n), 0);
+    for (int k = 1; k <= n; ++k) {
+        const TramoT& t = standard[static_cast<size_t>(k - 1)];
+        connections[static_cast<size_t>(k - 1)] =
+            (t.Class == network::kClassNew || t.Class == network::kClassRestricted) && t.Type != 1;
+    }
+    std::vector<double> lengths(static_cast<size_t>(n));
+    for (int k = 0; k < n; ++k)
+        lengths[static_cast<size_t>(k)] = standard[static_cast<size_t>(k)].Length;
+    // A pipe costs its length times a rate that depends on its size and mean depth: the
+    // rates are read once per size on a half-centimetre table and interpolated.
+    std::map<std::pair<float, bool>, std::vector<double>> rates;
+    constexpr double kRateStep = 0.005, kRateDepth = 15.0;
+    pricing.pipe = [&](int r, float d, double mean) {
+        const bool served = connections[static_cast<size_t>(r)] != 0;
+        std::vector<double>& table = rates[{d, served}];
+        if (table.empty()) {
+            table.resize(static_cast<size_t>(kRateDepth / kRateStep) + 2);
+            for (size_t i = 0; i < table.size(); ++i)
+                table[i] = model.Pipe(d, 1.0, i * kRateStep, i * kRateStep, served);
+        }
+        const double x = std::clamp(mean, 0.0, kRateDepth) / kRateStep;
+        const size_t i = std::min(static_cast<size_t>(x), table.size() - 2);
+        const double f = x - static_cast<double>(i);
+        return lengths[static_cast<size_t>(r)] * (table[i] + f * (table[i + 1] - table[i]));
+    };
+    pricing.manhole = [&](float d, double depth) { return model.Manhole(d, depth); };
+    pricing.dropPipe = [&](float d) { return model.DropPipe(d); };
+    // Chambers priced as manholes as deep as the deepest crown allowed.
+    const CostProblem* current = nullptr;
+    auto chambersOf = [&](int r, float d, double crownDown) {
+        const CostReach& x = current->reaches[static_cast<size_t>(r)];
+        double cap = 0;
+        for (const CostOption& o : x.options)
+            if (o.diameter == d) cap = o.maxSlope;
+        const double hu = x.groundUp - (crownDown + cap * x.length / 100.0);
+        return std::max(1, IntermediateDropChambers(hu, e_.MaxCrownDepth, e_.MinCrownDepth));
+    };
+    pricing.chambers = [&](int r, float d, double crownDown) {
+        return chambersOf(r, d, crownDown) * model.Manhole(d, e_.MaxCrownDepth + d / 1000.0);
+    };
+
+    std::vector<double> extra(static_cast<size_t>(n), 0.0);
+    std::vector<TramoT> basis = standard;  // the flows the optimiser designs for
+    bool kept = false;
+    std::string why = cp("no se hallo un diseno de menor costo que cumpla todos los criterios");
+    for (int round = 0; round < kRounds && !kept; ++round) {
+        // ---- the problem, from the flows and the fixed reaches ----
+        CostProblem problem;
+        problem.step = n >= kCoarseFrom ? kCoarseStep : kGridStep;
+        problem.outletDrop = jc_.outletCrownDrop;
+        problem.dropPipeHeight = jc_.minDropHeight;
+        problem.matchBelowDiameter = jc_.crownJoinDiameter;
+        problem.matchFall = jc_.crownJoinDrop;
+        problem.reaches.resize(static_cast<size_t>(n));
+        bool supported = true;
+        recs_ = basis;
+        for (int k = 1; k <= n && supported; ++k) {
+            TramoT t = basis[static_cast<size_t>(k - 1)];
+            const TramoT& s = standard[static_cast<size_t>(k - 1)];
+            CostReach& r = problem.reaches[static_cast<size_t>(k - 1)];
+            const int receiver = ReceiverRecord(t);
+            r.receiver = receiver >= 1 && receiver <= n ? receiver - 1 : -1;
+            for (int j = 0; j < std::clamp(TributaryCount(t), 0, kMaxTributaries); ++j) {
+                const int tr = TributaryRecord(t, j);
+                if (tr >= 1 && tr < k) r.tributaries.push_back(tr - 1);
+            }
+            r.spills = t.ReliefFactor != 0 && TributaryCount(t) > 0;
+            r.length = t.Length;
+            r.groundUp = t.GroundUp;
+            r.groundDown = t.GroundDown;
+            r.extraDrop = extra[static_cast<size_t>(k - 1)];
+            // Into a fixed reach that the standard design could reach only from below, as
+            // the revision lists it.
+            if (r.receiver >= 0) {
+                const TramoT& fixedBelow = standard[static_cast<size_t>(r.receiver)];
+                if (!IsNew(fixedBelow) && s.CrownDown != 0)
+                    for (const JunctionProblem& j : JunctionProblems(fixedBelow, standard))
+                        if (j.upstream == s.Upstream && j.downstream == s.Downstream)
+                            r.arrivalFloor = s.CrownDown;
+            }
+            if (!IsNew(s)) {
+                r.fixed = true;
+                r.fixedDiameter = s.Diameter;
+                // A reach without crowns (not investigated) bounds nothing.
+                r.fixedCrownUp = s.CrownUp != 0 ? s.CrownUp : s.GroundUp - 1000.0;
+                r.fixedCrownDown = s.CrownDown != 0 ? s.CrownDown : s.GroundDown;
+                continue;
+            }
+            // Pumping stations and reaches to other sectors take the size they are given.
+            if (t.Type == 3 || t.Type == network::kTypeFromSector || !(t.Length > 0)) {
+                supported = false;
+                why = cp("la red tiene estaciones de bombeo o tramos a otros sectores");
+                break;
+            }
+            r.minCoverUp = r.minCoverDown = MinDepth(s);
+            r.followCover = MinDepth(s) + 0.10;
+            if (!state_.options.flushInitialOutlets && r.tributaries.empty()) {
+                const bool storm =
+                    systemKind_ == 3 || systemKind_ == 4 || (systemKind_ == 5 && StormFlow(t) != 0);
+                r.minCoverDown += (storm ? e_.MinStormDiameter : e_.MinSanitaryDiameter) / 1000.0;
+            }
+            TramoT laid = s;
+            // No deeper than desirable, unless the standard design went deeper there (a
+            // centimetre more leaves room for the grid; the revision judges what it gives).
+            r.maxCoverUp = r.maxCoverDown =
+                std::max({double(e_.MaxDesirableCrownDepth), double(DepthUp(laid)) + kGridStep,
+                          double(DepthDown(laid)) + kGridStep});
+            const bool chambered = DropKind(laid) == kDropChambers || DropChambers(laid) > 0;
+            const ReachWork w = CriteriaWork(t);
+            const bool storm = w.storm || w.relief || designClass_ == 3;
+            float least = static_cast<float>(storm ? e_.MinStormDiameter : e_.MinSanitaryDiameter);
+            // The storm minimum wherever rain may run: classes 3 and 4, and the reaches of
+            // class 5 that carry it.
+            if (designClass_ == 3 || designClass_ == 4 || (designClass_ == 5 && StormFlow(t) != 0))
+                least = std::max(least, static_cast<float>(e_.MinStormDiameter));
+            if (static_cast<size_t>(k - 1) < enteredImposed_.size())
+                least = std::max(least, enteredImposed_[static_cast<size_t>(k - 1)]);
+            int widest = sizes.count - 1;
+            for (int i = 0; i < sizes.count; ++i)
+                if (sizes.size[static_cast<size_t>(i)] >= s.Diameter) {
+                    widest = std::min(sizes.count - 1, i + kSizesAbove);
+                    break;
+                }
+            const float q = DesignFlow(t);
+            for (int i = 0; i <= widest; ++i) {
+                const float d = sizes.size[static_cast<size_t>(i)];
+                if (d < least) continue;
+                TramoT x = t;
+                x.Diameter = d;
+                if (x.ManningN <= 0) x.ManningN = -ReachManningN(hc_, 0, d);
+                const float nd = ManningOf(x);
+                CostOption o;
+                o.diameter = d;
+                o.chambers = chambered;
+                double smin =
+                    std::max(SelfCleansingSlope(x, w), SlopeForFlow(hc_, w.qmax, q, nd, d));
+                double tau = SlopeForTractiveForce(hc_, w.minTractive, d, nd, w.selfCleansingFlow);
+                if ((w.storm || w.relief) && e_.RasStormTractive == 1)
+                    tau = std::max(tau, double(SlopeForTau015(hc_, d, w.storm)));
+                smin = std::max(
+                    {smin, tau, double(e_.MinDesignSlope), double(DiameterMinimumSlope(d))});
+                o.minSlope = smin;
+                o.maxSlope = MaxVelocitySlope(x, w);
+                o.tooFastSlope = SlopeForFullVelocity(hc_, d, nd, jc_.maxVelocity);
+                // Sanitary reaches outside the critical band's rule are dug no deeper than
+                // the criteria ask.
+                if (!storm && !(e_.AvoidCriticalDiameter > 0)) o.needSlope = smin;
+                if (!std::isfinite(o.minSlope) || !(o.minSlope <= o.maxSlope)) continue;
+                if (e_.AvoidCriticalDiameter > 0) {
+                    // The band found by probing, widened by half a probe on each side.
+                    const double ratio = std::pow(o.maxSlope / o.minSlope, 1.0 / kBandSamples);
+                    double start = -1, last = -1;
+                    for (int k2 = 0; k2 <= kBandSamples; ++k2) {
+                        const double sl = o.minSlope * std::pow(ratio, k2);
+                        if (InCriticalBand(hc_, float(sl), q, d, nd)) {
+                            if (start < 0) start = sl / std::sqrt(ratio);
+                            last = sl * std::sqrt(ratio);
+                        } else if (start >= 0) {
+                            o.band.emplace_back(start, last);
+                            start = -1;
+                        }
+                    }
+                    if (start >= 0) o.band.emplace_back(start, last * 10);
+                }
+                r.options.push_back(o);
+            }
+            if (r.options.empty()) {
+                supported = false;
+                why = cp("un tramo no admite ningun diametro con los criterios");
+            }
+        }
+        if (!supported) break;
+
+        current = &problem;
+        const CostSolution solution = SolveLeastCost(problem, pricing);
+        if (!solution.feasible) break;
+
+        // ---- the last pass over that layout ----
+        pins_.assign(static_cast<size_t>(n), Pin{});
+        for (int k = 0; k < n; ++k) {
+            const CostReach& r = problem.reaches[static_cast<size_t>(k)];
+            if (r.fixed) continue;
+            const CostChoice& c = solution.choices[static_cast<size_t>(k)];
+            Pin& pin = pins_[static_cast<size_t>(k)];
+            pin.diameter = c.diameter;
+            pin.crownUp = Round2(static_cast<float>(c.crownUp));
+            pin.crownDown = Round2(static_cast<float>(c.crownDown));
+            pin.slope = Finite((double(pin.crownUp) - pin.crownDown) * 100.0 / r.length);
+            if (c.chambered) {
+                for (const CostOption& o : r.options)
+                    if (o.diameter == c.diameter) pin.slope = static_cast<float>(o.maxSlope);
+                pin.chambers = chambersOf(k, c.diameter, c.crownDown);
+            }
+        }
+        // A new pipe that does not fall into its manhole is laid to end level with the
+        // crown leaving it, as the junction re-slopes it: the grid may leave it a centimetre
+        // or two above.
+        if (jc_.crownJoinDiameter > 0) {
+            std::vector<float> imposed(static_cast<size_t>(n), 0.0f);
+            auto size = [&](int k) {
+                const Pin& p = pins_[static_cast<size_t>(k)];
+                return p.diameter > 0 ? p.diameter : standard[static_cast<size_t>(k)].Diameter;
+            };
+            for (int k = 0; k < n; ++k) {
+                TramoT t = basis[static_cast<size_t>(k)];
+                const ReachWork w = CriteriaWork(t);
+                float m = static_cast<float>(w.storm || w.relief || designClass_ == 3
+                                                 ? e_.MinStormDiameter
+                                                 : e_.MinSanitaryDiameter);
+                if (static_cast<size_t>(k) < enteredImposed_.size())
+                    m = std::max(m, enteredImposed_[static_cast<size_t>(k)]);
+                for (int j : problem.reaches[static_cast<size_t>(k)].tributaries) {
+                    const CostReach& in = problem.reaches[static_cast<size_t>(j)];
+                    m = std::max(m, in.spills ? static_cast<float>(e_.MinStormDiameter)
+                                              : std::max(size(j), imposed[static_cast<size_t>(j)]));
+                }
+                imposed[static_cast<size_t>(k)] = m;
+            }
+            for (int k = 0; k < n; ++k) {
+                const CostReach& r = problem.reaches[static_cast<size_t>(k)];
+                const Pin& out = pins_[static_cast<size_t>(k)];
+                const double cout = out.diameter > 0 ? double(out.crownUp) : r.fixedCrownUp;
+                const float dout = size(k);
+                const double drop = OutletCrownDrop(jc_, dout, imposed[static_cast<size_t>(k)]);
+                for (int j : r.tributaries) {
+                    Pin& in = pins_[static_cast<size_t>(j)];
+                    if (!(in.diameter > 0) || in.chambers > 0) continue;
+                    const CostReach& t = problem.reaches[static_cast<size_t>(j)];
+                    const double wider = std::max(0.0, (double(in.diameter) - dout) / 1000.0);
+                    const double level = cout + std::max(drop, wider);
+                    if (!(in.crownDown > level - 0.001)) continue;
+                    if (in.diameter<jc_.crownJoinDiameter&& double(in.crownDown) - cout> jc_
+                            .crownJoinDrop +
+                        0.001)
+                        continue;
+                    TramoT x = basis[static_cast<size_t>(j)];
+                    x.Diameter = in.diameter;
+                    if (x.ManningN <= 0) x.ManningN = -ReachManningN(hc_, 0, in.diameter);
+                    const double st = (double(in.crownUp) - level) * 100.0 / t.length;
+                    if (FullVelocity(hc_, ManningOf(x), static_cast<float>(st), in.diameter) >=
+                        jc_.maxVelocity)
+                        continue;
+                    in.crownDown = Round2(static_cast<float>(level));
+                    in.slope = Finite((double(in.crownUp) - in.crownDown) * 100.0 / t.length);
+                }
+            }
+        }
+        recs_ = standard;
+        // The sizes imposed from above are those of this layout, not of the standard one.
+        for (size_t k = 0; k < recs_.size() && k < enteredImposed_.size(); ++k)
+            ImposedDiameter(recs_[k]) = enteredImposed_[k];
+        dirty_.assign(recs_.size(), 1);
+        energyDeficit_.assign(static_cast<size_t>(n), 0.0);
+        state_.raiseStack.clear();
+        state_.finalReaches.clear();
+        state_.counters = DesignCounters{};
+        state_.counters.addedRecords = static_cast<int>(recs_.size());
+        state_.counters.replacements = -1;
+        if (!DesignPass(3)) {
+            pins_.clear();
+            return;  // a file failed or the user stopped it: the result says so
+        }
+
+        // ---- what it asks again ----
+        bool again = false;
+        for (int k = 0; k < n; ++k)
+            if (energyDeficit_[static_cast<size_t>(k)] > 0) {
+                extra[static_cast<size_t>(k)] += energyDeficit_[static_cast<size_t>(k)];
+                again = true;
+            }
+        if (again) {
+            why = cp("las uniones por energia no se resolvieron");
+            continue;
+        }
+        // Storm flows follow the velocities: a slower pipe may gather more rain. The layout
+        // stands when every pipe still meets its criteria with the flows it now carries;
+        // otherwise it is solved again for the larger of the two flows.
+        bool unfit = false;
+        for (int k = 1; k <= n; ++k)
+            if (PinOf(k) && !MeetsCriteria(Rec(k))) unfit = true;
+        if (unfit) {
+            for (int k = 0; k < n; ++k) {
+                TramoT& b = basis[static_cast<size_t>(k)];
+                TramoT& now = recs_[static_cast<size_t>(k)];
+                if (DesignFlow(now) > DesignFlow(b)) {
+                    DesignFlow(b) = DesignFlow(now);
+                    StormFlow(b) = std::max(StormFlow(b), StormFlow(now));
+                }
+            }
+            why = cp("los caudales pluviales no se estabilizaron");
+            continue;
+        }
+        std::string found;
+        for (int k = 1; k <= n && found.empty(); ++k)
+            if (std::string f = NewFinding(rc, recs_, standard, k); !f.empty())
+                found = cp("la revision hallaria ") + cp(f) + cp(" en el tramo ") +
+                        recs_[static_cast<size_t>(k - 1)].Upstream + "-" +
+                        recs_[static_cast<size_t>(k - 1)].Downstream;
+        if (!found.empty()) {
+            why = found;
+            break;
+        }
+        const double cost = networkCost(recs_);
+        if (!(cost < report.standardCost)) {
+            why = cp("el diseno estandar resulto igual o mas economico");
+            break;
+        }
+        report.cost = cost;
+        kept = true;
+    }
+    pins_.clear();
+    energyDeficit_.clear();
+    report.used = kept;
+    if (kept) return;
+    report.note = why;
+    // The standard design stays: its records, its evolution file and its counts.
+    recs_ = standard;
+    dirty_.assign(recs_.size(), 1);
+    network::TramoFile file;
+    bool written = file.Open(p_.files.designCopy()) && WriteRecords(file);
+    const std::string error = written ? std::string() : file.error();
+    if (!file.Close()) written = false;
+    if (!evolution.empty() && !WriteText(p_.files.evolution(), evolution)) written = false;
+    const LeastCostReport keep = report;
+    result_ = resultBefore;
+    result_.leastCost = keep;
+    state_.counters = countersBefore;
+    state_.finalReaches = finalsBefore;
+    if (!written) {
+        result_.end = DesignEnd::Failed;
+        result_.title = cp(kSystemFailureTitle);
+        result_.error = cp(kSystemFailure) + "\r" + cp(error);
+        sink_.Message(result_.title, result_.error);
+    }
+}
+
+}  // namespace nivex::design::detail
+
+namespace nivex::design {
+
+std::string PesosText(double pesos) {
+    if (!std::isfinite(pesos)) return "-";
+    char digits[64];
+    std::snprintf(digits, sizeof digits, "%.2f", std::fabs(pesos));
+    std::string whole(digits, std::strchr(digits, '.'));
+    std::string grouped;
+    for (size_t k = 0; k < whole.size(); ++k) {
+        if (k > 0 && (whole.size() - k) % 3 == 0) grouped += ',';
+        grouped += whole[k];
+    }
+    return (pesos < 0 ? "-" : "") + grouped + std::strchr(digits, '.');
+}
+
+std::string LeastCostText(const LeastCostReport& r) {
+    std::string t = cp("COSTO DEL DISEÑO\r\r");
+    t += cp("Costo del diseño adoptado ...: $ ") + PesosText(r.cost) + "\r";
+    t += cp("Costo del diseño estandar ...: $ ") + PesosText(r.standardCost) + "\r";
+    if (r.used && r.standardCost > 0) {
+        char saving[64];
+        std::snprintf(saving, sizeof saving, "%.1f %%",
+                      100 * (r.standardCost - r.cost) / r.standardCost);
+        t += cp("Ahorro ......................: ") + saving + "\r";
+    } else if (!r.note.empty()) {
+        t += cp("\rSe conserva el diseño estandar:\r") + r.note + "\r";
+    }
+    if (r.allReference)
+        t += cp("\rPrecios de la tabla de referencia (el proyecto no tiene precios unitarios).");
+    else if (r.referenceItems > 0)
+        t += cp("\r") + std::to_string(r.referenceItems) +
+             cp(" precios unitarios en cero se tomaron de la tabla de referencia.");
+    if (!r.priceError.empty()) t += "\r" + r.priceError;
+    return t;
+}
+
+}  // namespace nivex::design

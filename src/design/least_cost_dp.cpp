@@ -1,0 +1,464 @@
+// Dynamic programming over the manholes of a tree of reaches (see least_cost_dp.h).
+
+#include "design/least_cost_dp.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace nivex::design {
+namespace {
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr double kEps = 1e-9;
+
+// What is known of one reach once it is solved: for every size it may leave with and every
+// lower crown of the grid, the least cost of the reach and of everything above it.
+struct Solved {
+    long lo = 0, hi = -1;      // lower crowns, grid indices
+    std::vector<float> sizes;  // the size leaving the reach, by option
+    // Single precision and short offsets keep a network of ten thousand reaches in memory.
+    std::vector<std::vector<float>> cost;     // [option][crown - lo]
+    std::vector<std::vector<int16_t>> upper;  // new reaches: upper crown index chosen, from ulo
+    long width() const { return hi - lo + 1; }
+};
+
+struct Pick {
+    double cost = kInf;
+    int option = -1;
+    long crown = 0;
+};
+
+class Solver {
+  public:
+    Solver(const CostProblem& p, const CostPricing& c) : p_(p), c_(c), solved_(p.reaches.size()) {}
+
+    CostSolution Run() {
+        CostSolution out;
+        const size_t n = p_.reaches.size();
+        for (size_t r = 0; r < n; ++r) {
+            if (p_.reaches[r].fixed)
+                SolveFixed(static_cast<int>(r));
+            else
+                SolveNew(static_cast<int>(r));
+            if (!Reachable(solved_[r])) {
+                out.infeasibleReach = static_cast<int>(r);
+                return out;
+            }
+        }
+        out.choices.resize(n);
+        out.cost = 0;
+        for (size_t r = 0; r < n; ++r) {
+            if (p_.reaches[r].receiver >= 0) continue;
+            const Solved& s = solved_[r];
+            Pick best;
+            for (size_t o = 0; o < s.sizes.size(); ++o)
+                for (long i = 0; i < s.width(); ++i)
+                    if (s.cost[o][static_cast<size_t>(i)] < best.cost)
+                        best = {s.cost[o][static_cast<size_t>(i)], static_cast<int>(o), s.lo + i};
+            out.cost += best.cost;
+            Descend(static_cast<int>(r), best.option, best.crown, out.choices);
+        }
+        out.feasible = std::isfinite(out.cost);
+        return out;
+    }
+
+  private:
+    static bool Reachable(const Solved& s) {
+        for (const auto& v : s.cost)
+            for (double x : v)
+                if (std::isfinite(x)) return true;
+        return false;
+    }
+
+    long Grid(double metres) const { return static_cast<long>(std::ceil(metres / p_.step - kEps)); }
+
+    // Least costs of a solved reach arriving at or above a crown: for each of its options,
+    // the least over every crown from x up (suffix), and over the crowns x .. x + w - 1 for
+    // the falls too short for a drop pipe (window), with where they are found.
+    struct Mins {
+        std::vector<double> v;
+        std::vector<long> at;
+    };
+    struct Arrival {
+        std::vector<Mins> suffix, window0, window1;  // window0: no outlet drop; window1: with it
+    };
+
+    static Mins Suffix(const std::vector<float>& f, long lo) {
+        Mins m;
+        m.v.assign(f.size() + 1, kInf);
+        m.at.assign(f.size() + 1, lo);
+        for (size_t i = f.size(); i-- > 0;) {
+            m.v[i] = m.v[i + 1];
+            m.at[i] = m.at[i + 1];
+            if (f[i] <= m.v[i]) {
+                m.v[i] = f[i];
+                m.at[i] = lo + static_cast<long>(i);
+            }
+        }
+        return m;
+    }
+
+    // The least of f over i .. i + w - 1 for every i, in one pass from the top down.
+    static Mins Window(const std::vector<float>& f, long lo, long w) {
+        Mins m;
+        m.v.assign(f.size() + 1, kInf);
+        m.at.assign(f.size() + 1, lo);
+        if (w <= 0) return m;
+        std::vector<size_t> q(f.size());  // indices of increasing values, nearest first
+        size_t head = 0, tail = 0;
+        for (size_t i = f.size(); i-- > 0;) {
+            while (tail > head && f[q[tail - 1]] >= f[i])
+                --tail;
+            q[tail++] = i;
+            while (q[head] >= i + static_cast<size_t>(w))
+                ++head;
+            m.v[i] = f[q[head]];
+            m.at[i] = lo + static_cast<long>(q[head]);
+        }
+        return m;
+    }
+
+    // New pipes arrive level with the crown leaving; the narrow ones may fall instead.
+    bool Matched(const CostReach& t) const { return !t.fixed && p_.matchBelowDiameter > 0; }
+    bool MayFall(float d) const { return d < p_.matchBelowDiameter; }
+
+    long DropSteps() const { return p_.dropPipeHeight > 0 ? Grid(p_.dropPipeHeight) : -1; }
+
+    // The drops below the crown leaving a manhole that the pipes arriving keep: with the
+    // outlet drop (as wide as the pipe leaving) and without it.
+    long SameDrop(const CostReach& r) const { return Grid(p_.outletDrop + r.extraDrop); }
+    long OtherDrop(const CostReach& r) const { return Grid(r.extraDrop); }
+
+    Arrival Tables(int t, const CostReach& receiver) const {
+        const Solved& s = solved_[static_cast<size_t>(t)];
+        Arrival a;
+        const long drop = DropSteps();
+        const long delta = SameDrop(receiver), other = OtherDrop(receiver);
+        for (const auto& f : s.cost) {
+            a.suffix.push_back(Suffix(f, s.lo));
+            if (drop >= 0) {
+                a.window0.push_back(Window(f, s.lo, drop - other));
+                a.window1.push_back(Window(f, s.lo, drop - delta));
+            }
+        }
+        return a;
+    }
+
+    static double At(const Mins& m, long lo, long x, long* where) {
+        const long i = std::max(x - lo, 0L);
+        if (i >= static_cast<long>(m.v.size())) return kInf;
+        *where = m.at[static_cast<size_t>(i)];
+        return m.v[static_cast<size_t>(i)];
+    }
+
+    // The best way tributary t arrives at a manhole whose outgoing pipe of size `outgoing`
+    // starts at crown index cu: at or above cu + the outlet drop when t is as wide, never
+    // wider than it, and a drop pipe paid for when t falls its height or more.
+    Pick Arrive(int t, const Arrival& a, long cu, float outgoing) const {
+        const Solved& s = solved_[static_cast<size_t>(t)];
+        const CostReach& tr = p_.reaches[static_cast<size_t>(t)];
+        const CostReach& receiver = p_.reaches[static_cast<size_t>(tr.receiver)];
+        const long drop = DropSteps();
+        Pick best;
+        for (size_t o = 0; o < s.sizes.size(); ++o) {
+            const float d = s.sizes[o];
+            if (!tr.spills && d > outgoing + 0.01f) continue;
+            const bool same = std::fabs(d - outgoing) < 0.01f;
+            // A wider pipe (one that spills at a relief chamber) arrives invert to invert.
+            const long wider = d > outgoing ? Grid((d - outgoing) / 1000.0) : 0;
+            const long delta = std::max(same ? SameDrop(receiver) : OtherDrop(receiver), wider);
+            long where = 0;
+            if (Matched(tr)) {
+                // Level with the crown leaving (with its drop), or a fall of its own.
+                const long at = cu + delta;
+                if (at >= s.lo && at <= s.hi) {
+                    const double v = s.cost[o][static_cast<size_t>(at - s.lo)];
+                    if (v < best.cost) best = {v, static_cast<int>(o), at};
+                }
+                if (!MayFall(d)) {
+                    // A wide pipe falls into the manhole only when ending level would make
+                    // it run too fast: judged on the cheapest way it is laid above.
+                    const CostOption& opt = tr.options[o];
+                    if (!std::isfinite(opt.tooFastSlope)) continue;
+                    const long ulo = CrownIndexAbove(tr.groundUp - tr.maxCoverUp, p_.step);
+                    const double perIndex = p_.step * 100 / tr.length;
+                    for (long c = std::max(at + 1, s.lo); c <= s.hi; ++c) {
+                        double v = s.cost[o][static_cast<size_t>(c - s.lo)];
+                        if (!std::isfinite(v)) continue;
+                        const long up = ulo + s.upper[o][static_cast<size_t>(c - s.lo)];
+                        if ((up - at) * perIndex < opt.tooFastSlope - kEps) continue;
+                        if (drop >= 0 && c - cu >= drop) v += c_.dropPipe(d);
+                        if (v < best.cost) best = {v, static_cast<int>(o), c};
+                    }
+                    continue;
+                }
+                // A fall counts as its own only when it exceeds the limit.
+                const long far =
+                    cu + std::max(delta + 1,
+                                  static_cast<long>(std::floor(p_.matchFall / p_.step + kEps)) + 1);
+                if (drop < 0) {
+                    const double v = At(a.suffix[o], s.lo, far, &where);
+                    if (v < best.cost) best = {v, static_cast<int>(o), where};
+                    continue;
+                }
+                for (long c = std::max(far, s.lo); c < cu + drop && c <= s.hi; ++c) {
+                    const double v = s.cost[o][static_cast<size_t>(c - s.lo)];
+                    if (v < best.cost) best = {v, static_cast<int>(o), c};
+                }
+                const double v = At(a.suffix[o], s.lo, std::max(far, cu + drop), &where) +
+                                 (tr.fixed ? 0.0 : c_.dropPipe(d));
+                if (v < best.cost) best = {v, static_cast<int>(o), where};
+                continue;
+            }
+            if (drop < 0) {
+                const double v = At(a.suffix[o], s.lo, cu + delta, &where);
+                if (v < best.cost) best = {v, static_cast<int>(o), where};
+                continue;
+            }
+            if (drop > delta) {
+                // Outside the grid below its lowest crown the window starts at the lowest.
+                const long from = cu + delta;
+                const long tabled = same ? SameDrop(receiver) : OtherDrop(receiver);
+                double v = kInf;
+                if (from >= s.lo && delta == tabled) {
+                    v = At(same ? a.window1[o] : a.window0[o], s.lo, from, &where);
+                } else {
+                    for (long c = std::max(s.lo, from); c < cu + drop && c <= s.hi; ++c) {
+                        const double x = s.cost[o][static_cast<size_t>(c - s.lo)];
+                        if (x < v) {
+                            v = x;
+                            where = c;
+                        }
+                    }
+                }
+                if (v < best.cost) best = {v, static_cast<int>(o), where};
+            }
+            const double falling = At(a.suffix[o], s.lo, cu + std::max(drop, delta), &where) +
+                                   (tr.fixed ? 0.0 : c_.dropPipe(d));
+            if (falling < best.cost) best = {falling, static_cast<int>(o), where};
+        }
+        return best;
+    }
+
+    void SolveFixed(int r) {
+        const CostReach& R = p_.reaches[static_cast<size_t>(r)];
+        Solved& s = solved_[static_cast<size_t>(r)];
+        s.lo = s.hi = CrownIndexBelow(R.fixedCrownDown, p_.step);
+        // The size the reach below must take at least: its own, or the widest above it.
+        std::vector<float> sizes{R.fixedDiameter};
+        for (int t : R.tributaries)
+            for (float d : solved_[static_cast<size_t>(t)].sizes)
+                if (d > R.fixedDiameter && !p_.reaches[static_cast<size_t>(t)].spills)
+                    sizes.push_back(d);
+        std::sort(sizes.begin(), sizes.end());
+        sizes.erase(std::unique(sizes.begin(), sizes.end()), sizes.end());
+        const long cu = CrownIndexAbove(R.fixedCrownUp, p_.step);
+        for (float cap : sizes) {
+            double total = 0;
+            for (int t : R.tributaries) {
+                // Sizes up to the cap: those above it make another state.
+                const Pick a = ArriveCapped(t, cu, cap, R.fixedCrownUp);
+                total += a.cost;
+            }
+            s.sizes.push_back(cap);
+            s.cost.push_back({static_cast<float>(total)});
+            s.upper.push_back({0});
+        }
+    }
+
+    // Into a fixed reach: at or above its crown, invert to invert when wider than it, or as
+    // low as the arriving pipe's floor where the network leaves no higher way in.
+    Pick ArriveCapped(int t, long cu, float cap, double fixedCrown) const {
+        const Solved& s = solved_[static_cast<size_t>(t)];
+        const CostReach& tr = p_.reaches[static_cast<size_t>(t)];
+        const CostReach& R = p_.reaches[static_cast<size_t>(tr.receiver)];
+        Pick best;
+        for (size_t o = 0; o < s.sizes.size(); ++o) {
+            const float d = s.sizes[o];
+            if (!tr.spills && d > cap + 0.01f) continue;
+            long level = cu;
+            if (!tr.fixed && d > R.fixedDiameter)
+                level = std::max(
+                    level, CrownIndexAbove(fixedCrown + (d - R.fixedDiameter) / 1000.0, p_.step));
+            long lowest = level;
+            if (tr.arrivalFloor < fixedCrown)
+                lowest = std::min(lowest, CrownIndexAbove(tr.arrivalFloor, p_.step));
+            // Two fixed reaches meet as they were built.
+            if (tr.fixed) lowest = s.lo;
+            const bool matched = Matched(tr), fall = MayFall(d);
+            for (long c = std::max(lowest, s.lo); c <= s.hi; ++c) {
+                double v = s.cost[o][static_cast<size_t>(c - s.lo)];
+                if (!std::isfinite(v)) continue;
+                if (matched && c > level &&
+                    (!fall || c * p_.step - fixedCrown <= p_.matchFall + kEps))
+                    continue;
+                if (p_.dropPipeHeight > 0 && !tr.fixed &&
+                    c * p_.step - fixedCrown >= p_.dropPipeHeight - kEps)
+                    v += c_.dropPipe(d);
+                if (v < best.cost) best = {v, static_cast<int>(o), c};
+            }
+        }
+        return best;
+    }
+
+    void SolveNew(int r) {
+        const CostReach& R = p_.reaches[static_cast<size_t>(r)];
+        Solved& s = solved_[static_cast<size_t>(r)];
+        const long ulo = CrownIndexAbove(R.groundUp - R.maxCoverUp, p_.step);
+        const long uhi = CrownIndexBelow(R.groundUp - R.minCoverUp, p_.step);
+        s.lo = CrownIndexAbove(R.groundDown - R.maxCoverDown, p_.step);
+        s.hi = CrownIndexBelow(R.groundDown - R.minCoverDown, p_.step);
+        if (s.hi < s.lo || uhi < ulo || !(R.length > 0)) return;
+        const size_t up = static_cast<size_t>(uhi - ulo + 1);
+        std::vector<Arrival> arrivals;
+        for (int t : R.tributaries)
+            arrivals.push_back(Tables(t, R));
+        for (const CostOption& o : R.options) {
+            const float d = o.diameter;
+            // Above the manhole: the least cost of the tributaries for each upper crown.
+            std::vector<double> above(up, 0.0);
+            for (long cu = ulo; cu <= uhi; ++cu) {
+                double v = 0;
+                for (size_t k = 0; k < R.tributaries.size(); ++k) {
+                    v += Arrive(R.tributaries[k], arrivals[k], cu, d).cost;
+                    if (!std::isfinite(v)) break;
+                }
+                if (std::isfinite(v)) v += c_.manhole(d, R.groundUp - cu * p_.step + d / 1000.0);
+                above[static_cast<size_t>(cu - ulo)] = v;
+            }
+            // The pipe itself, by the sum of its two crown indices (its mean depth).
+            const long sumLo = ulo + s.lo;
+            std::vector<double> pipe(static_cast<size_t>(uhi + s.hi - sumLo + 1));
+            const double meanGround = (R.groundUp + R.groundDown) / 2;
+            bool shallowerCheaper = true;
+            for (size_t i = 0; i < pipe.size(); ++i) {
+                pipe[i] = c_.pipe(r, d, meanGround - (sumLo + static_cast<long>(i)) * p_.step / 2);
+                if (i > 0 && pipe[i] > pipe[i - 1] + 1e-9) shallowerCheaper = false;
+            }
+            // The least cost above any upper crown at or below each one: with pipes that
+            // cost more the deeper they lie, no deeper start can beat the best found once
+            // this bound reaches it.
+            std::vector<double> lowest(up);
+            for (size_t i = 0; i < up; ++i)
+                lowest[i] = std::min(i > 0 ? lowest[i - 1] : kInf, above[i]);
+            const double perIndex = p_.step * 100 / R.length;  // % of slope per grid step
+            const long kmin =
+                std::max(0L, static_cast<long>(std::ceil(o.minSlope / perIndex - kEps)));
+            const double cap = std::min(o.maxSlope, o.oversizeSlope);
+            const long kmax = std::isfinite(cap)
+                                  ? static_cast<long>(std::floor(cap / perIndex + kEps))
+                                  : uhi - s.lo;
+            // Falls beyond the velocity cap, through drop chambers.
+            const bool chambered = o.chambers && static_cast<bool>(c_.chambers);
+            const long kcap = std::isfinite(o.maxSlope)
+                                  ? static_cast<long>(std::floor(o.maxSlope / perIndex + kEps))
+                                  : uhi - s.lo;
+            // The grid already keeps the least and greatest slopes; a band needs a look.
+            const bool banded = !o.band.empty() || std::isfinite(o.oversizeSlope);
+            std::vector<float> cost(static_cast<size_t>(s.width()), static_cast<float>(kInf));
+            std::vector<int16_t> upper(static_cast<size_t>(s.width()), 0);
+            for (long cd = s.lo; cd <= s.hi; ++cd) {
+                double best = kInf;
+                long bestUp = 0;
+                const double outfall =
+                    R.receiver < 0 ? c_.manhole(d, R.groundDown - cd * p_.step + d / 1000.0) : 0.0;
+                const double chambers = chambered ? c_.chambers(r, d, cd * p_.step) : 0.0;
+                const long top = std::min(uhi, chambered ? uhi : cd + kmax);
+                const long bottom = std::max(ulo, cd + kmin);
+                for (long cu = top; cu >= bottom; --cu) {
+                    const double p = pipe[static_cast<size_t>(cu + cd - sumLo)];
+                    if (shallowerCheaper &&
+                        lowest[static_cast<size_t>(cu - ulo)] + p + outfall >= best)
+                        break;
+                    const double a = above[static_cast<size_t>(cu - ulo)];
+                    if (!std::isfinite(a)) continue;
+                    double v = a + p + outfall;
+                    if (cu - cd > kmax) {
+                        if (!chambered || cu - cd <= kcap) continue;
+                        v += chambers;
+                    } else if ((banded && !SlopeAllowed(o, (cu - cd) * perIndex)) ||
+                               TooSteep(R, o, cu, cd)) {
+                        continue;
+                    }
+                    if (v < best) {
+                        best = v;
+                        bestUp = cu;
+                    }
+                }
+                cost[static_cast<size_t>(cd - s.lo)] = static_cast<float>(best);
+                upper[static_cast<size_t>(cd - s.lo)] = static_cast<int16_t>(bestUp - ulo);
+            }
+            s.sizes.push_back(d);
+            s.cost.push_back(std::move(cost));
+            s.upper.push_back(std::move(upper));
+        }
+    }
+
+    bool TooSteep(const CostReach& R, const CostOption& o, long cu, long cd) const {
+        if (!std::isfinite(o.needSlope)) return false;
+        if (R.groundDown - cd * p_.step <= R.followCover + kEps) return false;
+        const double ground = (cu * p_.step + R.minCoverDown - R.groundDown) * 100 / R.length;
+        const double slope = (cu - cd) * p_.step * 100 / R.length;
+        return slope > 1.5 * std::max(o.needSlope, ground) + 0.02 + kEps;
+    }
+
+    void Descend(int r, int option, long crown, std::vector<CostChoice>& out) const {
+        const CostReach& R = p_.reaches[static_cast<size_t>(r)];
+        const Solved& s = solved_[static_cast<size_t>(r)];
+        CostChoice& c = out[static_cast<size_t>(r)];
+        if (R.fixed) {
+            c = {R.fixedDiameter, R.fixedCrownUp, R.fixedCrownDown};
+            const long cu = CrownIndexAbove(R.fixedCrownUp, p_.step);
+            const float cap = s.sizes[static_cast<size_t>(option)];
+            for (int t : R.tributaries) {
+                const Pick a = ArriveCapped(t, cu, cap, R.fixedCrownUp);
+                Descend(t, a.option, a.crown, out);
+            }
+            return;
+        }
+        const long ulo = CrownIndexAbove(R.groundUp - R.maxCoverUp, p_.step);
+        const long cu =
+            ulo + s.upper[static_cast<size_t>(option)][static_cast<size_t>(crown - s.lo)];
+        const float d = s.sizes[static_cast<size_t>(option)];
+        const CostOption& o = R.options[static_cast<size_t>(option)];
+        const double perIndex = p_.step * 100 / R.length;
+        c = {d, cu * p_.step, crown * p_.step,
+             o.chambers && (cu - crown) * perIndex > o.maxSlope + kEps};
+        for (int t : R.tributaries) {
+            const Pick a = Arrive(t, Tables(t, R), cu, d);
+            Descend(t, a.option, a.crown, out);
+        }
+    }
+
+    const CostProblem& p_;
+    const CostPricing& c_;
+    std::vector<Solved> solved_;
+};
+
+}  // namespace
+
+// Elevations come from single-precision records: a crown of 2130.42 m is stored a tenth
+// of a millimetre off, and must still fall on its centimetre.
+constexpr double kIndexTolerance = 0.01;
+
+long CrownIndexBelow(double elevation, double step) {
+    return static_cast<long>(std::floor(elevation / step + kIndexTolerance));
+}
+
+long CrownIndexAbove(double elevation, double step) {
+    return static_cast<long>(std::ceil(elevation / step - kIndexTolerance));
+}
+
+bool SlopeAllowed(const CostOption& o, double s) {
+    if (s < o.minSlope - 1e-9 || s > o.maxSlope + 1e-9 || s >= o.oversizeSlope) return false;
+    for (const auto& [lo, hi] : o.band)
+        if (s > lo && s < hi) return false;
+    return true;
+}
+
+CostSolution SolveLeastCost(const CostProblem& problem, const CostPricing& pricing) {
+    Solver solver(problem, pricing);
+    return solver.Run();
+}
+
+}  // namespace nivex::design
