@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -26,6 +27,20 @@ namespace fs = std::filesystem;
 using namespace nivex;
 
 namespace {
+
+// A trunk collector on flat ground (0.3 %), every reach draining a block of its own: the
+// flow grows all the way down, as on a valley floor.
+std::vector<network::TramoT> FlatTrunk(int reaches, float area) {
+    std::vector<network::TramoT> v;
+    for (int k = 0; k < reaches; ++k) {
+        const float ground = 1000.0f - 0.18f * static_cast<float>(k);
+        network::TramoT t =
+            bench::Reach(k + 1, k + 2, ground, ground - 0.18f, k + 1 == reaches ? 2 : 0);
+        t.Area = area;
+        v.push_back(t);
+    }
+    return v;
+}
 
 // The excavation (chapter 1) of the design copy of a sector, in pesos.
 double Excavation(const project::Project& p, const budget::UnitPrices& prices) {
@@ -112,11 +127,12 @@ void Bench(const std::string& name, const std::vector<network::TramoT>& reaches,
     Report(name, static_cast<int>(reaches.size()), folder);
 }
 
-bool Batch(const fs::path& projects, std::vector<std::string> args) {
+bool Batch(const fs::path& projects, std::vector<std::string> args, std::string* printed) {
     args.insert(args.begin(), {"--projects", projects.string(), "--project", "AB1"});
     std::ostringstream out, err;
     const int rc = cli::RunBatch(args, out, err);
-    if (rc != 0) std::printf("  %s\n", err.str().c_str());
+    if (rc != 0) std::printf("  %s: %s\n", args[4].c_str(), err.str().c_str());
+    if (printed) *printed = "\n" + out.str();
     return rc == 0;
 }
 
@@ -127,28 +143,60 @@ int main(int argc, char** argv) {
     fs::remove_all(base);
     fs::create_directories(base);
     std::printf("Costo minimo frente al diseño estandar, precios de referencia\n");
+    Bench("tronco plano 0.3% 40", FlatTrunk(40, 3.0f), base);
+    Bench("tronco plano 0.3% 80", FlatTrunk(80, 2.0f), base);
     Bench("colector plano 40x6", bench::Comb(40, 6), base);
     Bench("colector plano 100x10", bench::Comb(100, 10), base);
     Bench("colector plano 25x1", bench::Comb(25, 1), base);
     Bench("malla simulada 500", bench::Grid(500), base);
     Bench("malla simulada 2000", bench::Grid(2000), base);
     if (argc > 1) {
-        // A SWMM model entered with the automatic topology, as an engineer would.
+        // A SWMM model entered as an engineer would, its topology chosen by the program, and
+        // designed at least cost through nivex-batch.
         const fs::path projects = base / "swmm";
         fs::create_directories(projects);
-        if (Batch(projects, {"new", "--yes"}) &&
-            Batch(projects, {"config", "--topologia", "automatico"}) &&
-            Batch(projects, {"import-swmm", argv[1], "--yes"}) &&
-            Batch(projects, {"controls", "--yes"})) {
-            for (const auto& e : fs::directory_iterator(projects))
-                if (e.is_directory() && e.path().filename().string().rfind("AB", 0) == 0) {
-                    project::Project p;
-                    p.files.Build(e.path().string(), "AB1");
-                    int reaches = 0;
-                    if (p.OpenControl() && p.ReadHeader()) reaches = p.header.ReachCount;
-                    p.CloseControl();
-                    Report(fs::path(argv[1]).stem().string(), reaches, e.path());
-                }
+        std::string out;
+        if (Batch(projects, {"new", "--yes"}, nullptr) &&
+            Batch(projects,
+                  {"config",
+                   "--class",
+                   "2",
+                   "--topologia",
+                   "automatico",
+                   "--metodo",
+                   "costo-minimo",
+                   "--texto",
+                   "fecha=2026",
+                   "--texto",
+                   "proyecto=Ejemplo",
+                   "--texto",
+                   "consultor=NIVEX",
+                   "--texto",
+                   "entidad=Banco",
+                   "--texto",
+                   "pais=Colombia",
+                   "--texto",
+                   "correo=a@b.co",
+                   "--yes"},
+                  nullptr) &&
+            Batch(projects, {"import-swmm", argv[1], "--yes"}, nullptr) &&
+            Batch(projects, {"controls", "--yes"}, nullptr) &&
+            Batch(projects, {"design", "--yes"}, &out)) {
+            auto value = [&](const std::string& key) {
+                const size_t at = out.find("\n" + key + ": ");
+                return at == std::string::npos
+                           ? std::string("?")
+                           : out.substr(at + key.size() + 3,
+                                        out.find('\n', at + 1) - at - key.size() - 3);
+            };
+            const double cost = std::atof(value("costo").c_str());
+            const double base = std::atof(value("costo_estandar").c_str());
+            std::printf("%-28s        estandar %18s  costo minimo %18s  ahorro %5.1f %%%s%s\n",
+                        fs::path(argv[1]).stem().string().c_str(), design::PesosText(base).c_str(),
+                        design::PesosText(cost).c_str(),
+                        base > 0 ? 100 * (base - cost) / base : 0.0,
+                        value("nota") == "?" ? "" : "  queda el estandar: ",
+                        value("nota") == "?" ? "" : value("nota").c_str());
         }
     }
     fs::remove_all(base);

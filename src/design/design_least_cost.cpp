@@ -211,6 +211,7 @@ void Designer::LeastCost(bool optimise) {
         // ---- the problem, from the flows and the fixed reaches ----
         CostProblem problem;
         problem.step = n >= kCoarseFrom ? kCoarseStep : kGridStep;
+        problem.fallRounding = 0.005;
         problem.outletDrop = jc_.outletCrownDrop;
         problem.dropPipeHeight = jc_.minDropHeight;
         problem.matchBelowDiameter = jc_.crownJoinDiameter;
@@ -328,6 +329,18 @@ void Designer::LeastCost(bool optimise) {
                 }
                 r.options.push_back(o);
             }
+            // A size wider than one that would serve at the same slope is not laid: above
+            // the size the least velocity asks for, each size only where the one below it
+            // could not keep its criteria (with a fifth to spare: the revision forgives a little).
+            {
+                const double vmin = std::max(0.6, double(w.minFullVelocity));
+                const double byVelocity =
+                    std::sqrt(4 * double(q) / 1000 / (3.14159265358979 * w.qmax * vmin)) * 1000;
+                const double free = std::max({byVelocity, double(least)});
+                for (size_t i = 1; i < r.options.size(); ++i)
+                    if (r.options[i - 1].diameter >= free)
+                        r.options[i].oversizeSlope = 0.8 * r.options[i - 1].minSlope;
+            }
             if (r.options.empty()) {
                 supported = false;
                 why = cp("un tramo no admite ningun diametro con los criterios");
@@ -350,6 +363,10 @@ void Designer::LeastCost(bool optimise) {
             pin.crownUp = Round2(static_cast<float>(c.crownUp));
             pin.crownDown = Round2(static_cast<float>(c.crownDown));
             pin.slope = Finite((double(pin.crownUp) - pin.crownDown) * 100.0 / r.length);
+            // A fall rounded to the centimetre keeps the least slope of its size.
+            for (const CostOption& o : r.options)
+                if (o.diameter == c.diameter && pin.slope < o.minSlope)
+                    pin.slope = static_cast<float>(o.minSlope);
             if (c.chambered) {
                 for (const CostOption& o : r.options)
                     if (o.diameter == c.diameter) pin.slope = static_cast<float>(o.maxSlope);
@@ -405,7 +422,8 @@ void Designer::LeastCost(bool optimise) {
                         jc_.maxVelocity)
                         continue;
                     in.crownDown = Round2(static_cast<float>(level));
-                    in.slope = Finite((double(in.crownUp) - in.crownDown) * 100.0 / t.length);
+                    in.slope = std::max(
+                        in.slope, Finite((double(in.crownUp) - in.crownDown) * 100.0 / t.length));
                 }
             }
         }

@@ -154,7 +154,7 @@ class Solver {
     // The best way tributary t arrives at a manhole whose outgoing pipe of size `outgoing`
     // starts at crown index cu: at or above cu + the outlet drop when t is as wide, never
     // wider than it, and a drop pipe paid for when t falls its height or more.
-    Pick Arrive(int t, const Arrival& a, long cu, float outgoing) const {
+    Pick Arrive(int t, const Arrival& a, long cu, float outgoing, bool exact = false) const {
         const Solved& s = solved_[static_cast<size_t>(t)];
         const CostReach& tr = p_.reaches[static_cast<size_t>(t)];
         const CostReach& receiver = p_.reaches[static_cast<size_t>(tr.receiver)];
@@ -164,6 +164,7 @@ class Solver {
             const float d = s.sizes[o];
             if (!tr.spills && d > outgoing + 0.01f) continue;
             const bool same = std::fabs(d - outgoing) < 0.01f;
+            if (exact && !same) continue;
             // A wider pipe (one that spills at a relief chamber) arrives invert to invert.
             const long wider = d > outgoing ? Grid((d - outgoing) / 1000.0) : 0;
             const long delta = std::max(same ? SameDrop(receiver) : OtherDrop(receiver), wider);
@@ -315,16 +316,34 @@ class Solver {
             arrivals.push_back(Tables(t, R));
         for (const CostOption& o : R.options) {
             const float d = o.diameter;
-            // Above the manhole: the least cost of the tributaries for each upper crown.
-            std::vector<double> above(up, 0.0);
+            // Above the manhole: the least cost of the tributaries for each upper crown; and,
+            // where a size wider than needed is weighed, the least with a tributary as wide
+            // (a pipe as wide as one arriving is never too wide).
+            const bool weighWide = std::isfinite(o.oversizeSlope) && !R.tributaries.empty();
+            std::vector<double> above(up, 0.0), aboveWide(up, kInf);
+            const size_t n = R.tributaries.size();
+            std::vector<double> any(n), same(n);
             for (long cu = ulo; cu <= uhi; ++cu) {
                 double v = 0;
-                for (size_t k = 0; k < R.tributaries.size(); ++k) {
-                    v += Arrive(R.tributaries[k], arrivals[k], cu, d).cost;
-                    if (!std::isfinite(v)) break;
+                for (size_t k = 0; k < n; ++k) {
+                    any[k] = Arrive(R.tributaries[k], arrivals[k], cu, d).cost;
+                    v += any[k];
                 }
-                if (std::isfinite(v)) v += c_.manhole(d, R.groundUp - cu * p_.step + d / 1000.0);
+                const double manhole = std::isfinite(v) || weighWide
+                                           ? c_.manhole(d, R.groundUp - cu * p_.step + d / 1000.0)
+                                           : 0.0;
+                if (std::isfinite(v)) v += manhole;
                 above[static_cast<size_t>(cu - ulo)] = v;
+                if (!weighWide) continue;
+                double wide = kInf;
+                for (size_t k = 0; k < n; ++k) {
+                    same[k] = Arrive(R.tributaries[k], arrivals[k], cu, d, true).cost;
+                    double x = same[k];
+                    for (size_t j = 0; j < n && std::isfinite(x); ++j)
+                        if (j != k) x += any[j];
+                    wide = std::min(wide, x);
+                }
+                aboveWide[static_cast<size_t>(cu - ulo)] = wide + manhole;
             }
             // The pipe itself, by the sum of its two crown indices (its mean depth).
             const long sumLo = ulo + s.lo;
@@ -342,9 +361,12 @@ class Solver {
             for (size_t i = 0; i < up; ++i)
                 lowest[i] = std::min(i > 0 ? lowest[i - 1] : kInf, above[i]);
             const double perIndex = p_.step * 100 / R.length;  // % of slope per grid step
-            const long kmin =
-                std::max(0L, static_cast<long>(std::ceil(o.minSlope / perIndex - kEps)));
-            const double cap = std::min(o.maxSlope, o.oversizeSlope);
+            // The crowns are kept to the centimetre as the fall of the least slope rounds:
+            // up to half of it less, the reach still keeps the least slope as its own.
+            const long kmin = std::max(
+                0L, static_cast<long>(std::ceil(
+                        (o.minSlope * R.length / 100 - p_.fallRounding) / p_.step - kEps)));
+            const double cap = weighWide ? o.maxSlope : std::min(o.maxSlope, o.oversizeSlope);
             const long kmax = std::isfinite(cap)
                                   ? static_cast<long>(std::floor(cap / perIndex + kEps))
                                   : uhi - s.lo;
@@ -370,14 +392,15 @@ class Solver {
                     if (shallowerCheaper &&
                         lowest[static_cast<size_t>(cu - ulo)] + p + outfall >= best)
                         break;
-                    const double a = above[static_cast<size_t>(cu - ulo)];
+                    const double kept = std::max((cu - cd) * perIndex, o.minSlope);
+                    const bool wide = weighWide && kept >= o.oversizeSlope && cu - cd <= kmax;
+                    const double a = (wide ? aboveWide : above)[static_cast<size_t>(cu - ulo)];
                     if (!std::isfinite(a)) continue;
                     double v = a + p + outfall;
                     if (cu - cd > kmax) {
                         if (!chambered || cu - cd <= kcap) continue;
                         v += chambers;
-                    } else if ((banded && !SlopeAllowed(o, (cu - cd) * perIndex)) ||
-                               TooSteep(R, o, cu, cd)) {
+                    } else if ((banded && !SlopeAllowed(o, kept, wide)) || TooSteep(R, o, cu, cd)) {
                         continue;
                     }
                     if (v < best) {
@@ -424,9 +447,33 @@ class Solver {
         const double perIndex = p_.step * 100 / R.length;
         c = {d, cu * p_.step, crown * p_.step,
              o.chambers && (cu - crown) * perIndex > o.maxSlope + kEps};
+        // Laid wider than needed: through the tributary as wide that made it cheapest.
+        const bool wide = std::isfinite(o.oversizeSlope) && !R.tributaries.empty() &&
+                          !c.chambered &&
+                          std::max((cu - crown) * perIndex, o.minSlope) >= o.oversizeSlope;
+        std::vector<Arrival> tables;
+        std::vector<Pick> any, same;
         for (int t : R.tributaries) {
-            const Pick a = Arrive(t, Tables(t, R), cu, d);
-            Descend(t, a.option, a.crown, out);
+            tables.push_back(Tables(t, R));
+            any.push_back(Arrive(t, tables.back(), cu, d));
+            same.push_back(wide ? Arrive(t, tables.back(), cu, d, true) : Pick{});
+        }
+        size_t widest = 0;
+        if (wide) {
+            double best = kInf;
+            for (size_t k = 0; k < any.size(); ++k) {
+                double x = same[k].cost;
+                for (size_t j = 0; j < any.size(); ++j)
+                    if (j != k) x += any[j].cost;
+                if (x < best) {
+                    best = x;
+                    widest = k;
+                }
+            }
+        }
+        for (size_t k = 0; k < R.tributaries.size(); ++k) {
+            const Pick& a = wide && k == widest ? same[k] : any[k];
+            Descend(R.tributaries[k], a.option, a.crown, out);
         }
     }
 
@@ -449,8 +496,9 @@ long CrownIndexAbove(double elevation, double step) {
     return static_cast<long>(std::ceil(elevation / step - kIndexTolerance));
 }
 
-bool SlopeAllowed(const CostOption& o, double s) {
-    if (s < o.minSlope - 1e-9 || s > o.maxSlope + 1e-9 || s >= o.oversizeSlope) return false;
+bool SlopeAllowed(const CostOption& o, double s, bool wideArrives) {
+    if (s < o.minSlope - 1e-9 || s > o.maxSlope + 1e-9) return false;
+    if (!wideArrives && s >= o.oversizeSlope) return false;
     for (const auto& [lo, hi] : o.band)
         if (s > lo && s < hi) return false;
     return true;

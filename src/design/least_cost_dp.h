@@ -21,7 +21,8 @@ struct CostOption {
     float diameter = 0;  // mm
     double minSlope = 0;
     double maxSlope = std::numeric_limits<double>::infinity();  // the velocity cap
-    // Slopes at or above this are refused: a smaller size would carry the flow there.
+    // Slopes at or above this are refused, unless a tributary as wide arrives: a smaller
+    // size would serve there.
     double oversizeSlope = std::numeric_limits<double>::infinity();
     std::vector<std::pair<double, double>> band;  // slopes refused (critical flow), open
     // May fall faster than the velocity cap: laid at the cap, the rest of the fall taken
@@ -73,7 +74,10 @@ struct CostPricing {
 };
 
 struct CostProblem {
-    double step = 0.02;           // m between two crowns of the grid
+    double step = 0.02;  // m between two crowns of the grid
+    // A fall this much short of the least slope's still keeps that slope: the crowns are
+    // rounded to the centimetre, the slope stored is the least one (m).
+    double fallRounding = 0;
     double outletDrop = 0;        // "Rebajar la clave de salida en (m)"
     double dropPipeHeight = 0.0;  // a fall at least this high needs a drop pipe (0: never)
     // Crown matching (0: none): a new pipe arrives level with the crown leaving the manhole
@@ -105,6 +109,7 @@ long CrownIndexAbove(double elevation, double step);  // the lowest index at or 
 
 // Whether slope s (%) is allowed to a size: the criteria, the velocity cap, the size not
 // larger than needed and the critical band.
-bool SlopeAllowed(const CostOption& o, double s);
+// wideArrives: a tributary as wide arrives, so the size is never too wide.
+bool SlopeAllowed(const CostOption& o, double s, bool wideArrives = false);
 
 }  // namespace nivex::design

@@ -432,7 +432,22 @@ void Checker::NewReach(int k) {
             const bool fast = !(vfull > 0) || c.V0() >= vfull - 0.01;
             const bool steep =
                 in_.header->SlopePerDiameter != 1 || t.Slope >= sizes_.minSlopes[i] - 1e-4;
-            if (carries && cleans && fast && steep) break;
+            // The least real velocity of a sanitary reach, and RAS 2016's full velocity.
+            const double vreal =
+                storm ? 0.0 : std::max(double(e_.SanMinRealVelocity), double(x.IndustrialVelocity));
+            const bool moving = !(vreal > 0 && qs > 0) || c.V(qs / c.Q0()) >= vreal - 0.01;
+            bool ras = true;
+            if (in_.header->Ras2016Model == 1) {
+                const bool sanitaryClass = s_.designClass <= 2;
+                double vr = sanitaryClass ? 0.45 : 0.75;
+                if (d >= 450) {
+                    const double tc = sanitaryClass ? 1.5 : 3.0, kr = sanitaryClass ? 3.7 : 4.49;
+                    const double fr = 0.25 / std::pow(std::log10(1.23 / (kr * d)), 2);
+                    vr = std::sqrt(8 * tc / (1000 * fr));
+                }
+                ras = c.V0() >= vr - 0.01;
+            }
+            if (carries && cleans && fast && steep && moving && ras) break;
         }
         // In the mixed class every reach has a runoff coefficient: the storm minimum.
         const double least =

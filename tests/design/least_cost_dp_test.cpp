@@ -46,6 +46,7 @@ Net Draw(uint64_t start, int reaches) {
     CostProblem& p = net.problem;
     p.step = 0.05;
     p.outletDrop = unit() < 0.5 ? 0.05 : 0.0;
+    p.fallRounding = unit() < 0.5 ? 0.025 : 0.0;
     p.dropPipeHeight = unit() < 0.6 ? 0.15 : 0.0;
     if (unit() < 0.4) {
         p.matchBelowDiameter = 250;
@@ -84,7 +85,7 @@ Net Draw(uint64_t start, int reaches) {
             o.diameter = d;
             o.minSlope = 0.1 + 0.4 * unit() * 250 / d;
             o.maxSlope = o.minSlope + 0.5 + 4 * unit();
-            if (unit() < 0.2) o.oversizeSlope = o.minSlope + 0.6;
+            if (unit() < 0.3) o.oversizeSlope = o.minSlope + 0.6;
             if (unit() < 0.2) o.band.emplace_back(o.minSlope + 0.2, o.minSlope + 0.5);
             o.chambers = unit() < 0.25;
             if (unit() < 0.3) o.needSlope = o.minSlope;
@@ -143,6 +144,11 @@ class Search {
             const CostChoice& x = choices[r];
             pick_[r] = {x.diameter, std::lround(x.crownUp / p_.step),
                         std::lround(x.crownDown / p_.step), x.chambered};
+            for (const CostOption& o : p_.reaches[r].options)
+                if (o.diameter == x.diameter && !x.chambered)
+                    pick_[r].wide = std::max((pick_[r].up - pick_[r].down) * p_.step * 100 /
+                                                 p_.reaches[r].length,
+                                             o.minSlope) >= o.oversizeSlope;
         }
         for (size_t r = 0; r < p_.reaches.size(); ++r) {
             const int k = static_cast<int>(r);
@@ -151,7 +157,7 @@ class Search {
                 const Lay& l = pick_[r];
                 if (std::none_of(lays.begin(), lays.end(), [&](const Lay& m) {
                         return m.d == l.d && m.up == l.up && m.down == l.down &&
-                               m.chambered == l.chambered;
+                               m.chambered == l.chambered && m.wide == l.wide;
                     }))
                     return kInf;
                 c += Own(k, l);
@@ -166,6 +172,7 @@ class Search {
         float d = 0;
         long up = 0, down = 0;  // crown indices
         bool chambered = false;
+        bool wide = false;  // wider than needed: a tributary as wide must arrive
     };
     long Steps(double m) const { return static_cast<long>(std::ceil(m / p_.step - 1e-9)); }
     long Below(double e) const { return CrownIndexBelow(e, p_.step); }
@@ -180,10 +187,12 @@ class Search {
                 for (long d = Above(x.groundDown - x.maxCoverDown);
                      d <= Below(x.groundDown - x.minCoverDown); ++d) {
                     const double s = (u - d) * p_.step * 100 / x.length;
-                    bool ok =
-                        s >= o.minSlope - 1e-9 && s <= o.maxSlope + 1e-9 && s < o.oversizeSlope;
+                    const double least = o.minSlope - p_.fallRounding * 100 / x.length;
+                    const double kept = std::max(s, o.minSlope);  // the slope the reach keeps
+                    bool ok = s >= least - 1e-9 && s <= o.maxSlope + 1e-9;
+                    const bool wide = kept >= o.oversizeSlope;
                     for (auto [lo, hi] : o.band)
-                        if (s > lo && s < hi) ok = false;
+                        if (kept > lo && kept < hi) ok = false;
                     // Deeper than any rule asks: steeper than half as much again as needed
                     // (or as following the ground at the least cover), without ending
                     // near the ground.
@@ -193,9 +202,9 @@ class Search {
                         x.groundDown - d * p_.step > x.followCover + 1e-9 &&
                         s > 1.5 * std::max(o.needSlope, ground) + 0.02 + 1e-9)
                         ok = false;
-                    const bool chambered =
-                        o.chambers && s > o.maxSlope + 1e-9 && s >= o.minSlope - 1e-9;
-                    if (ok || chambered) v.push_back({o.diameter, u, d, chambered});
+                    const bool chambered = o.chambers && s > o.maxSlope + 1e-9 && s >= least - 1e-9;
+                    if (ok || chambered)
+                        v.push_back({o.diameter, u, d, chambered, ok && !chambered && wide});
                 }
         return v;
     }
@@ -226,6 +235,11 @@ class Search {
     double Junction(int r) const {
         const CostReach& x = p_.reaches[static_cast<size_t>(r)];
         double c = 0;
+        if (!x.fixed && pick_[static_cast<size_t>(r)].wide &&
+            std::none_of(x.tributaries.begin(), x.tributaries.end(), [&](int t) {
+                return std::fabs(Size(t) - pick_[static_cast<size_t>(r)].d) < 0.01f;
+            }))
+            return kInf;
         for (int t : x.tributaries) {
             const CostReach& y = p_.reaches[static_cast<size_t>(t)];
             const long ct = Down(t);
