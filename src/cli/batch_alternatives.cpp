@@ -14,8 +14,8 @@ namespace nivex::cli {
 namespace {
 
 constexpr const char* kHeadings[ui::kAlternativeColumns] = {
-    "Clase",        "Prof. Med.",    "Diam. Med.",    "Prof. Max.",  "Diam. Max.", "# Vertim.",
-    "Prof.Fin.Max", "Prof.Fin.Min.", "Tram. Elimin.", "Alternativa", "Status"};
+    "Clase",     "Prof. Med.",   "Costo ($)",     "Diam. Med.",    "Prof. Max.",  "Diam. Max.",
+    "# Vertim.", "Prof.Fin.Max", "Prof.Fin.Min.", "Tram. Elimin.", "Alternativa", "Status"};
 
 // A cell as a CSV field: quoted when it holds a comma or a quote.
 std::string Field(const std::string& text) {

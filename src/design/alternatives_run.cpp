@@ -287,6 +287,7 @@ bool CaptureAlternative(project::Project& p, AlternativesTable& table, int k, co
                         std::string* error) {
     AlternativeT& a = table.records[static_cast<size_t>(k)];
     a.number = k;
+    a.cost = r.leastCost.standardCost > 0 ? r.leastCost.cost : -1;
     // The manual design too: its row would otherwise show the outfalls of some former run.
     a.outfalls = static_cast<int>(r.finalReaches.size());
     a.largestFinalDepth = 0;
@@ -369,6 +370,13 @@ std::string TopologyCaption(int error) {
     return "Error Topologia No. " + std::to_string(error);
 }
 
+// Whole pesos, thousands grouped; blank when the cost is not known.
+std::string CostCell(double cost) {
+    if (!(cost >= 0) || !std::isfinite(cost)) return "";
+    const std::string text = PesosText(cost);
+    return text.substr(0, text.find('.'));
+}
+
 std::string DurationText(double days) {
     const long seconds = std::lround(std::max(0.0, days) * kSecondsPerDay);
     char text[32];
@@ -392,7 +400,7 @@ ui::AlternativesChoice AlternativesRows(AlternativesTable& table, int mode, int 
         AlternativeT& a = table.records[static_cast<size_t>(position)];
         if (a.status != "??") a.status = "OK";
         choice.rows.push_back(
-            {label, Trim(Fixed2(a.meanDepth)), Trim(Fixed2(a.meanSize)),
+            {label, Trim(Fixed2(a.meanDepth)), CostCell(a.cost), Trim(Fixed2(a.meanSize)),
              Trim(Fixed2(a.largestCrownDepth)),
              Trim(listings::FormatNumber(std::lround(a.largestDiameter), "###,###,###")),
              std::to_string(a.outfalls), Trim(Fixed2(a.largestFinalDepth)),

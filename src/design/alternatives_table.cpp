@@ -6,7 +6,10 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iomanip>
 #include <iterator>
+#include <locale>
+#include <sstream>
 
 #include "design/design_state.h"
 #include "network/tramo.h"
@@ -159,6 +162,7 @@ void PutExtended(codec::Bytes& b, size_t off, double value) {
 }
 
 void Decode(const codec::Bytes& record, AlternativeT& a) {
+    a.cost = -1;
     a.number = codec::I16(record, 0);
     a.meanDepth = codec::F64(record, 2);
     a.meanSize = codec::F64(record, 10);
@@ -291,6 +295,45 @@ std::string DesignStatePath(const project::Project& project) {
     return project.files.designState();
 }
 
+namespace {
+
+// The costs of the alternatives beside the design state: "CostosAlt." + its extension.
+std::string CostsPath(const std::string& statePath) {
+    const std::filesystem::path state(statePath);
+    const std::string name = state.filename().string();
+    const size_t dot = name.rfind('.');
+    return (state.parent_path() /
+            ("CostosAlt." + (dot == std::string::npos ? std::string() : name.substr(dot + 1))))
+        .string();
+}
+
+// Lines "number cost"; a line that does not read is skipped, a missing file knows no cost.
+void ReadCosts(AlternativesTable& table, const std::string& statePath) {
+    std::ifstream in(CostsPath(statePath));
+    for (std::string line; std::getline(in, line);) {
+        std::istringstream words(line);
+        words.imbue(std::locale::classic());
+        int number = 0;
+        double cost = -1;
+        if (!(words >> number >> cost) || !std::isfinite(cost) || cost < 0) continue;
+        for (AlternativeT& a : table.records)
+            if (a.number == number && (number == 0 || IsDesignedAlternative(number))) a.cost = cost;
+    }
+}
+
+bool WriteCosts(const AlternativesTable& table, const std::string& statePath, std::string* error) {
+    std::ostringstream text;
+    text.imbue(std::locale::classic());
+    text << std::fixed << std::setprecision(2);
+    for (const AlternativeT& a : table.records)
+        if (a.cost >= 0 && std::isfinite(a.cost) &&
+            (a.number == 0 || IsDesignedAlternative(a.number)))
+            text << a.number << ' ' << a.cost << "\r\n";
+    return project::ReplaceFileContents(CostsPath(statePath), text.str(), error);
+}
+
+}  // namespace
+
 bool ReadDesignState(AlternativesTable& table, const std::string& path, std::string* error) {
     auto fail = [&](const std::string& message) {
         if (error) *error = message;
@@ -314,6 +357,7 @@ bool ReadDesignState(AlternativesTable& table, const std::string& path, std::str
     if (!in || in.gcount() != static_cast<std::streamsize>(kDesignStateSize))
         return fail("No se pudo leer el archivo de alternativas " + path);
     Decode(bytes, table);
+    ReadCosts(table, path);
     return true;
 }
 
@@ -324,7 +368,9 @@ bool WriteDesignState(const AlternativesTable& table, const std::string& path, s
         return false;
     }
     return project::ReplaceFileContents(
-        path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), error);
+               path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+               error) &&
+           WriteCosts(table, path, error);
 }
 
 bool OpenDesignState(AlternativesTable& table, const std::string& path, std::string* error) {

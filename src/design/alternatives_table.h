@@ -85,6 +85,9 @@ struct AlternativeT {
     double largestDiameter = 0;     // 44: mm
     double eliminated = 0;          // 52: existing reaches replaced
     std::string status;             // 60 s2
+    // Construction cost of its design (pesos), kept beside the file in "CostosAlt." + the
+    // sector's extension, by alternative number; below 0 when not known.
+    double cost = -1;
     // The record as last read: what the fields are encoded over, bytes 63..335 included.
     codec::Bytes raw = codec::Bytes(kAlternativeSize, 0);
 };

@@ -21,8 +21,8 @@ namespace {
 using ui::kAlternativeColumns;
 
 constexpr std::array<const char*, kAlternativeColumns> kHeadings{
-    "Clase",        "Prof. Med.",    "Diam. Med.",    "Prof. Max.",  "Diam. Max.", "# Vertim.",
-    "Prof.Fin.Max", "Prof.Fin.Min.", "Tram. Elimin.", "Alternativa", "Status"};
+    "Clase",     "Prof. Med.",   "Costo ($)",     "Diam. Med.",    "Prof. Max.",  "Diam. Max.",
+    "# Vertim.", "Prof.Fin.Max", "Prof.Fin.Min.", "Tram. Elimin.", "Alternativa", "Status"};
 
 // Only the class (first) and the status (last) are texts; the rest are figures.
 bool numeric(int column) {

@@ -9,7 +9,7 @@
 
 namespace nivex::ui {
 
-constexpr int kAlternativeColumns = 11;
+constexpr int kAlternativeColumns = 12;
 
 struct AlternativesChoice {
     std::string time;  // the top label: "Tiempo Total = hh:nn:ss" (code page)

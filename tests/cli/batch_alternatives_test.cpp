@@ -54,8 +54,10 @@ TEST_F(BatchAlternatives, ChosenRowTableListingAndRecovery) {
     std::getline(csv, manual);
     std::getline(csv, automatic);
     EXPECT_EQ(heading,
-              "Clase,Prof. Med.,Diam. Med.,Prof. Max.,Diam. Max.,# Vertim.,Prof.Fin.Max,"
+              "Clase,Prof. Med.,Costo ($),Diam. Med.,Prof. Max.,Diam. Max.,# Vertim.,Prof.Fin.Max,"
               "Prof.Fin.Min.,Tram. Elimin.,Alternativa,Status");
+    // The cost of each design, kept beside the table and read back with it.
+    EXPECT_NE(manual.find(",\""), std::string::npos) << manual;  // "1,234,567" is quoted
     EXPECT_EQ(manual.rfind("Manual,", 0), 0u);
     EXPECT_EQ(automatic.rfind("Auto 1,", 0), 0u);
     EXPECT_NE(automatic.find("," + chosen + ",OK"), std::string::npos) << automatic;

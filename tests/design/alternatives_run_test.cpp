@@ -100,10 +100,14 @@ TEST_F(AlternativesRun, ManualModeOffersOneRowAndDesignsTheNetworkAsEntered) {
     ASSERT_EQ(dialog.shown.size(), 1u);
     ASSERT_EQ(dialog.shown[0].rows.size(), 1u);
     EXPECT_EQ(dialog.shown[0].rows[0][0], "Manual");
-    EXPECT_EQ(dialog.shown[0].rows[0][10], "OK");
+    EXPECT_EQ(dialog.shown[0].rows[0][11], "OK");
     // Its outfalls and final depths are those of this design, as for the automatic rows.
-    EXPECT_NE(dialog.shown[0].rows[0][5], "0");
-    EXPECT_NE(dialog.shown[0].rows[0][6], "0.00");
+    EXPECT_NE(dialog.shown[0].rows[0][6], "0");
+    EXPECT_NE(dialog.shown[0].rows[0][7], "0.00");
+    // Its cost beside the mean depth: whole pesos, thousands grouped.
+    const std::string cost = dialog.shown[0].rows[0][2];
+    EXPECT_FALSE(cost.empty());
+    EXPECT_EQ(cost.find_first_not_of("0123456789,"), std::string::npos) << cost;
     EXPECT_EQ(dialog.shown[0].gridRows, 15);
     EXPECT_TRUE(AdoptAlternative(s.session));
     EXPECT_EQ(Bytes(project.files.reaches()), entered);
@@ -140,7 +144,7 @@ TEST_F(AlternativesRun, AutomaticRowsAreDesignedAdoptedAndRecoverable) {
     EXPECT_EQ(c.rows[0][0], "Manual");
     EXPECT_EQ(c.rows[1][0], "Auto 1");
     EXPECT_TRUE(IsDesignedAlternative(out.chosen));
-    EXPECT_EQ(c.rows[1][9], std::to_string(out.chosen));
+    EXPECT_EQ(c.rows[1][10], std::to_string(out.chosen));
 
     // The state file keeps the run: the undesigned alternatives hold bytes of value 100.
     const std::string state = Bytes(DesignStatePath(project));
@@ -315,14 +319,14 @@ TEST_F(AlternativesRun, OnlyDesignedAlternativesAreOfferedAndChosen) {
     ASSERT_GE(rows.size(), 1u);
     ASSERT_LE(rows.size(), 3u);
     for (const auto& row : rows) {
-        EXPECT_TRUE(row[9] == "2" || row[9] == "12" || row[9] == "16") << row[9];
-        EXPECT_NE(row[5], "0") << row[9];  // a designed alternative has its outfalls
+        EXPECT_TRUE(row[10] == "2" || row[10] == "12" || row[10] == "16") << row[10];
+        EXPECT_NE(row[6], "0") << row[10];  // a designed alternative has its outfalls
     }
     ASSERT_EQ(dialog.shown.size(), 4 - rows.size() + 1);
     for (size_t k = 0; k + 1 < dialog.shown.size(); ++k)
         EXPECT_EQ(s.rig.ui.boxes[k].message, "Debe selecionar una opcion o cancelar");
     ASSERT_EQ(out.end, AlternativesEnd::Designed) << ::testing::PrintToString(again.messages);
-    EXPECT_EQ(std::to_string(out.chosen), rows.back()[9]);
+    EXPECT_EQ(std::to_string(out.chosen), rows.back()[10]);
     ASSERT_TRUE(network::LoadControlState(project, &error)) << error;
     EXPECT_EQ(project.header.DesignAlternative, static_cast<float>(rows.size()));
 }

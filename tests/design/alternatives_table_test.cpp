@@ -190,6 +190,39 @@ TEST_F(TempFolder, ArbitraryFileIsWrittenBackByteForByte) {
     }
 }
 
+// The cost of each design lives beside the table, by alternative number: it follows its
+// record wherever the ordering puts it, the 5712 bytes stay as they were, and a file that
+// does not read only leaves the costs unknown.
+TEST_F(TempFolder, CostsAreKeptBesideTheTableByAlternativeNumber) {
+    const fs::path state = folder / "XSDE.AB1";
+    AlternativesTable table;
+    for (int k = 0; k < kAlternatives; ++k)
+        FillUndesigned(table, k);
+    table.records[0].number = 0;
+    table.records[0].cost = 1234567.89;
+    table.records[3].number = 12;
+    table.records[3].cost = 998000;
+    std::string error;
+    ASSERT_TRUE(WriteDesignState(table, state.string(), &error)) << error;
+    const fs::path costs = folder / "CostosAlt.AB1";
+    ASSERT_TRUE(fs::exists(costs));
+    EXPECT_EQ(ReadAll(costs), "0 1234567.89\r\n12 998000.00\r\n");
+    // Another order of the records: the costs go with their numbers.
+    std::swap(table.records[0], table.records[3]);
+    AlternativesTable back;
+    ASSERT_TRUE(ReadDesignState(back, state.string(), &error)) << error;
+    EXPECT_DOUBLE_EQ(back.records[0].cost, 1234567.89);
+    EXPECT_DOUBLE_EQ(back.records[3].cost, 998000);
+    EXPECT_LT(back.records[1].cost, 0);
+    WriteAll(costs, "12 nada\r\n0 -5\r\nbasura\r\n12 77.5\r\n");
+    ASSERT_TRUE(ReadDesignState(back, state.string(), &error)) << error;
+    EXPECT_LT(back.records[0].cost, 0);
+    EXPECT_DOUBLE_EQ(back.records[3].cost, 77.5);
+    fs::remove(costs);
+    ASSERT_TRUE(ReadDesignState(back, state.string(), &error)) << error;
+    EXPECT_LT(back.records[3].cost, 0);
+}
+
 TEST(AlternativesRecords, FieldsSitAtTheirOffsets) {
     AlternativesTable table;
     AlternativeT& a = table.records[3];

@@ -26,9 +26,12 @@ ui::AlternativesChoice sample() {
     ui::AlternativesChoice choice;
     choice.time = "Tiempo Total = 00:01:07";
     choice.rows = {
-        {"Manual", "1.85", "245.12", "3.40", "450", "2", "2.10", "1.20", "0", "0", "OK"},
-        {"Auto 1", "1.62", "230.00", "3.05", "400", "1", "1.95", "1.15", "3", "1", "OK"},
-        {"Auto 2", "1,234.56", "1,001.00", "2.98", "1,200", "3", "1.80", "1.10", "12", "10", "??"},
+        {"Manual", "1.85", "1,234,567,890", "245.12", "3.40", "450", "2", "2.10", "1.20", "0", "0",
+         "OK"},
+        {"Auto 1", "1.62", "998,000,000", "230.00", "3.05", "400", "1", "1.95", "1.15", "3", "1",
+         "OK"},
+        {"Auto 2", "1,234.56", "", "1,001.00", "2.98", "1,200", "3", "1.80", "1.10", "12", "10",
+         "??"},
     };
     return choice;
 }
@@ -107,23 +110,23 @@ TEST(AlternativesDialog, ShowsTheAlternativesInTheGrid) {
 
     QTableWidget* grid = form.grid();
     EXPECT_EQ(grid->objectName(), "StringGrid1");
-    ASSERT_EQ(grid->columnCount(), 11);
+    ASSERT_EQ(grid->columnCount(), 12);
     EXPECT_EQ(grid->rowCount(), 17);  // 18 rows less the heading
-    const QStringList headings{"Clase",         "Prof. Med.",  "Diam. Med.",   "Prof. Max.",
-                               "Diam. Max.",    "# Vertim.",   "Prof.Fin.Max", "Prof.Fin.Min.",
-                               "Tram. Elimin.", "Alternativa", "Status"};
-    for (int c = 0; c < 11; ++c)
+    const QStringList headings{"Clase",         "Prof. Med.",    "Costo ($)",   "Diam. Med.",
+                               "Prof. Max.",    "Diam. Max.",    "# Vertim.",   "Prof.Fin.Max",
+                               "Prof.Fin.Min.", "Tram. Elimin.", "Alternativa", "Status"};
+    for (int c = 0; c < 12; ++c)
         EXPECT_EQ(grid->horizontalHeaderItem(c)->text(), headings[c]) << c;
 
     const ui::AlternativesChoice choice = sample();
     for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 11; ++c)
+        for (int c = 0; c < 12; ++c)
             EXPECT_EQ(grid->item(r, c)->text().toStdString(), choice.rows[r][c]) << r << "," << c;
-    for (int c = 0; c < 11; ++c)
+    for (int c = 0; c < 12; ++c)
         EXPECT_TRUE(grid->item(16, c)->text().isEmpty()) << c;
     EXPECT_TRUE(grid->item(0, 0)->textAlignment() & Qt::AlignLeft);
-    EXPECT_TRUE(grid->item(0, 10)->textAlignment() & Qt::AlignLeft);
-    for (int c = 1; c < 10; ++c)
+    EXPECT_TRUE(grid->item(0, 11)->textAlignment() & Qt::AlignLeft);
+    for (int c = 1; c < 11; ++c)
         EXPECT_TRUE(grid->item(2, c)->textAlignment() & Qt::AlignRight);
     EXPECT_FALSE(grid->item(0, 1)->flags() & Qt::ItemIsEditable);
     EXPECT_EQ(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
