@@ -6,6 +6,7 @@
 // in it that it does not find in the standard design, and when it costs less.
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -55,13 +56,22 @@ std::string NewFinding(const RevisionCriteria& rc, const std::vector<TramoT>& mi
         });
         if (!known) return "empalme";
     }
-    auto codes = [](const std::vector<Finding>& v, int code) {
-        return std::any_of(v.begin(), v.end(), [&](const Finding& f) { return f.code == code; });
+    // A finding of the same kind at the same place: its text without its figures.
+    auto kind = [](const Finding& f) {
+        std::string k = std::to_string(f.code);
+        for (char c : f.text)
+            if (!std::isdigit(static_cast<unsigned char>(c)) && c != '.' && c != '-' && c != ' ')
+                k += c;
+        return k;
+    };
+    auto known = [&](const std::vector<Finding>& v, const Finding& f) {
+        return std::any_of(v.begin(), v.end(),
+                           [&](const Finding& g) { return kind(g) == kind(f); });
     };
     for (const Finding& f : a.deficiencies)
-        if (!codes(b.deficiencies, f.code)) return "deficiencia " + std::to_string(f.code);
+        if (!known(b.deficiencies, f)) return "deficiencia " + std::to_string(f.code);
     for (const Finding& f : a.ras)
-        if (!codes(b.ras, f.code)) return "RAS";
+        if (!known(b.ras, f)) return "RAS";
     return {};
 }
 
@@ -211,7 +221,9 @@ void Designer::LeastCost(bool optimise) {
         // ---- the problem, from the flows and the fixed reaches ----
         CostProblem problem;
         problem.step = n >= kCoarseFrom ? kCoarseStep : kGridStep;
-        problem.fallRounding = 0.005;
+        // Four millimetres, not five: rounded again from a single-precision crown, a fall
+        // short by half a centimetre may lose a whole one.
+        problem.fallRounding = 0.004;
         problem.outletDrop = jc_.outletCrownDrop;
         problem.dropPipeHeight = jc_.minDropHeight;
         problem.matchBelowDiameter = jc_.crownJoinDiameter;
@@ -258,11 +270,24 @@ void Designer::LeastCost(bool optimise) {
                 break;
             }
             r.minCoverUp = r.minCoverDown = MinDepth(s);
-            r.followCover = MinDepth(s) + 0.10;
+            // The cover the least slope is judged by: a reach with tributaries that does not
+            // leave flush with the others keeps the smaller of the two minimum diameters.
+            double expected = MinDepth(s);
+            if (!state_.options.flushInitialOutlets && !r.tributaries.empty() &&
+                s.MinimumDepth < 0) {
+                const double a = systemKind_ == 3 || systemKind_ == 4
+                                     ? e_.MinStormDiameter
+                                     : std::min(e_.MinSanitaryDiameter, e_.MinStormDiameter);
+                expected = std::min(expected, e_.MinCrownDepth + a / 1000.0);
+            }
+            r.followCover = expected + 0.10;
+            r.needCover = expected;
             if (!state_.options.flushInitialOutlets && r.tributaries.empty()) {
                 const bool storm =
                     systemKind_ == 3 || systemKind_ == 4 || (systemKind_ == 5 && StormFlow(t) != 0);
-                r.minCoverDown += (storm ? e_.MinStormDiameter : e_.MinSanitaryDiameter) / 1000.0;
+                const double a = (storm ? e_.MinStormDiameter : e_.MinSanitaryDiameter) / 1000.0;
+                r.minCoverDown += a;
+                r.needCover += a;
             }
             TramoT laid = s;
             // No deeper than desirable, unless the standard design went deeper there (a

@@ -420,7 +420,7 @@ class Solver {
     bool TooSteep(const CostReach& R, const CostOption& o, long cu, long cd) const {
         if (!std::isfinite(o.needSlope)) return false;
         if (R.groundDown - cd * p_.step <= R.followCover + kEps) return false;
-        const double ground = (cu * p_.step + R.minCoverDown - R.groundDown) * 100 / R.length;
+        const double ground = (cu * p_.step + R.needCover - R.groundDown) * 100 / R.length;
         const double slope = (cu - cd) * p_.step * 100 / R.length;
         return slope > 1.5 * std::max(o.needSlope, ground) + 0.02 + kEps;
     }

@@ -51,6 +51,7 @@ struct CostReach {
     double minCoverUp = 0, minCoverDown = 0;  // least crown depth at each end (m)
     double maxCoverUp = 0, maxCoverDown = 0;  // greatest crown depth at each end (m)
     double followCover = 0;                   // a lower end this shallow may take any slope (m)
+    double needCover = 0;  // the cover that following the ground is judged by (m)
     // A fall the pipes arriving must keep above the crown leaving, beyond the outlet drop
     // (m): what an energy junction found missing in an earlier solution.
     double extraDrop = 0;

@@ -489,16 +489,16 @@ TEST(DesignProperties, ExactSectionAgreesWithHandCalculations) {
     EXPECT_NEAR(ExactSection::PipeQ(0.938), 1.076, 0.001);
 }
 
-TEST(DesignProperties, FixedDrawsOfClassesOneToFive) {
+// The draws of classes 1 to 5 a run takes: the one NIVEX_DRAW names, NIVEX_COUNT fresh ones
+// (longCount when not given) with NIVEX_LONG=1, from NIVEX_BASE when given so that two builds
+// meet the same networks, or the fixed set of fixedCount from 1000 on (the classes in turn).
+std::vector<DrawId> ClassOneToFiveDraws(DrawId& replay, int longCount, int fixedCount) {
     std::vector<DrawId> draws;
-    DrawId replay;
     if (Replay(replay)) {
-        if (replay.model) GTEST_SKIP() << "NIVEX_DRAW names a hydraulic-model draw";
         draws.push_back(replay);
     } else if (Long()) {
         const char* count = std::getenv("NIVEX_COUNT");
-        const int n = count ? std::atoi(count) : 3000;
-        // NIVEX_BASE repeats a long run, to compare two builds on the same networks.
+        const int n = count ? std::atoi(count) : longCount;
         const char* given = std::getenv("NIVEX_BASE");
         const uint64_t base =
             given ? std::stoull(given)
@@ -509,9 +509,16 @@ TEST(DesignProperties, FixedDrawsOfClassesOneToFive) {
         for (int k = 0; k < n; ++k)
             draws.push_back({false, Mix(base + static_cast<uint64_t>(k))});
     } else {
-        for (uint64_t k = 0; k < 300; ++k)
-            draws.push_back({false, 1000 + k});  // classes 1 to 5 in turn
+        for (int k = 0; k < fixedCount; ++k)
+            draws.push_back({false, 1000 + static_cast<uint64_t>(k)});
     }
+    return draws;
+}
+
+TEST(DesignProperties, FixedDrawsOfClassesOneToFive) {
+    DrawId replay;
+    const std::vector<DrawId> draws = ClassOneToFiveDraws(replay, 3000, 300);
+    if (replay.model) GTEST_SKIP() << "NIVEX_DRAW names a hydraulic-model draw";
     const bool fixedSet = !replay.start && !Long();
     RunAll(draws, replay.start || draws.size() == 1 ? 1.0 : 0.25,
            fixedSet ? &OpenFaults() : nullptr);
@@ -531,23 +538,9 @@ std::string Kind(const RevisionEntry& e) {
 // about it that it does not list about the standard one, and it never costs more than the
 // standard design with the same prices.
 TEST(DesignProperties, LeastCostDesignsBreakNothingTheStandardKeepsAndCostNoMore) {
-    std::vector<DrawId> draws;
     DrawId replay;
-    if (Replay(replay)) {
-        if (replay.model) GTEST_SKIP() << "NIVEX_DRAW names a hydraulic-model draw";
-        draws.push_back(replay);
-    } else if (Long()) {
-        const char* count = std::getenv("NIVEX_COUNT");
-        const char* given = std::getenv("NIVEX_BASE");
-        const uint64_t base = given ? std::stoull(given) : std::random_device{}();
-        const int n = count ? std::atoi(count) : 1000;
-        std::cout << "NIVEX_LONG: " << n << " redes desde la base " << base << "\n";
-        for (int k = 0; k < n; ++k)
-            draws.push_back({false, Mix(base + static_cast<uint64_t>(k))});
-    } else {
-        for (uint64_t k = 0; k < 60; ++k)
-            draws.push_back({false, 1000 + k});  // classes 1 to 5 in turn
-    }
+    const std::vector<DrawId> draws = ClassOneToFiveDraws(replay, 1000, 60);
+    if (replay.model) GTEST_SKIP() << "NIVEX_DRAW names a hydraulic-model draw";
     int kept = 0;
     double savings = 0;
     std::map<std::string, int> notes;  // why the standard design stayed

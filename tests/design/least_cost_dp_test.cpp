@@ -77,6 +77,7 @@ Net Draw(uint64_t start, int reaches) {
         x.maxCoverUp = 1.0 + p.step * (1 + static_cast<int>(g() % 3));
         x.maxCoverDown = 1.0 + p.step * (1 + static_cast<int>(g() % 3));
         x.followCover = 1.0 + p.step * static_cast<int>(g() % 2);
+        x.needCover = 1.0 - p.step * static_cast<int>(g() % 2);
         x.spills = unit() < 0.1;
         if (unit() < 0.15) x.extraDrop = 0.05;
         for (float d : {200.0f, 250.0f, 300.0f}) {
@@ -197,7 +198,7 @@ class Search {
                     // (or as following the ground at the least cover), without ending
                     // near the ground.
                     const double ground =
-                        (u * p_.step + x.minCoverDown - x.groundDown) * 100 / x.length;
+                        (u * p_.step + x.needCover - x.groundDown) * 100 / x.length;
                     if (std::isfinite(o.needSlope) &&
                         x.groundDown - d * p_.step > x.followCover + 1e-9 &&
                         s > 1.5 * std::max(o.needSlope, ground) + 0.02 + 1e-9)
