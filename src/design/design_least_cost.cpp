@@ -20,6 +20,7 @@
 #include "design/least_cost_dp.h"
 #include "design/reach_values.h"
 #include "design/revision.h"
+#include "project/replace_file.h"
 
 namespace nivex::design::detail {
 namespace {
@@ -36,12 +37,6 @@ std::string ReadText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return {};
     return {std::istreambuf_iterator<char>(in), {}};
-}
-
-bool WriteText(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-    return static_cast<bool>(out.flush());
 }
 
 // Whether the revision finds in record k of `mine` anything it does not find in `theirs`.
@@ -525,9 +520,15 @@ void Designer::LeastCost(bool optimise) {
     dirty_.assign(recs_.size(), 1);
     network::TramoFile file;
     bool written = file.Open(p_.files.designCopy()) && WriteRecords(file);
-    const std::string error = written ? std::string() : file.error();
-    if (!file.Close()) written = false;
-    if (!evolution.empty() && !WriteText(p_.files.evolution(), evolution)) written = false;
+    std::string error = written ? std::string() : file.error();
+    if (!file.Close() && written) {
+        written = false;
+        error = file.error();
+    }
+    // The evolution of the standard design, put back whole or not at all.
+    if (written && !evolution.empty() &&
+        !project::ReplaceFileContents(p_.files.evolution(), evolution, &error))
+        written = false;
     const LeastCostReport keep = report;
     result_ = resultBefore;
     result_.leastCost = keep;
