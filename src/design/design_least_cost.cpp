@@ -493,6 +493,20 @@ void Designer::LeastCost(bool optimise) {
             continue;
         }
         std::string found;
+        // Crowns never rise through a manhole: the junction's own re-sloping, rounded to the
+        // centimetre, may have left an arriving pipe a hair below the one leaving.
+        for (int k = 1; k <= n && found.empty(); ++k) {
+            const TramoT& out = recs_[static_cast<size_t>(k - 1)];
+            if (!PinOf(k) || out.CrownUp == 0) continue;
+            for (int j = 0; j < std::clamp(TributaryCount(Rec(k)), 0, kMaxTributaries); ++j) {
+                const int t = TributaryRecord(Rec(k), j);
+                if (!Valid(t)) continue;
+                const TramoT& in = Rec(t);
+                if (in.CrownDown != 0 && double(in.CrownDown) < double(out.CrownUp) - 0.005)
+                    found = cp("una clave llegaria mas baja que la de salida en el tramo ") +
+                            out.Upstream + "-" + out.Downstream;
+            }
+        }
         for (int k = 1; k <= n && found.empty(); ++k)
             if (std::string f = NewFinding(rc, recs_, standard, k); !f.empty())
                 found = cp("la revision hallaria ") + cp(f) + cp(" en el tramo ") +
