@@ -427,7 +427,7 @@ void Checker::NewReach(int k) {
             c.d = d / 1000;
             c.duct = d >= sizes_.firstDuct - 0.5;
             byCapacity = d;
-            const bool carries = Q <= qmax * c.Q0();
+            const bool carries = storm ? Q <= c.Q0() : c.Depth(Q / c.Q0()) <= e_.MaxFilling;
             const bool cleans = !(tauMin > 0 && qs > 0) || c.Tau(qs / c.Q0()) >= tauMin - 0.01;
             const bool fast = !(vfull > 0) || c.V0() >= vfull - 0.01;
             const bool steep =
@@ -548,8 +548,12 @@ void Checker::NewReach(int k) {
         double need = e_.MinDesignSlope;
         if (in_.header->SlopePerDiameter == 1 && idx >= 0)
             need = std::max(need, sizes_.minSlopes[static_cast<size_t>(idx)]);
-        const double qmax = Section::PipeQ(e_.MaxFilling);
-        need = std::max(need, slopeFor([&](double s) { return Q <= qmax * at(s).Q0(); }));
+        // Filling read through the same depth relation as the filling rule above: with a
+        // variable n a pipe runs deeper at a flow ratio than the constant-n segment says.
+        need = std::max(need, slopeFor([&](double s) {
+                            const Section c = at(s);
+                            return c.Depth(Q / c.Q0()) <= e_.MaxFilling;
+                        }));
         if (tauMin > 0 && qs > 0)
             need = std::max(
                 need, slopeFor([&](double s) { return at(s).Tau(qs / at(s).Q0()) >= tauMin; }));
