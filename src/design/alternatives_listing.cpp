@@ -1,8 +1,12 @@
 #include "design/alternatives_listing.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
+#include <utility>
 
 #include "console/codepage.h"
+#include "design/design_driver.h"
 #include "listings/listing_file.h"
 #include "listings/number_format.h"
 #include "shell/session.h"
@@ -32,6 +36,11 @@ constexpr const char* kRowPicture =
 constexpr const char* kAbandoned =
     "Alternativas abandonadas por exceso de complejidad en el diseño    : ";
 
+constexpr const char* kCostHeading =
+    "Costo de construccion del diseño preliminar de cada alternativa (capitulos 1 a 8 del "
+    "presupuesto, pesos):";
+constexpr size_t kCostWidth = 18;
+
 std::string Rule(unsigned char left, unsigned char between, unsigned char right) {
     std::string line(1, static_cast<char>(left));
     for (size_t c = 0; c < kColumnWidths.size(); ++c) {
@@ -49,6 +58,10 @@ std::string CountText(double value) {
     return text.empty() ? "0" : text;
 }
 
+bool Priced(const AlternativeT& a) {
+    return a.cost >= 0 && std::isfinite(a.cost);
+}
+
 std::string Row(const std::string& label, const AlternativeT& a) {
     static const std::string picture = cp(kRowPicture);
     return listings::FormatLine(picture, {label, a.meanDepth, a.meanSize, a.largestCrownDepth,
@@ -60,22 +73,38 @@ std::string Row(const std::string& label, const AlternativeT& a) {
 
 std::vector<std::string> AlternativesListingLines(const AlternativesTable& table, int mode, int n,
                                                   int abandoned) {
+    std::vector<std::pair<std::string, const AlternativeT*>> rows;
+    if (mode == kTopologyManual || mode == kTopologyBoth)
+        rows.emplace_back("Manual", &table.records[0]);
+    if (mode == kTopologyAutomatic || mode == kTopologyBoth) {
+        for (int k = 1;
+             k <= n && k < kAlternatives && WasDesigned(table.records[static_cast<size_t>(k)]); ++k)
+            rows.emplace_back("Auto " + std::to_string(k), &table.records[static_cast<size_t>(k)]);
+    }
     std::vector<std::string> lines;
     lines.push_back(Rule(213, 224, 184));
     for (const char* heading : kHeadings)
         lines.push_back(cp(heading));
     lines.push_back(Rule(198, 216, 181));
-    if (mode == kTopologyManual || mode == kTopologyBoth)
-        lines.push_back(Row("Manual", table.records[0]));
-    if (mode == kTopologyAutomatic || mode == kTopologyBoth) {
-        for (int k = 1;
-             k <= n && k < kAlternatives && WasDesigned(table.records[static_cast<size_t>(k)]); ++k)
-            lines.push_back(
-                Row("Auto " + std::to_string(k), table.records[static_cast<size_t>(k)]));
-    }
+    for (const auto& [label, a] : rows)
+        lines.push_back(Row(label, *a));
     lines.push_back(Rule(212, 207, 190));
     lines.emplace_back();
     lines.push_back(cp(kAbandoned) + std::to_string(abandoned));
+    // The construction cost of each alternative, when its design was priced: below the
+    // table, whose columns stay as they always were.
+    if (std::any_of(rows.begin(), rows.end(), [](const auto& r) { return Priced(*r.second); })) {
+        lines.emplace_back();
+        lines.push_back(cp(kCostHeading));
+        for (const auto& [label, a] : rows) {
+            std::string text = Priced(*a) ? PesosText(a->cost) : cp("sin costo");
+            std::string line = "   " + label;
+            line.resize(12, ' ');
+            line += ": $ ";
+            if (text.size() < kCostWidth) line.append(kCostWidth - text.size(), ' ');
+            lines.push_back(line + text);
+        }
+    }
     return lines;
 }
 

@@ -702,6 +702,23 @@ TEST(AlternativesListing, RowsFollowTheMode) {
     EXPECT_EQ(static_cast<unsigned char>(none[5][0]), 212);
 }
 
+TEST(AlternativesListing, CostsOfPricedDesignsFollowTheTable) {
+    AlternativesTable t = ListedTable();
+    t.records[0].cost = 1234567.891;
+    const std::vector<std::string> lines = AlternativesListingLines(t, 3, 1, 2);
+    ASSERT_EQ(lines.size(), 14u);
+    EXPECT_EQ(lines[10], "");
+    EXPECT_EQ(lines[11], cp("Costo de construccion del diseño preliminar de cada alternativa "
+                            "(capitulos 1 a 8 del presupuesto, pesos):"));
+    EXPECT_EQ(lines[12], "   Manual   : $       1,234,567.89");
+    EXPECT_EQ(lines[13], "   Auto 1   : $          sin costo");
+    // Only the rows listed are priced: in the automatic mode the manual design is not.
+    t.records[1].cost = 98765.4;
+    const std::vector<std::string> automatic = AlternativesListingLines(t, 2, 1, 0);
+    ASSERT_EQ(automatic.size(), 12u);
+    EXPECT_EQ(automatic[11], "   Auto 1   : $          98,765.40");
+}
+
 struct CapturingViewer : ui::ListingViewer {
     std::string text, title;
     int shown = 0;
