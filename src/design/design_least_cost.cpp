@@ -28,10 +28,11 @@ namespace {
 // Crowns the optimiser weighs: every centimetre, or every two on networks so large that a
 // finer grid would take too long.
 constexpr double kGridStep = 0.01, kCoarseStep = 0.02;
-constexpr int kCoarseFrom = 2500;  // reaches
-constexpr int kRounds = 8;         // solutions tried while junctions or flows ask again
-constexpr int kBandSamples = 240;  // slopes probed for the critical band of a size
-constexpr int kSizesAbove = 3;     // sizes weighed above the one the standard design chose
+constexpr double kCoverSpare = 0.004;  // m of room beside a standard crown for rounding
+constexpr int kCoarseFrom = 2500;      // reaches
+constexpr int kRounds = 8;             // solutions tried while junctions or flows ask again
+constexpr int kBandSamples = 240;      // slopes probed for the critical band of a size
+constexpr int kSizesAbove = 3;         // sizes weighed above the one the standard design chose
 
 std::string ReadText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -209,6 +210,8 @@ void Designer::LeastCost(bool optimise) {
     };
 
     std::vector<double> extra(static_cast<size_t>(n), 0.0);
+    // The least covers of each reach before the standard design's shallower ones widen them.
+    std::vector<std::pair<double, double>> leastCover(static_cast<size_t>(n));
     std::vector<TramoT> basis = standard;  // the flows the optimiser designs for
     bool kept = false;
     std::string why = cp("no se hallo un diseno de menor costo que cumpla todos los criterios");
@@ -290,6 +293,14 @@ void Designer::LeastCost(bool optimise) {
             r.maxCoverUp = r.maxCoverDown =
                 std::max({double(e_.MaxDesirableCrownDepth), double(DepthUp(laid)) + kGridStep,
                           double(DepthDown(laid)) + kGridStep});
+            // No shallower than the least cover either, unless the standard design had to
+            // lay it shallower there (into a fixed pipe narrower than it, for one): the same
+            // crown stays on the grid, a few millimetres spare for its rounding.
+            leastCover[static_cast<size_t>(k - 1)] = {r.minCoverUp, r.minCoverDown};
+            if (double(DepthUp(laid)) < r.minCoverUp - kCoverSpare)
+                r.minCoverUp = double(DepthUp(laid)) - kCoverSpare;
+            if (double(DepthDown(laid)) < r.minCoverDown - kCoverSpare)
+                r.minCoverDown = double(DepthDown(laid)) - kCoverSpare;
             const bool chambered = DropKind(laid) == kDropChambers || DropChambers(laid) > 0;
             const ReachWork w = CriteriaWork(t);
             const bool storm = w.storm || w.relief || designClass_ == 3;
@@ -383,6 +394,13 @@ void Designer::LeastCost(bool optimise) {
             pin.crownUp = Round2(static_cast<float>(c.crownUp));
             pin.crownDown = Round2(static_cast<float>(c.crownDown));
             pin.slope = Finite((double(pin.crownUp) - pin.crownDown) * 100.0 / r.length);
+            // Shallower than its least cover where the standard design raised the line to a
+            // fixed reach: it keeps that line's mark.
+            const auto [coverUp, coverDown] = leastCover[static_cast<size_t>(k)];
+            TramoT before = standard[static_cast<size_t>(k)];
+            pin.raised =
+                JunctionMark(before) == 2 && (r.groundUp - pin.crownUp < coverUp - 0.005 ||
+                                              r.groundDown - pin.crownDown < coverDown - 0.005);
             // A fall rounded to the centimetre keeps the least slope of its size.
             for (const CostOption& o : r.options)
                 if (o.diameter == c.diameter && pin.slope < o.minSlope)

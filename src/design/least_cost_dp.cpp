@@ -151,6 +151,18 @@ class Solver {
         return m.v[static_cast<size_t>(i)];
     }
 
+    // Whether tributary t, laid by its option o down to crown c, would run too fast if the
+    // junction took it level with `level`: judged on the cheapest way it is laid above.
+    bool TooFastToLevel(int t, size_t o, long c, long level) const {
+        const CostReach& tr = p_.reaches[static_cast<size_t>(t)];
+        const Solved& s = solved_[static_cast<size_t>(t)];
+        if (tr.fixed || o >= tr.options.size() || !std::isfinite(tr.options[o].tooFastSlope))
+            return false;
+        const long ulo = CrownIndexAbove(tr.groundUp - tr.maxCoverUp, p_.step);
+        const long up = ulo + s.upper[o][static_cast<size_t>(c - s.lo)];
+        return (up - level) * p_.step * 100 / tr.length >= tr.options[o].tooFastSlope - kEps;
+    }
+
     // The best way tributary t arrives at a manhole whose outgoing pipe of size `outgoing`
     // starts at crown index cu: at or above cu + the outlet drop when t is as wide, never
     // wider than it, and a drop pipe paid for when t falls its height or more.
@@ -176,27 +188,23 @@ class Solver {
                     const double v = s.cost[o][static_cast<size_t>(at - s.lo)];
                     if (v < best.cost) best = {v, static_cast<int>(o), at};
                 }
-                if (!MayFall(d)) {
-                    // A wide pipe falls into the manhole only when ending level would make
-                    // it run too fast: judged on the cheapest way it is laid above.
-                    const CostOption& opt = tr.options[o];
-                    if (!std::isfinite(opt.tooFastSlope)) continue;
-                    const long ulo = CrownIndexAbove(tr.groundUp - tr.maxCoverUp, p_.step);
-                    const double perIndex = p_.step * 100 / tr.length;
-                    for (long c = std::max(at + 1, s.lo); c <= s.hi; ++c) {
+                // A wide pipe falls into the manhole, and a narrow one falls less than the
+                // limit, only where ending level would make it run too fast.
+                const long far =
+                    MayFall(d)
+                        ? cu + std::max(
+                                   delta + 1,
+                                   static_cast<long>(std::floor(p_.matchFall / p_.step + kEps)) + 1)
+                        : s.hi + 1;
+                if (std::isfinite(tr.options[o].tooFastSlope))
+                    for (long c = std::max(at + 1, s.lo); c < far && c <= s.hi; ++c) {
                         double v = s.cost[o][static_cast<size_t>(c - s.lo)];
-                        if (!std::isfinite(v)) continue;
-                        const long up = ulo + s.upper[o][static_cast<size_t>(c - s.lo)];
-                        if ((up - at) * perIndex < opt.tooFastSlope - kEps) continue;
+                        if (!std::isfinite(v) || !TooFastToLevel(t, o, c, at)) continue;
                         if (drop >= 0 && c - cu >= drop) v += c_.dropPipe(d);
                         if (v < best.cost) best = {v, static_cast<int>(o), c};
                     }
-                    continue;
-                }
+                if (!MayFall(d)) continue;
                 // A fall counts as its own only when it exceeds the limit.
-                const long far =
-                    cu + std::max(delta + 1,
-                                  static_cast<long>(std::floor(p_.matchFall / p_.step + kEps)) + 1);
                 if (drop < 0) {
                     const double v = At(a.suffix[o], s.lo, far, &where);
                     if (v < best.cost) best = {v, static_cast<int>(o), where};
@@ -291,7 +299,8 @@ class Solver {
                 double v = s.cost[o][static_cast<size_t>(c - s.lo)];
                 if (!std::isfinite(v)) continue;
                 if (matched && c > level &&
-                    (!fall || c * p_.step - fixedCrown <= p_.matchFall + kEps))
+                    (!fall || c * p_.step - fixedCrown <= p_.matchFall + kEps) &&
+                    !TooFastToLevel(t, o, c, level))
                     continue;
                 if (p_.dropPipeHeight > 0 && !tr.fixed &&
                     c * p_.step - fixedCrown >= p_.dropPipeHeight - kEps)

@@ -339,5 +339,48 @@ TEST(LeastCostSolver, NoCombinationOnTheGridIsCheaper) {
     EXPECT_GT(none, 0);
 }
 
+// A matched pipe falls a little into its manhole only where the junction could not take
+// it level: ending level with the fixed crown below, it would run faster than the rule.
+// On 10 % ground it leaves its head at 109.00; level with the fixed crown (98.95) it would
+// fall 10.05 %, above a too-fast slope of 3 %, so it may keep its least cover and end at
+// 99.00, 5 cm above; with a too-fast slope of 20 % it must end level.
+TEST(LeastCostSolver, TooFastToEndLevelFallsShortOfTheMatchingLimit) {
+    for (const double tooFast : {3.0, 20.0}) {
+        CostProblem p;
+        p.step = 0.01;
+        p.matchBelowDiameter = 400;
+        p.matchFall = 0.10;
+        p.reaches.resize(2);
+        CostReach& in = p.reaches[0];
+        in.receiver = 1;
+        in.length = 100;
+        in.groundUp = 110;
+        in.groundDown = 100;
+        in.minCoverUp = in.maxCoverUp = 1.0;
+        in.minCoverDown = 1.0;
+        in.maxCoverDown = 1.2;
+        CostOption o;
+        o.diameter = 300;
+        o.minSlope = 0.5;
+        o.maxSlope = 12;
+        o.tooFastSlope = tooFast;
+        in.options.push_back(o);
+        CostReach& fixed = p.reaches[1];
+        fixed.tributaries = {0};
+        fixed.fixed = true;
+        fixed.fixedDiameter = 300;
+        fixed.length = 40;
+        fixed.groundUp = 100;
+        fixed.groundDown = 99.8;
+        fixed.fixedCrownUp = 98.95;
+        fixed.fixedCrownDown = 98.75;
+        const CostSolution s = SolveLeastCost(p, Prices());
+        SCOPED_TRACE(tooFast);
+        ASSERT_TRUE(s.feasible);
+        EXPECT_NEAR(s.choices[0].crownUp, 109.00, 1e-9);
+        EXPECT_NEAR(s.choices[0].crownDown, tooFast < 10 ? 99.00 : 98.95, 1e-9);
+    }
+}
+
 }  // namespace
 }  // namespace nivex::design
