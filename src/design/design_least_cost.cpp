@@ -21,6 +21,7 @@
 #include "design/reach_values.h"
 #include "design/revision.h"
 #include "project/replace_file.h"
+#include "quantities/quantity_rules.h"
 
 namespace nivex::design::detail {
 namespace {
@@ -194,6 +195,7 @@ void Designer::LeastCost(bool optimise) {
         return lengths[static_cast<size_t>(r)] * (table[i] + f * (table[i + 1] - table[i]));
     };
     pricing.manhole = [&](float d, double depth) { return model.Manhole(d, depth); };
+    pricing.manholeGroup = [&](float d) { return quantities::ManholeSizeGroup(model.limits(), d); };
     pricing.dropPipe = [&](float d) { return model.DropPipe(d); };
     // Chambers priced as manholes as deep as the deepest crown allowed.
     const CostProblem* current = nullptr;
@@ -226,6 +228,7 @@ void Designer::LeastCost(bool optimise) {
         problem.dropPipeHeight = jc_.minDropHeight;
         problem.matchBelowDiameter = jc_.crownJoinDiameter;
         problem.matchFall = jc_.crownJoinDrop;
+        problem.spillGoverning = static_cast<float>(e_.MinStormDiameter);
         problem.reaches.resize(static_cast<size_t>(n));
         bool supported = true;
         recs_ = basis;
@@ -304,6 +307,18 @@ void Designer::LeastCost(bool optimise) {
             const bool chambered = DropKind(laid) == kDropChambers || DropChambers(laid) > 0;
             const ReachWork w = CriteriaWork(t);
             const bool storm = w.storm || w.relief || designClass_ == 3;
+            // The manhole above is governed at least by the class minimum a head starts with,
+            // or by the size the reach is held to.
+            if (r.tributaries.empty()) {
+                r.leastGoverning = static_cast<float>(designClass_ == 3 ? e_.MinStormDiameter
+                                                                        : e_.MinSanitaryDiameter);
+            } else {
+                r.leastGoverning =
+                    static_cast<float>(storm ? e_.MinStormDiameter : e_.MinSanitaryDiameter);
+                if (static_cast<size_t>(k - 1) < enteredImposed_.size())
+                    r.leastGoverning =
+                        std::max(r.leastGoverning, enteredImposed_[static_cast<size_t>(k - 1)]);
+            }
             float least = static_cast<float>(storm ? e_.MinStormDiameter : e_.MinSanitaryDiameter);
             // The storm minimum wherever rain may run: classes 3 and 4, and the reaches of
             // class 5 that carry it.

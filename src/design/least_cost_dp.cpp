@@ -10,6 +10,7 @@ namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kEps = 1e-9;
+constexpr float kNoCap = std::numeric_limits<float>::infinity();
 
 // What is known of one reach once it is solved: for every size it may leave with and every
 // lower crown of the grid, the least cost of the reach and of everything above it.
@@ -81,6 +82,10 @@ class Solver {
     };
     struct Arrival {
         std::vector<Mins> suffix, window0, window1;  // window0: no outlet drop; window1: with it
+        // Its upper crowns, and by option the least rise (grid steps) from a crown it would
+        // be taken level with to its upper crown that makes it run too fast.
+        long upLo = 0, upHi = -1;
+        std::vector<long> rise;
     };
 
     static Mins Suffix(const std::vector<float>& f, long lo) {
@@ -141,7 +146,29 @@ class Solver {
                 a.window1.push_back(Window(f, s.lo, drop - delta));
             }
         }
+        const CostReach& tr = p_.reaches[static_cast<size_t>(t)];
+        a.rise.assign(s.sizes.size(), std::numeric_limits<long>::max());
+        if (tr.fixed || !(tr.length > 0)) return a;
+        a.upLo = CrownIndexAbove(tr.groundUp - tr.maxCoverUp, p_.step);
+        a.upHi = CrownIndexBelow(tr.groundUp - tr.minCoverUp, p_.step);
+        const double perIndex = p_.step * 100 / tr.length;
+        for (size_t o = 0; o < s.sizes.size() && o < tr.options.size(); ++o) {
+            const double fast = tr.options[o].tooFastSlope - kEps;
+            if (!std::isfinite(fast)) continue;
+            long m = std::max(0L, static_cast<long>(std::ceil(fast / perIndex)));
+            while (m > 0 && (m - 1) * perIndex >= fast)
+                --m;
+            while (m * perIndex < fast)
+                ++m;
+            a.rise[o] = m;
+        }
         return a;
+    }
+
+    // Whether a tributary laid by option o down to crown c would run too fast if the
+    // junction took it level with `level`: judged on the cheapest way it is laid above.
+    static bool TooFast(const Arrival& a, const Solved& s, size_t o, long c, long level) {
+        return a.upLo + s.upper[o][static_cast<size_t>(c - s.lo)] - level >= a.rise[o];
     }
 
     static double At(const Mins& m, long lo, long x, long* where) {
@@ -166,14 +193,25 @@ class Solver {
     // The best way tributary t arrives at a manhole whose outgoing pipe of size `outgoing`
     // starts at crown index cu: at or above cu + the outlet drop when t is as wide, never
     // wider than it, and a drop pipe paid for when t falls its height or more.
-    Pick Arrive(int t, const Arrival& a, long cu, float outgoing, bool exact = false) const {
+    // With caps (ascending), byCap[i] is also the best way with no size above caps[i]: the
+    // sizes are weighed from the narrowest up, so one pass gives them all.
+    Pick Arrive(int t, const Arrival& a, long cu, float outgoing, bool exact = false,
+                const std::vector<float>* caps = nullptr,
+                std::vector<Pick>* byCap = nullptr) const {
         const Solved& s = solved_[static_cast<size_t>(t)];
         const CostReach& tr = p_.reaches[static_cast<size_t>(t)];
         const CostReach& receiver = p_.reaches[static_cast<size_t>(tr.receiver)];
         const long drop = DropSteps();
         Pick best;
+        size_t passed = 0;  // the caps already below the sizes weighed
+        auto passCaps = [&](float d) {
+            if (caps == nullptr) return;
+            while (passed < caps->size() && !(d <= (*caps)[passed] + 0.01f))
+                (*byCap)[passed++] = best;
+        };
         for (size_t o = 0; o < s.sizes.size(); ++o) {
             const float d = s.sizes[o];
+            if (!tr.spills) passCaps(d);
             if (!tr.spills && d > outgoing + 0.01f) continue;
             const bool same = std::fabs(d - outgoing) < 0.01f;
             if (exact && !same) continue;
@@ -196,10 +234,10 @@ class Solver {
                                    delta + 1,
                                    static_cast<long>(std::floor(p_.matchFall / p_.step + kEps)) + 1)
                         : s.hi + 1;
-                if (std::isfinite(tr.options[o].tooFastSlope))
+                if (a.upHi - at >= a.rise[o])
                     for (long c = std::max(at + 1, s.lo); c < far && c <= s.hi; ++c) {
                         double v = s.cost[o][static_cast<size_t>(c - s.lo)];
-                        if (!std::isfinite(v) || !TooFastToLevel(t, o, c, at)) continue;
+                        if (!std::isfinite(v) || !TooFast(a, s, o, c, at)) continue;
                         if (drop >= 0 && c - cu >= drop) v += c_.dropPipe(d);
                         if (v < best.cost) best = {v, static_cast<int>(o), c};
                     }
@@ -246,6 +284,7 @@ class Solver {
                                    (tr.fixed ? 0.0 : c_.dropPipe(d));
             if (falling < best.cost) best = {falling, static_cast<int>(o), where};
         }
+        passCaps(kNoCap);
         return best;
     }
 
@@ -311,6 +350,93 @@ class Solver {
         return best;
     }
 
+    // The manhole above a new reach is priced by its governing size: the widest pipe
+    // arriving (a spilling one as the spill size), never less than the reach's least. The
+    // tributaries are weighed capped at the widest size of each group of sizes that prices
+    // a manhole alike: the cheapest of those is the cheapest way in, exactly.
+    std::vector<float> Caps(const CostReach& R, float d) const {
+        std::vector<float> sizes;
+        for (int t : R.tributaries)
+            if (!p_.reaches[static_cast<size_t>(t)].spills)
+                for (float z : solved_[static_cast<size_t>(t)].sizes)
+                    if (z <= d + 0.01f) sizes.push_back(z);
+        std::sort(sizes.begin(), sizes.end());
+        sizes.erase(std::unique(sizes.begin(), sizes.end()), sizes.end());
+        std::vector<float> caps;
+        for (size_t i = 0; i < sizes.size(); ++i) {
+            const bool last = i + 1 == sizes.size();
+            // The widest of its group when the next size prices the manhole otherwise.
+            if (last || !c_.manholeGroup ||
+                c_.manholeGroup(sizes[i]) != c_.manholeGroup(sizes[i + 1]))
+                caps.push_back(sizes[i]);
+        }
+        if (caps.empty()) caps.push_back(d);
+        return caps;
+    }
+
+    // The size an arrival passes on to the manhole's governing size (a spilling one counts
+    // apart).
+    float Passed(int t, const Pick& a) const {
+        if (a.option < 0 || p_.reaches[static_cast<size_t>(t)].spills) return 0;
+        return solved_[static_cast<size_t>(t)].sizes[static_cast<size_t>(a.option)];
+    }
+
+    float Governing(const CostReach& R, float widest) const {
+        float g = std::max(R.leastGoverning, widest);
+        for (int t : R.tributaries)
+            if (p_.reaches[static_cast<size_t>(t)].spills) g = std::max(g, p_.spillGoverning);
+        return g;
+    }
+
+    struct Way {
+        double cost = kInf;
+        size_t cap = 0;   // the cap the tributaries were weighed with
+        int widest = -1;  // the tributary that arrives as wide, when one must
+    };
+    struct Ways {
+        Way plain, wide;
+    };
+
+    // The least cost above upper crown cu of a reach of size d: its tributaries and manhole;
+    // and, where asked, with one tributary as wide as the reach (a pipe as wide as one
+    // arriving is never too wide).
+    Ways Above(const CostReach& R, const std::vector<Arrival>& arrivals,
+               const std::vector<float>& caps, long cu, float d, bool weighWide) const {
+        const size_t n = R.tributaries.size();
+        const double depth = R.groundUp - cu * p_.step + d / 1000.0;
+        std::vector<std::vector<Pick>> byCap(n, std::vector<Pick>(caps.size()));
+        std::vector<Pick> any(n);
+        for (size_t k = 0; k < n; ++k)
+            any[k] = Arrive(R.tributaries[k], arrivals[k], cu, d, false, &caps, &byCap[k]);
+        Ways w;
+        for (size_t i = 0; i < caps.size(); ++i) {
+            double v = 0;
+            float widest = 0;
+            for (size_t k = 0; k < n && std::isfinite(v); ++k) {
+                v += byCap[k][i].cost;
+                widest = std::max(widest, Passed(R.tributaries[k], byCap[k][i]));
+            }
+            if (!std::isfinite(v)) continue;
+            v += c_.manhole(Governing(R, widest), depth);
+            if (v < w.plain.cost) w.plain = {v, i, -1};
+        }
+        if (!weighWide) return w;
+        for (size_t k = 0; k < n; ++k) {
+            const Pick same = Arrive(R.tributaries[k], arrivals[k], cu, d, true);
+            double x = same.cost;
+            float widest = Passed(R.tributaries[k], same);
+            for (size_t j = 0; j < n && std::isfinite(x); ++j)
+                if (j != k) {
+                    x += any[j].cost;
+                    widest = std::max(widest, Passed(R.tributaries[j], any[j]));
+                }
+            if (!std::isfinite(x)) continue;
+            x += c_.manhole(Governing(R, widest), depth);
+            if (x < w.wide.cost) w.wide = {x, 0, static_cast<int>(k)};
+        }
+        return w;
+    }
+
     void SolveNew(int r) {
         const CostReach& R = p_.reaches[static_cast<size_t>(r)];
         Solved& s = solved_[static_cast<size_t>(r)];
@@ -330,29 +456,11 @@ class Solver {
             // (a pipe as wide as one arriving is never too wide).
             const bool weighWide = std::isfinite(o.oversizeSlope) && !R.tributaries.empty();
             std::vector<double> above(up, 0.0), aboveWide(up, kInf);
-            const size_t n = R.tributaries.size();
-            std::vector<double> any(n), same(n);
+            const std::vector<float> caps = Caps(R, d);
             for (long cu = ulo; cu <= uhi; ++cu) {
-                double v = 0;
-                for (size_t k = 0; k < n; ++k) {
-                    any[k] = Arrive(R.tributaries[k], arrivals[k], cu, d).cost;
-                    v += any[k];
-                }
-                const double manhole = std::isfinite(v) || weighWide
-                                           ? c_.manhole(d, R.groundUp - cu * p_.step + d / 1000.0)
-                                           : 0.0;
-                if (std::isfinite(v)) v += manhole;
-                above[static_cast<size_t>(cu - ulo)] = v;
-                if (!weighWide) continue;
-                double wide = kInf;
-                for (size_t k = 0; k < n; ++k) {
-                    same[k] = Arrive(R.tributaries[k], arrivals[k], cu, d, true).cost;
-                    double x = same[k];
-                    for (size_t j = 0; j < n && std::isfinite(x); ++j)
-                        if (j != k) x += any[j];
-                    wide = std::min(wide, x);
-                }
-                aboveWide[static_cast<size_t>(cu - ulo)] = wide + manhole;
+                const Ways w = Above(R, arrivals, caps, cu, d, weighWide);
+                above[static_cast<size_t>(cu - ulo)] = w.plain.cost;
+                aboveWide[static_cast<size_t>(cu - ulo)] = w.wide.cost;
             }
             // The pipe itself, by the sum of its two crown indices (its mean depth).
             const long sumLo = ulo + s.lo;
@@ -461,28 +569,19 @@ class Solver {
                           !c.chambered &&
                           std::max((cu - crown) * perIndex, o.minSlope) >= o.oversizeSlope;
         std::vector<Arrival> tables;
-        std::vector<Pick> any, same;
-        for (int t : R.tributaries) {
+        for (int t : R.tributaries)
             tables.push_back(Tables(t, R));
-            any.push_back(Arrive(t, tables.back(), cu, d));
-            same.push_back(wide ? Arrive(t, tables.back(), cu, d, true) : Pick{});
-        }
-        size_t widest = 0;
-        if (wide) {
-            double best = kInf;
-            for (size_t k = 0; k < any.size(); ++k) {
-                double x = same[k].cost;
-                for (size_t j = 0; j < any.size(); ++j)
-                    if (j != k) x += any[j].cost;
-                if (x < best) {
-                    best = x;
-                    widest = k;
-                }
-            }
-        }
+        const std::vector<float> caps = Caps(R, d);
+        const Ways ways = Above(R, tables, caps, cu, d, wide);
         for (size_t k = 0; k < R.tributaries.size(); ++k) {
-            const Pick& a = wide && k == widest ? same[k] : any[k];
-            Descend(R.tributaries[k], a.option, a.crown, out);
+            const int t = R.tributaries[k];
+            std::vector<Pick> byCap(caps.size());
+            Pick a = Arrive(t, tables[k], cu, d, false, &caps, &byCap);
+            if (!wide)
+                a = byCap[ways.plain.cap];
+            else if (static_cast<int>(k) == ways.wide.widest)
+                a = Arrive(t, tables[k], cu, d, true);
+            Descend(t, a.option, a.crown, out);
         }
     }
 

@@ -58,6 +58,9 @@ struct CostReach {
     // Into a fixed reach it may arrive as low as this, below the fixed crown (m): where the
     // network leaves no higher way in. Infinity: at or above the fixed crown.
     double arrivalFloor = std::numeric_limits<double>::infinity();
+    // The least governing size of its upstream manhole (mm): the class minimum, or the size
+    // imposed on the reach.
+    float leastGoverning = 0;
     std::vector<CostOption> options;  // new reaches: the sizes it may take
 };
 
@@ -65,8 +68,11 @@ struct CostReach {
 struct CostPricing {
     // A pipe laid with the mean of its two crown depths (m), as the quantities measure it.
     std::function<double(int reach, float diameter, double meanDepth)> pipe;
-    // A manhole by the diameter of the pipe leaving it and the depth to its invert (m).
-    std::function<double(float diameter, double invertDepth)> manhole;
+    // A manhole by its governing diameter (the widest pipe arriving, never less than the
+    // least of the reach leaving) and the depth to the invert of the pipe leaving it (m).
+    std::function<double(float governing, double invertDepth)> manhole;
+    // The group of governing sizes a manhole is priced by; none: every size its own.
+    std::function<int(float governing)> manholeGroup;
     // A drop pipe at a manhole for an arriving pipe of that size.
     std::function<double(float diameter)> dropPipe;
     // The intermediate drop chambers of a reach that falls faster than its cap, by its
@@ -85,6 +91,8 @@ struct CostProblem {
     // (with its drop); one narrower than this (mm) may instead fall more than matchFall.
     double matchBelowDiameter = 0;
     double matchFall = 0;
+    // A tributary spilling at a relief chamber governs a manhole as this size (mm).
+    float spillGoverning = 0;
     // Reaches in an order where every tributary comes before the reach it joins.
     std::vector<CostReach> reaches;
 };

@@ -52,6 +52,7 @@ Net Draw(uint64_t start, int reaches) {
         p.matchBelowDiameter = 250;
         p.matchFall = 0.10;
     }
+    p.spillGoverning = 200;
     p.reaches.resize(static_cast<size_t>(reaches));
     // Receivers always later in the file; at most three pipes into a manhole.
     std::vector<int> arriving(static_cast<size_t>(reaches), 0);
@@ -79,6 +80,7 @@ Net Draw(uint64_t start, int reaches) {
         x.followCover = 1.0 + p.step * static_cast<int>(g() % 2);
         x.needCover = 1.0 - p.step * static_cast<int>(g() % 2);
         x.spills = unit() < 0.1;
+        x.leastGoverning = unit() < 0.5 ? 200.0f : 0.0f;
         if (unit() < 0.15) x.extraDrop = 0.05;
         for (float d : {200.0f, 250.0f, 300.0f}) {
             if (unit() < 0.25) continue;
@@ -127,9 +129,11 @@ class Search {
             double m = 0;
             const CostReach& x = p_.reaches[r];
             if (!x.fixed) {
+                // Its upstream manhole at the least it may be governed by.
                 m = kInf;
                 for (const Lay& l : Lays(static_cast<int>(r)))
-                    m = std::min(m, Own(static_cast<int>(r), l));
+                    m = std::min(m, Own(static_cast<int>(r), l) +
+                                        n_.pricing.manhole(x.leastGoverning, Manhole(x, l)));
             }
             least_[r] = least_[r + 1] + (std::isfinite(m) ? m : 0);
         }
@@ -209,11 +213,16 @@ class Search {
                 }
         return v;
     }
+    // The depth to the invert of a reach leaving its upstream manhole.
+    double Manhole(const CostReach& x, const Lay& l) const {
+        return x.groundUp - l.up * p_.step + l.d / 1000.0;
+    }
+    // The reach alone: its pipe, the manhole it ends in when it is an outfall, its drop
+    // chambers. The manhole above is priced with its junction, by the pipes arriving.
     double Own(int r, const Lay& l) const {
         const CostReach& x = p_.reaches[static_cast<size_t>(r)];
         const double du = x.groundUp - l.up * p_.step, dd = x.groundDown - l.down * p_.step;
-        double c =
-            n_.pricing.pipe(r, l.d, (du + dd) / 2) + n_.pricing.manhole(l.d, du + l.d / 1000.0);
+        double c = n_.pricing.pipe(r, l.d, (du + dd) / 2);
         if (x.receiver < 0) c += n_.pricing.manhole(l.d, dd + l.d / 1000.0);
         if (l.chambered) c += n_.pricing.chambers(r, l.d, l.down * p_.step);
         return c;
@@ -236,6 +245,15 @@ class Search {
     double Junction(int r) const {
         const CostReach& x = p_.reaches[static_cast<size_t>(r)];
         double c = 0;
+        if (!x.fixed) {
+            // Governed by the widest pipe arriving, a spilling one as the spill size.
+            float governing = x.leastGoverning;
+            for (int t : x.tributaries)
+                governing = std::max(governing, p_.reaches[static_cast<size_t>(t)].spills
+                                                    ? p_.spillGoverning
+                                                    : Size(t));
+            c += n_.pricing.manhole(governing, Manhole(x, pick_[static_cast<size_t>(r)]));
+        }
         if (!x.fixed && pick_[static_cast<size_t>(r)].wide &&
             std::none_of(x.tributaries.begin(), x.tributaries.end(), [&](int t) {
                 return std::fabs(Size(t) - pick_[static_cast<size_t>(r)].d) < 0.01f;
