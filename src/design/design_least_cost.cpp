@@ -197,7 +197,8 @@ void Designer::LeastCost(bool optimise) {
     pricing.manhole = [&](float d, double depth) { return model.Manhole(d, depth); };
     pricing.manholeGroup = [&](float d) { return quantities::ManholeSizeGroup(model.limits(), d); };
     pricing.dropPipe = [&](float d) { return model.DropPipe(d); };
-    // Chambers priced as manholes as deep as the deepest crown allowed.
+    // The intermediate drop chambers a reach needs: the budget has no item for them, so
+    // they add nothing to the cost weighed, as they add nothing to the cost reported.
     const CostProblem* current = nullptr;
     auto chambersOf = [&](int r, float d, double crownDown) {
         const CostReach& x = current->reaches[static_cast<size_t>(r)];
@@ -207,9 +208,7 @@ void Designer::LeastCost(bool optimise) {
         const double hu = x.groundUp - (crownDown + cap * x.length / 100.0);
         return std::max(1, IntermediateDropChambers(hu, e_.MaxCrownDepth, e_.MinCrownDepth));
     };
-    pricing.chambers = [&](int r, float d, double crownDown) {
-        return chambersOf(r, d, crownDown) * model.Manhole(d, e_.MaxCrownDepth + d / 1000.0);
-    };
+    pricing.chambers = [](int, float, double) { return 0.0; };
 
     std::vector<double> extra(static_cast<size_t>(n), 0.0);
     // The least covers of each reach before the standard design's shallower ones widen them.
