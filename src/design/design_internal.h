@@ -11,6 +11,17 @@
 #include "design/junctions.h"
 #include "network/reach_file.h"
 
+namespace nivex::budget {
+class ReachCostModel;
+}
+
+namespace nivex::design {
+struct CostProblem;
+struct CostReach;
+struct CostSolution;
+struct RevisionCriteria;
+}  // namespace nivex::design
+
 namespace nivex::design::detail {
 
 using network::TramoT;
@@ -123,6 +134,23 @@ class Designer {
     // one passes and costs less; otherwise the standard design stays, and the result says
     // why.
     void LeastCost(bool optimise);
+    struct LeastCostRun;
+    // The problem the optimiser solves, from the flows of this round; false (and why) when
+    // the network has a reach it cannot lay.
+    bool CostProblemOf(LeastCostRun& run, CostProblem& problem, std::string& why);
+    // The sizes a new reach may take, with the slopes the criteria allow each.
+    bool CostOptionsOf(LeastCostRun& run, int k, CostReach& r);
+    int ChambersOf(const CostReach& r, float d, double crownDown) const;
+    // The optimiser's layout as pins for the last pass, matched pipes level as the junction
+    // lays them.
+    void PinLayout(const LeastCostRun& run, const CostProblem& problem,
+                   const CostSolution& solution);
+    void LevelMatchedPins(const LeastCostRun& run, const CostProblem& problem);
+    bool PassOverPins(const LeastCostRun& run);
+    // What the revision or the junctions would hold against the design just made.
+    std::string LayoutFault(const LeastCostRun& run, const RevisionCriteria& rc);
+    // The standard design back in the design copy, its evolution file and its result.
+    void KeepStandard(const LeastCostRun& run);
     const Pin* PinOf(int n) const {
         if (n < 1 || n > static_cast<int>(pins_.size())) return nullptr;
         const Pin& p = pins_[static_cast<size_t>(n - 1)];

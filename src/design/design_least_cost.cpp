@@ -139,6 +139,77 @@ bool Designer::MeetsCriteria(TramoT& t) {
     return chambers || double(t.Slope) <= MaxVelocitySlope(t, w) * kSlack;
 }
 
+// The state of one least-cost design: the standard design it starts from and what its
+// rounds learn.
+struct Designer::LeastCostRun {
+    std::vector<TramoT> standard;  // as the standard design left the records
+    std::vector<TramoT> basis;     // the flows the optimiser designs for
+    std::vector<double> extra;     // by reach: the fall energy junctions asked for (m)
+    // By reach: the least covers before the standard design's shallower ones widen them.
+    std::vector<std::pair<double, double>> leastCover;
+    // The standard design's result, counts and outfalls, to put back when it stays.
+    DesignResult result;
+    DesignCounters counters;
+    std::vector<FinalReach> finals;
+    std::string evolution;  // its evolution file
+};
+
+namespace {
+
+// What building costs as the optimiser weighs it: a pipe by its length times a rate that
+// depends on its size and mean depth (read once per size on a half-centimetre table and
+// interpolated), a manhole by its governing size, a drop pipe. Intermediate drop chambers
+// add nothing: the budget has no item for them, as the cost reported has none.
+class LayoutPricing {
+  public:
+    LayoutPricing(const budget::ReachCostModel& model, const std::vector<TramoT>& records, int n)
+        : model_(model), connections_(static_cast<size_t>(n)), lengths_(static_cast<size_t>(n)) {
+        for (size_t k = 0; k < static_cast<size_t>(n); ++k) {
+            const TramoT& t = records[k];
+            connections_[k] =
+                (t.Class == network::kClassNew || t.Class == network::kClassRestricted) &&
+                t.Type != 1;
+            lengths_[k] = t.Length;
+        }
+    }
+
+    CostPricing Pricing() {
+        CostPricing c;
+        c.pipe = [this](int r, float d, double mean) { return Pipe(r, d, mean); };
+        c.manhole = [this](float d, double depth) { return model_.Manhole(d, depth); };
+        c.manholeGroup = [this](float d) {
+            return quantities::ManholeSizeGroup(model_.limits(), d);
+        };
+        c.dropPipe = [this](float d) { return model_.DropPipe(d); };
+        c.chambers = [](int, float, double) { return 0.0; };
+        return c;
+    }
+
+  private:
+    static constexpr double kRateStep = 0.005, kRateDepth = 15.0;
+
+    double Pipe(int r, float d, double mean) {
+        const bool served = connections_[static_cast<size_t>(r)] != 0;
+        std::vector<double>& table = rates_[{d, served}];
+        if (table.empty()) {
+            table.resize(static_cast<size_t>(kRateDepth / kRateStep) + 2);
+            for (size_t i = 0; i < table.size(); ++i)
+                table[i] = model_.Pipe(d, 1.0, i * kRateStep, i * kRateStep, served);
+        }
+        const double x = std::clamp(mean, 0.0, kRateDepth) / kRateStep;
+        const size_t i = std::min(static_cast<size_t>(x), table.size() - 2);
+        const double f = x - static_cast<double>(i);
+        return lengths_[static_cast<size_t>(r)] * (table[i] + f * (table[i + 1] - table[i]));
+    }
+
+    const budget::ReachCostModel& model_;
+    std::vector<char> connections_;
+    std::vector<double> lengths_;
+    std::map<std::pair<float, bool>, std::vector<double>> rates_;
+};
+
+}  // namespace
+
 void Designer::LeastCost(bool optimise) {
     const int n = networkRecords_;
     LeastCostReport& report = result_.leastCost;
@@ -148,358 +219,48 @@ void Designer::LeastCost(bool optimise) {
     report.referenceItems = prices.referenceItems;
     report.allReference = prices.allReference;
     report.priceError = prices.error;
-    const budget::ReachCostModel model(e_, prices.prices);
     auto networkCost = [&](const std::vector<TramoT>& r) {
         return budget::NetworkCost(r, n, e_, designClass_, prices.prices);
     };
-    const std::vector<TramoT> standard = recs_;
-    report.standardCost = networkCost(standard);
+    LeastCostRun run;
+    run.standard = recs_;
+    report.standardCost = networkCost(run.standard);
     report.cost = report.standardCost;
     if (!optimise) return;
     if (designClass_ > 5) {
         report.note = cp("las clases con modelo SWMM se disenan con el metodo estandar");
         return;
     }
-    const DesignResult resultBefore = result_;
-    const DesignCounters countersBefore = state_.counters;
-    const std::vector<FinalReach> finalsBefore = state_.finalReaches;
-    const std::string evolution = ReadText(p_.files.evolution());
+    run.result = result_;
+    run.counters = state_.counters;
+    run.finals = state_.finalReaches;
+    run.evolution = ReadText(p_.files.evolution());
     const RevisionCriteria rc = RevisionCriteriaOf(p_.espec, p_.header);
-    const SizeList& sizes = hc_.sizes;
+    const budget::ReachCostModel model(e_, prices.prices);
+    LayoutPricing layoutPricing(model, run.standard, n);
+    const CostPricing pricing = layoutPricing.Pricing();
 
-    CostPricing pricing;
-    std::vector<char> connections(static_cast<size_t>(n), 0);
-    for (int k = 1; k <= n; ++k) {
-        const TramoT& t = standard[static_cast<size_t>(k - 1)];
-        connections[static_cast<size_t>(k - 1)] =
-            (t.Class == network::kClassNew || t.Class == network::kClassRestricted) && t.Type != 1;
-    }
-    std::vector<double> lengths(static_cast<size_t>(n));
-    for (int k = 0; k < n; ++k)
-        lengths[static_cast<size_t>(k)] = standard[static_cast<size_t>(k)].Length;
-    // A pipe costs its length times a rate that depends on its size and mean depth: the
-    // rates are read once per size on a half-centimetre table and interpolated.
-    std::map<std::pair<float, bool>, std::vector<double>> rates;
-    constexpr double kRateStep = 0.005, kRateDepth = 15.0;
-    pricing.pipe = [&](int r, float d, double mean) {
-        const bool served = connections[static_cast<size_t>(r)] != 0;
-        std::vector<double>& table = rates[{d, served}];
-        if (table.empty()) {
-            table.resize(static_cast<size_t>(kRateDepth / kRateStep) + 2);
-            for (size_t i = 0; i < table.size(); ++i)
-                table[i] = model.Pipe(d, 1.0, i * kRateStep, i * kRateStep, served);
-        }
-        const double x = std::clamp(mean, 0.0, kRateDepth) / kRateStep;
-        const size_t i = std::min(static_cast<size_t>(x), table.size() - 2);
-        const double f = x - static_cast<double>(i);
-        return lengths[static_cast<size_t>(r)] * (table[i] + f * (table[i + 1] - table[i]));
-    };
-    pricing.manhole = [&](float d, double depth) { return model.Manhole(d, depth); };
-    pricing.manholeGroup = [&](float d) { return quantities::ManholeSizeGroup(model.limits(), d); };
-    pricing.dropPipe = [&](float d) { return model.DropPipe(d); };
-    // The intermediate drop chambers a reach needs: the budget has no item for them, so
-    // they add nothing to the cost weighed, as they add nothing to the cost reported.
-    const CostProblem* current = nullptr;
-    auto chambersOf = [&](int r, float d, double crownDown) {
-        const CostReach& x = current->reaches[static_cast<size_t>(r)];
-        double cap = 0;
-        for (const CostOption& o : x.options)
-            if (o.diameter == d) cap = o.maxSlope;
-        const double hu = x.groundUp - (crownDown + cap * x.length / 100.0);
-        return std::max(1, IntermediateDropChambers(hu, e_.MaxCrownDepth, e_.MinCrownDepth));
-    };
-    pricing.chambers = [](int, float, double) { return 0.0; };
-
-    std::vector<double> extra(static_cast<size_t>(n), 0.0);
-    // The least covers of each reach before the standard design's shallower ones widen them.
-    std::vector<std::pair<double, double>> leastCover(static_cast<size_t>(n));
-    std::vector<TramoT> basis = standard;  // the flows the optimiser designs for
+    run.basis = run.standard;
+    run.extra.assign(static_cast<size_t>(n), 0.0);
+    run.leastCover.assign(static_cast<size_t>(n), {0.0, 0.0});
     bool kept = false;
     std::string why = cp("no se hallo un diseno de menor costo que cumpla todos los criterios");
     for (int round = 0; round < kRounds && !kept; ++round) {
-        // ---- the problem, from the flows and the fixed reaches ----
         CostProblem problem;
-        problem.step = n >= kCoarseFrom ? kCoarseStep : kGridStep;
-        // Four millimetres, not five: rounded again from a single-precision crown, a fall
-        // short by half a centimetre may lose a whole one.
-        problem.fallRounding = 0.004;
-        problem.outletDrop = jc_.outletCrownDrop;
-        problem.dropPipeHeight = jc_.minDropHeight;
-        problem.matchBelowDiameter = jc_.crownJoinDiameter;
-        problem.matchFall = jc_.crownJoinDrop;
-        problem.spillGoverning = static_cast<float>(e_.MinStormDiameter);
-        problem.reaches.resize(static_cast<size_t>(n));
-        bool supported = true;
-        recs_ = basis;
-        for (int k = 1; k <= n && supported; ++k) {
-            TramoT t = basis[static_cast<size_t>(k - 1)];
-            const TramoT& s = standard[static_cast<size_t>(k - 1)];
-            CostReach& r = problem.reaches[static_cast<size_t>(k - 1)];
-            const int receiver = ReceiverRecord(t);
-            r.receiver = receiver >= 1 && receiver <= n ? receiver - 1 : -1;
-            for (int j = 0; j < std::clamp(TributaryCount(t), 0, kMaxTributaries); ++j) {
-                const int tr = TributaryRecord(t, j);
-                if (tr >= 1 && tr < k) r.tributaries.push_back(tr - 1);
-            }
-            r.spills = t.ReliefFactor != 0 && TributaryCount(t) > 0;
-            r.length = t.Length;
-            r.groundUp = t.GroundUp;
-            r.groundDown = t.GroundDown;
-            r.extraDrop = extra[static_cast<size_t>(k - 1)];
-            // Into a fixed reach that the standard design could reach only from below, as
-            // the revision lists it.
-            if (r.receiver >= 0) {
-                const TramoT& fixedBelow = standard[static_cast<size_t>(r.receiver)];
-                if (!IsNew(fixedBelow) && s.CrownDown != 0)
-                    for (const JunctionProblem& j : JunctionProblems(fixedBelow, standard))
-                        if (j.upstream == s.Upstream && j.downstream == s.Downstream)
-                            r.arrivalFloor = s.CrownDown;
-            }
-            if (!IsNew(s)) {
-                r.fixed = true;
-                r.fixedDiameter = s.Diameter;
-                // A reach without crowns (not investigated) bounds nothing.
-                r.fixedCrownUp = s.CrownUp != 0 ? s.CrownUp : s.GroundUp - 1000.0;
-                r.fixedCrownDown = s.CrownDown != 0 ? s.CrownDown : s.GroundDown;
-                continue;
-            }
-            // Pumping stations and reaches to other sectors take the size they are given.
-            if (t.Type == 3 || t.Type == network::kTypeFromSector || !(t.Length > 0)) {
-                supported = false;
-                why = cp("la red tiene estaciones de bombeo o tramos a otros sectores");
-                break;
-            }
-            r.minCoverUp = r.minCoverDown = MinDepth(s);
-            // The cover the least slope is judged by: a reach with tributaries that does not
-            // leave flush with the others keeps the smaller of the two minimum diameters.
-            double expected = MinDepth(s);
-            if (!state_.options.flushInitialOutlets && !r.tributaries.empty() &&
-                s.MinimumDepth < 0) {
-                const double a = systemKind_ == 3 || systemKind_ == 4
-                                     ? e_.MinStormDiameter
-                                     : std::min(e_.MinSanitaryDiameter, e_.MinStormDiameter);
-                expected = std::min(expected, e_.MinCrownDepth + a / 1000.0);
-            }
-            r.followCover = expected + 0.10;
-            r.needCover = expected;
-            if (!state_.options.flushInitialOutlets && r.tributaries.empty()) {
-                const bool storm =
-                    systemKind_ == 3 || systemKind_ == 4 || (systemKind_ == 5 && StormFlow(t) != 0);
-                const double a = (storm ? e_.MinStormDiameter : e_.MinSanitaryDiameter) / 1000.0;
-                r.minCoverDown += a;
-                r.needCover += a;
-            }
-            TramoT laid = s;
-            // No deeper than desirable, unless the standard design went deeper there (a
-            // centimetre more leaves room for the grid; the revision judges what it gives).
-            r.maxCoverUp = r.maxCoverDown =
-                std::max({double(e_.MaxDesirableCrownDepth), double(DepthUp(laid)) + kGridStep,
-                          double(DepthDown(laid)) + kGridStep});
-            // No shallower than the least cover either, unless the standard design had to
-            // lay it shallower there (into a fixed pipe narrower than it, for one): the same
-            // crown stays on the grid, a few millimetres spare for its rounding.
-            leastCover[static_cast<size_t>(k - 1)] = {r.minCoverUp, r.minCoverDown};
-            if (double(DepthUp(laid)) < r.minCoverUp - kCoverSpare)
-                r.minCoverUp = double(DepthUp(laid)) - kCoverSpare;
-            if (double(DepthDown(laid)) < r.minCoverDown - kCoverSpare)
-                r.minCoverDown = double(DepthDown(laid)) - kCoverSpare;
-            const bool chambered = DropKind(laid) == kDropChambers || DropChambers(laid) > 0;
-            const ReachWork w = CriteriaWork(t);
-            const bool storm = w.storm || w.relief || designClass_ == 3;
-            // The manhole above is governed at least by the class minimum a head starts with,
-            // or by the size the reach is held to.
-            if (r.tributaries.empty()) {
-                r.leastGoverning = static_cast<float>(designClass_ == 3 ? e_.MinStormDiameter
-                                                                        : e_.MinSanitaryDiameter);
-            } else {
-                r.leastGoverning =
-                    static_cast<float>(storm ? e_.MinStormDiameter : e_.MinSanitaryDiameter);
-                if (static_cast<size_t>(k - 1) < enteredImposed_.size())
-                    r.leastGoverning =
-                        std::max(r.leastGoverning, enteredImposed_[static_cast<size_t>(k - 1)]);
-            }
-            float least = static_cast<float>(storm ? e_.MinStormDiameter : e_.MinSanitaryDiameter);
-            // The storm minimum wherever rain may run: classes 3 and 4, and the reaches of
-            // class 5 that carry it.
-            if (designClass_ == 3 || designClass_ == 4 || (designClass_ == 5 && StormFlow(t) != 0))
-                least = std::max(least, static_cast<float>(e_.MinStormDiameter));
-            if (static_cast<size_t>(k - 1) < enteredImposed_.size())
-                least = std::max(least, enteredImposed_[static_cast<size_t>(k - 1)]);
-            int widest = sizes.count - 1;
-            for (int i = 0; i < sizes.count; ++i)
-                if (sizes.size[static_cast<size_t>(i)] >= s.Diameter) {
-                    widest = std::min(sizes.count - 1, i + kSizesAbove);
-                    break;
-                }
-            const float q = DesignFlow(t);
-            for (int i = 0; i <= widest; ++i) {
-                const float d = sizes.size[static_cast<size_t>(i)];
-                if (d < least) continue;
-                TramoT x = t;
-                x.Diameter = d;
-                if (x.ManningN <= 0) x.ManningN = -ReachManningN(hc_, 0, d);
-                const float nd = ManningOf(x);
-                CostOption o;
-                o.diameter = d;
-                o.chambers = chambered;
-                double smin =
-                    std::max(SelfCleansingSlope(x, w), SlopeForFlow(hc_, w.qmax, q, nd, d));
-                double tau = SlopeForTractiveForce(hc_, w.minTractive, d, nd, w.selfCleansingFlow);
-                if ((w.storm || w.relief) && e_.RasStormTractive == 1)
-                    tau = std::max(tau, double(SlopeForTau015(hc_, d, w.storm)));
-                smin = std::max(
-                    {smin, tau, double(e_.MinDesignSlope), double(DiameterMinimumSlope(d))});
-                o.minSlope = smin;
-                o.maxSlope = MaxVelocitySlope(x, w);
-                o.tooFastSlope = SlopeForFullVelocity(hc_, d, nd, jc_.maxVelocity);
-                // Sanitary reaches outside the critical band's rule are dug no deeper than
-                // the criteria ask.
-                if (!storm && !(e_.AvoidCriticalDiameter > 0)) o.needSlope = smin;
-                if (!std::isfinite(o.minSlope) || !(o.minSlope <= o.maxSlope)) continue;
-                if (e_.AvoidCriticalDiameter > 0) {
-                    // The band found by probing, widened by half a probe on each side.
-                    const double ratio = std::pow(o.maxSlope / o.minSlope, 1.0 / kBandSamples);
-                    double start = -1, last = -1;
-                    for (int k2 = 0; k2 <= kBandSamples; ++k2) {
-                        const double sl = o.minSlope * std::pow(ratio, k2);
-                        if (InCriticalBand(hc_, float(sl), q, d, nd)) {
-                            if (start < 0) start = sl / std::sqrt(ratio);
-                            last = sl * std::sqrt(ratio);
-                        } else if (start >= 0) {
-                            o.band.emplace_back(start, last);
-                            start = -1;
-                        }
-                    }
-                    if (start >= 0) o.band.emplace_back(start, last * 10);
-                }
-                r.options.push_back(o);
-            }
-            // A size wider than one that would serve at the same slope is not laid: above
-            // the size the least velocity asks for, each size only where the one below it
-            // could not keep its criteria (with a fifth to spare: the revision forgives a little).
-            {
-                const double vmin = std::max(0.6, double(w.minFullVelocity));
-                const double byVelocity =
-                    std::sqrt(4 * double(q) / 1000 / (3.14159265358979 * w.qmax * vmin)) * 1000;
-                const double free = std::max({byVelocity, double(least)});
-                for (size_t i = 1; i < r.options.size(); ++i)
-                    if (r.options[i - 1].diameter >= free)
-                        r.options[i].oversizeSlope = 0.8 * r.options[i - 1].minSlope;
-            }
-            if (r.options.empty()) {
-                supported = false;
-                why = cp("un tramo no admite ningun diametro con los criterios");
-            }
-        }
-        if (!supported) break;
-
-        current = &problem;
+        if (!CostProblemOf(run, problem, why)) break;
         const CostSolution solution = SolveLeastCost(problem, pricing);
         if (!solution.feasible) break;
-
-        // ---- the last pass over that layout ----
-        pins_.assign(static_cast<size_t>(n), Pin{});
-        for (int k = 0; k < n; ++k) {
-            const CostReach& r = problem.reaches[static_cast<size_t>(k)];
-            if (r.fixed) continue;
-            const CostChoice& c = solution.choices[static_cast<size_t>(k)];
-            Pin& pin = pins_[static_cast<size_t>(k)];
-            pin.diameter = c.diameter;
-            pin.crownUp = Round2(static_cast<float>(c.crownUp));
-            pin.crownDown = Round2(static_cast<float>(c.crownDown));
-            pin.slope = Finite((double(pin.crownUp) - pin.crownDown) * 100.0 / r.length);
-            // Shallower than its least cover where the standard design raised the line to a
-            // fixed reach: it keeps that line's mark.
-            const auto [coverUp, coverDown] = leastCover[static_cast<size_t>(k)];
-            TramoT before = standard[static_cast<size_t>(k)];
-            pin.raised =
-                JunctionMark(before) == 2 && (r.groundUp - pin.crownUp < coverUp - 0.005 ||
-                                              r.groundDown - pin.crownDown < coverDown - 0.005);
-            // A fall rounded to the centimetre keeps the least slope of its size.
-            for (const CostOption& o : r.options)
-                if (o.diameter == c.diameter && pin.slope < o.minSlope)
-                    pin.slope = static_cast<float>(o.minSlope);
-            if (c.chambered) {
-                for (const CostOption& o : r.options)
-                    if (o.diameter == c.diameter) pin.slope = static_cast<float>(o.maxSlope);
-                pin.chambers = chambersOf(k, c.diameter, c.crownDown);
-            }
-        }
-        // A new pipe that does not fall into its manhole is laid to end level with the
-        // crown leaving it, as the junction re-slopes it: the grid may leave it a centimetre
-        // or two above.
-        if (jc_.crownJoinDiameter > 0) {
-            std::vector<float> imposed(static_cast<size_t>(n), 0.0f);
-            auto size = [&](int k) {
-                const Pin& p = pins_[static_cast<size_t>(k)];
-                return p.diameter > 0 ? p.diameter : standard[static_cast<size_t>(k)].Diameter;
-            };
-            for (int k = 0; k < n; ++k) {
-                TramoT t = basis[static_cast<size_t>(k)];
-                const ReachWork w = CriteriaWork(t);
-                float m = static_cast<float>(w.storm || w.relief || designClass_ == 3
-                                                 ? e_.MinStormDiameter
-                                                 : e_.MinSanitaryDiameter);
-                if (static_cast<size_t>(k) < enteredImposed_.size())
-                    m = std::max(m, enteredImposed_[static_cast<size_t>(k)]);
-                for (int j : problem.reaches[static_cast<size_t>(k)].tributaries) {
-                    const CostReach& in = problem.reaches[static_cast<size_t>(j)];
-                    m = std::max(m, in.spills ? static_cast<float>(e_.MinStormDiameter)
-                                              : std::max(size(j), imposed[static_cast<size_t>(j)]));
-                }
-                imposed[static_cast<size_t>(k)] = m;
-            }
-            for (int k = 0; k < n; ++k) {
-                const CostReach& r = problem.reaches[static_cast<size_t>(k)];
-                const Pin& out = pins_[static_cast<size_t>(k)];
-                const double cout = out.diameter > 0 ? double(out.crownUp) : r.fixedCrownUp;
-                const float dout = size(k);
-                const double drop = OutletCrownDrop(jc_, dout, imposed[static_cast<size_t>(k)]);
-                for (int j : r.tributaries) {
-                    Pin& in = pins_[static_cast<size_t>(j)];
-                    if (!(in.diameter > 0) || in.chambers > 0) continue;
-                    const CostReach& t = problem.reaches[static_cast<size_t>(j)];
-                    const double wider = std::max(0.0, (double(in.diameter) - dout) / 1000.0);
-                    const double level = cout + std::max(drop, wider);
-                    if (!(in.crownDown > level - 0.001)) continue;
-                    if (in.diameter<jc_.crownJoinDiameter&& double(in.crownDown) - cout> jc_
-                            .crownJoinDrop +
-                        0.001)
-                        continue;
-                    TramoT x = basis[static_cast<size_t>(j)];
-                    x.Diameter = in.diameter;
-                    if (x.ManningN <= 0) x.ManningN = -ReachManningN(hc_, 0, in.diameter);
-                    const double st = (double(in.crownUp) - level) * 100.0 / t.length;
-                    if (FullVelocity(hc_, ManningOf(x), static_cast<float>(st), in.diameter) >=
-                        jc_.maxVelocity)
-                        continue;
-                    in.crownDown = Round2(static_cast<float>(level));
-                    in.slope = std::max(
-                        in.slope, Finite((double(in.crownUp) - in.crownDown) * 100.0 / t.length));
-                }
-            }
-        }
-        recs_ = standard;
-        // The sizes imposed from above are those of this layout, not of the standard one.
-        for (size_t k = 0; k < recs_.size() && k < enteredImposed_.size(); ++k)
-            ImposedDiameter(recs_[k]) = enteredImposed_[k];
-        dirty_.assign(recs_.size(), 1);
-        energyDeficit_.assign(static_cast<size_t>(n), 0.0);
-        state_.raiseStack.clear();
-        state_.finalReaches.clear();
-        state_.counters = DesignCounters{};
-        state_.counters.addedRecords = static_cast<int>(recs_.size());
-        state_.counters.replacements = -1;
-        if (!DesignPass(3)) {
+        PinLayout(run, problem, solution);
+        if (!PassOverPins(run)) {
             pins_.clear();
             return;  // a file failed or the user stopped it: the result says so
         }
 
-        // ---- what it asks again ----
+        // Energy junctions that lacked a fall ask for it above them next time.
         bool again = false;
         for (int k = 0; k < n; ++k)
             if (energyDeficit_[static_cast<size_t>(k)] > 0) {
-                extra[static_cast<size_t>(k)] += energyDeficit_[static_cast<size_t>(k)];
+                run.extra[static_cast<size_t>(k)] += energyDeficit_[static_cast<size_t>(k)];
                 again = true;
             }
         if (again) {
@@ -514,7 +275,7 @@ void Designer::LeastCost(bool optimise) {
             if (PinOf(k) && !MeetsCriteria(Rec(k))) unfit = true;
         if (unfit) {
             for (int k = 0; k < n; ++k) {
-                TramoT& b = basis[static_cast<size_t>(k)];
+                TramoT& b = run.basis[static_cast<size_t>(k)];
                 TramoT& now = recs_[static_cast<size_t>(k)];
                 if (DesignFlow(now) > DesignFlow(b)) {
                     DesignFlow(b) = DesignFlow(now);
@@ -524,28 +285,8 @@ void Designer::LeastCost(bool optimise) {
             why = cp("los caudales pluviales no se estabilizaron");
             continue;
         }
-        std::string found;
-        // Crowns never rise through a manhole: the junction's own re-sloping, rounded to the
-        // centimetre, may have left an arriving pipe a hair below the one leaving.
-        for (int k = 1; k <= n && found.empty(); ++k) {
-            const TramoT& out = recs_[static_cast<size_t>(k - 1)];
-            if (!PinOf(k) || out.CrownUp == 0) continue;
-            for (int j = 0; j < std::clamp(TributaryCount(Rec(k)), 0, kMaxTributaries); ++j) {
-                const int t = TributaryRecord(Rec(k), j);
-                if (!Valid(t)) continue;
-                const TramoT& in = Rec(t);
-                if (in.CrownDown != 0 && double(in.CrownDown) < double(out.CrownUp) - 0.005)
-                    found = cp("una clave llegaria mas baja que la de salida en el tramo ") +
-                            out.Upstream + "-" + out.Downstream;
-            }
-        }
-        for (int k = 1; k <= n && found.empty(); ++k)
-            if (std::string f = NewFinding(rc, recs_, standard, k); !f.empty())
-                found = cp("la revision hallaria ") + cp(f) + cp(" en el tramo ") +
-                        recs_[static_cast<size_t>(k - 1)].Upstream + "-" +
-                        recs_[static_cast<size_t>(k - 1)].Downstream;
-        if (!found.empty()) {
-            why = found;
+        if (std::string fault = LayoutFault(run, rc); !fault.empty()) {
+            why = fault;
             break;
         }
         const double cost = networkCost(recs_);
@@ -561,8 +302,322 @@ void Designer::LeastCost(bool optimise) {
     report.used = kept;
     if (kept) return;
     report.note = why;
-    // The standard design stays: its records, its evolution file and its counts.
-    recs_ = standard;
+    KeepStandard(run);
+}
+
+bool Designer::CostProblemOf(LeastCostRun& run, CostProblem& problem, std::string& why) {
+    const int n = networkRecords_;
+    problem.step = n >= kCoarseFrom ? kCoarseStep : kGridStep;
+    // Four millimetres, not five: rounded again from a single-precision crown, a fall
+    // short by half a centimetre may lose a whole one.
+    problem.fallRounding = 0.004;
+    problem.outletDrop = jc_.outletCrownDrop;
+    problem.dropPipeHeight = jc_.minDropHeight;
+    problem.matchBelowDiameter = jc_.crownJoinDiameter;
+    problem.matchFall = jc_.crownJoinDrop;
+    problem.spillGoverning = static_cast<float>(e_.MinStormDiameter);
+    problem.reaches.resize(static_cast<size_t>(n));
+    recs_ = run.basis;
+    for (int k = 1; k <= n; ++k) {
+        TramoT t = run.basis[static_cast<size_t>(k - 1)];
+        const TramoT& s = run.standard[static_cast<size_t>(k - 1)];
+        CostReach& r = problem.reaches[static_cast<size_t>(k - 1)];
+        const int receiver = ReceiverRecord(t);
+        r.receiver = receiver >= 1 && receiver <= n ? receiver - 1 : -1;
+        for (int j = 0; j < std::clamp(TributaryCount(t), 0, kMaxTributaries); ++j) {
+            const int tr = TributaryRecord(t, j);
+            if (tr >= 1 && tr < k) r.tributaries.push_back(tr - 1);
+        }
+        r.spills = t.ReliefFactor != 0 && TributaryCount(t) > 0;
+        r.length = t.Length;
+        r.groundUp = t.GroundUp;
+        r.groundDown = t.GroundDown;
+        r.extraDrop = run.extra[static_cast<size_t>(k - 1)];
+        // Into a fixed reach that the standard design could reach only from below, as
+        // the revision lists it.
+        if (r.receiver >= 0) {
+            const TramoT& fixedBelow = run.standard[static_cast<size_t>(r.receiver)];
+            if (!IsNew(fixedBelow) && s.CrownDown != 0)
+                for (const JunctionProblem& j : JunctionProblems(fixedBelow, run.standard))
+                    if (j.upstream == s.Upstream && j.downstream == s.Downstream)
+                        r.arrivalFloor = s.CrownDown;
+        }
+        if (!IsNew(s)) {
+            r.fixed = true;
+            r.fixedDiameter = s.Diameter;
+            // A reach without crowns (not investigated) bounds nothing.
+            r.fixedCrownUp = s.CrownUp != 0 ? s.CrownUp : s.GroundUp - 1000.0;
+            r.fixedCrownDown = s.CrownDown != 0 ? s.CrownDown : s.GroundDown;
+            continue;
+        }
+        // Pumping stations and reaches to other sectors take the size they are given.
+        if (t.Type == 3 || t.Type == network::kTypeFromSector || !(t.Length > 0)) {
+            why = cp("la red tiene estaciones de bombeo o tramos a otros sectores");
+            return false;
+        }
+        if (!CostOptionsOf(run, k, r)) {
+            why = cp("un tramo no admite ningun diametro con los criterios");
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Designer::CostOptionsOf(LeastCostRun& run, int k, CostReach& r) {
+    TramoT t = run.basis[static_cast<size_t>(k - 1)];
+    TramoT laid = run.standard[static_cast<size_t>(k - 1)];
+    r.minCoverUp = r.minCoverDown = MinDepth(laid);
+    // The cover the least slope is judged by: a reach with tributaries that does not leave
+    // flush with the others keeps the smaller of the two minimum diameters.
+    double expected = MinDepth(laid);
+    if (!state_.options.flushInitialOutlets && !r.tributaries.empty() && laid.MinimumDepth < 0) {
+        const double a = systemKind_ == 3 || systemKind_ == 4
+                             ? e_.MinStormDiameter
+                             : std::min(e_.MinSanitaryDiameter, e_.MinStormDiameter);
+        expected = std::min(expected, e_.MinCrownDepth + a / 1000.0);
+    }
+    r.followCover = expected + 0.10;
+    r.needCover = expected;
+    if (!state_.options.flushInitialOutlets && r.tributaries.empty()) {
+        const bool storm =
+            systemKind_ == 3 || systemKind_ == 4 || (systemKind_ == 5 && StormFlow(t) != 0);
+        const double a = (storm ? e_.MinStormDiameter : e_.MinSanitaryDiameter) / 1000.0;
+        r.minCoverDown += a;
+        r.needCover += a;
+    }
+    // No deeper than desirable, unless the standard design went deeper there (a centimetre
+    // more leaves room for the grid; the revision judges what it gives).
+    r.maxCoverUp = r.maxCoverDown =
+        std::max({double(e_.MaxDesirableCrownDepth), double(DepthUp(laid)) + kGridStep,
+                  double(DepthDown(laid)) + kGridStep});
+    // No shallower than the least cover either, unless the standard design had to lay it
+    // shallower there (into a fixed pipe narrower than it, for one): the same crown stays
+    // on the grid, a few millimetres spare for its rounding.
+    run.leastCover[static_cast<size_t>(k - 1)] = {r.minCoverUp, r.minCoverDown};
+    if (double(DepthUp(laid)) < r.minCoverUp - kCoverSpare)
+        r.minCoverUp = double(DepthUp(laid)) - kCoverSpare;
+    if (double(DepthDown(laid)) < r.minCoverDown - kCoverSpare)
+        r.minCoverDown = double(DepthDown(laid)) - kCoverSpare;
+    const bool chambered = DropKind(laid) == kDropChambers || DropChambers(laid) > 0;
+    const ReachWork w = CriteriaWork(t);
+    const bool storm = w.storm || w.relief || designClass_ == 3;
+    const float entered = static_cast<size_t>(k - 1) < enteredImposed_.size()
+                              ? enteredImposed_[static_cast<size_t>(k - 1)]
+                              : 0.0f;
+    // The manhole above is governed at least by the class minimum a head starts with, or by
+    // the size the reach is held to.
+    if (r.tributaries.empty())
+        r.leastGoverning =
+            static_cast<float>(designClass_ == 3 ? e_.MinStormDiameter : e_.MinSanitaryDiameter);
+    else
+        r.leastGoverning = std::max(
+            static_cast<float>(storm ? e_.MinStormDiameter : e_.MinSanitaryDiameter), entered);
+    float least = static_cast<float>(storm ? e_.MinStormDiameter : e_.MinSanitaryDiameter);
+    // The storm minimum wherever rain may run: classes 3 and 4, and the reaches of class 5
+    // that carry it.
+    if (designClass_ == 3 || designClass_ == 4 || (designClass_ == 5 && StormFlow(t) != 0))
+        least = std::max(least, static_cast<float>(e_.MinStormDiameter));
+    least = std::max(least, entered);
+    const SizeList& sizes = hc_.sizes;
+    int widest = sizes.count - 1;
+    for (int i = 0; i < sizes.count; ++i)
+        if (sizes.size[static_cast<size_t>(i)] >= laid.Diameter) {
+            widest = std::min(sizes.count - 1, i + kSizesAbove);
+            break;
+        }
+    const float q = DesignFlow(t);
+    for (int i = 0; i <= widest; ++i) {
+        const float d = sizes.size[static_cast<size_t>(i)];
+        if (d < least) continue;
+        TramoT x = t;
+        x.Diameter = d;
+        if (x.ManningN <= 0) x.ManningN = -ReachManningN(hc_, 0, d);
+        const float nd = ManningOf(x);
+        CostOption o;
+        o.diameter = d;
+        o.chambers = chambered;
+        double smin = std::max(SelfCleansingSlope(x, w), SlopeForFlow(hc_, w.qmax, q, nd, d));
+        double tau = SlopeForTractiveForce(hc_, w.minTractive, d, nd, w.selfCleansingFlow);
+        if ((w.storm || w.relief) && e_.RasStormTractive == 1)
+            tau = std::max(tau, double(SlopeForTau015(hc_, d, w.storm)));
+        smin = std::max({smin, tau, double(e_.MinDesignSlope), double(DiameterMinimumSlope(d))});
+        o.minSlope = smin;
+        o.maxSlope = MaxVelocitySlope(x, w);
+        o.tooFastSlope = SlopeForFullVelocity(hc_, d, nd, jc_.maxVelocity);
+        // Sanitary reaches outside the critical band's rule are dug no deeper than the
+        // criteria ask.
+        if (!storm && !(e_.AvoidCriticalDiameter > 0)) o.needSlope = smin;
+        if (!std::isfinite(o.minSlope) || !(o.minSlope <= o.maxSlope)) continue;
+        if (e_.AvoidCriticalDiameter > 0) {
+            // The band found by probing, widened by half a probe on each side.
+            const double ratio = std::pow(o.maxSlope / o.minSlope, 1.0 / kBandSamples);
+            double start = -1, last = -1;
+            for (int k2 = 0; k2 <= kBandSamples; ++k2) {
+                const double sl = o.minSlope * std::pow(ratio, k2);
+                if (InCriticalBand(hc_, float(sl), q, d, nd)) {
+                    if (start < 0) start = sl / std::sqrt(ratio);
+                    last = sl * std::sqrt(ratio);
+                } else if (start >= 0) {
+                    o.band.emplace_back(start, last);
+                    start = -1;
+                }
+            }
+            if (start >= 0) o.band.emplace_back(start, last * 10);
+        }
+        r.options.push_back(o);
+    }
+    // A size wider than one that would serve at the same slope is not laid: above the size
+    // the least velocity asks for, each size only where the one below it could not keep its
+    // criteria (with a fifth to spare: the revision forgives a little).
+    const double vmin = std::max(0.6, double(w.minFullVelocity));
+    const double byVelocity =
+        std::sqrt(4 * double(q) / 1000 / (3.14159265358979 * w.qmax * vmin)) * 1000;
+    const double free = std::max({byVelocity, double(least)});
+    for (size_t i = 1; i < r.options.size(); ++i)
+        if (r.options[i - 1].diameter >= free)
+            r.options[i].oversizeSlope = 0.8 * r.options[i - 1].minSlope;
+    return !r.options.empty();
+}
+
+int Designer::ChambersOf(const CostReach& r, float d, double crownDown) const {
+    double cap = 0;
+    for (const CostOption& o : r.options)
+        if (o.diameter == d) cap = o.maxSlope;
+    const double hu = r.groundUp - (crownDown + cap * r.length / 100.0);
+    return std::max(1, IntermediateDropChambers(hu, e_.MaxCrownDepth, e_.MinCrownDepth));
+}
+
+void Designer::PinLayout(const LeastCostRun& run, const CostProblem& problem,
+                         const CostSolution& solution) {
+    const int n = networkRecords_;
+    pins_.assign(static_cast<size_t>(n), Pin{});
+    for (int k = 0; k < n; ++k) {
+        const CostReach& r = problem.reaches[static_cast<size_t>(k)];
+        if (r.fixed) continue;
+        const CostChoice& c = solution.choices[static_cast<size_t>(k)];
+        Pin& pin = pins_[static_cast<size_t>(k)];
+        pin.diameter = c.diameter;
+        pin.crownUp = Round2(static_cast<float>(c.crownUp));
+        pin.crownDown = Round2(static_cast<float>(c.crownDown));
+        pin.slope = Finite((double(pin.crownUp) - pin.crownDown) * 100.0 / r.length);
+        // Shallower than its least cover where the standard design raised the line to a
+        // fixed reach: it keeps that line's mark.
+        const auto [coverUp, coverDown] = run.leastCover[static_cast<size_t>(k)];
+        TramoT before = run.standard[static_cast<size_t>(k)];
+        pin.raised =
+            JunctionMark(before) == 2 && (r.groundUp - pin.crownUp < coverUp - 0.005 ||
+                                          r.groundDown - pin.crownDown < coverDown - 0.005);
+        // A fall rounded to the centimetre keeps the least slope of its size.
+        for (const CostOption& o : r.options)
+            if (o.diameter == c.diameter && pin.slope < o.minSlope)
+                pin.slope = static_cast<float>(o.minSlope);
+        if (c.chambered) {
+            for (const CostOption& o : r.options)
+                if (o.diameter == c.diameter) pin.slope = static_cast<float>(o.maxSlope);
+            pin.chambers = ChambersOf(r, c.diameter, c.crownDown);
+        }
+    }
+    if (jc_.crownJoinDiameter > 0) LevelMatchedPins(run, problem);
+}
+
+// A new pipe that does not fall into its manhole is laid to end level with the crown
+// leaving it, as the junction re-slopes it: the grid may leave it a centimetre or two above.
+void Designer::LevelMatchedPins(const LeastCostRun& run, const CostProblem& problem) {
+    const int n = networkRecords_;
+    std::vector<float> imposed(static_cast<size_t>(n), 0.0f);
+    auto size = [&](int k) {
+        const Pin& p = pins_[static_cast<size_t>(k)];
+        return p.diameter > 0 ? p.diameter : run.standard[static_cast<size_t>(k)].Diameter;
+    };
+    for (int k = 0; k < n; ++k) {
+        TramoT t = run.basis[static_cast<size_t>(k)];
+        const ReachWork w = CriteriaWork(t);
+        float m =
+            static_cast<float>(w.storm || w.relief || designClass_ == 3 ? e_.MinStormDiameter
+                                                                        : e_.MinSanitaryDiameter);
+        if (static_cast<size_t>(k) < enteredImposed_.size())
+            m = std::max(m, enteredImposed_[static_cast<size_t>(k)]);
+        for (int j : problem.reaches[static_cast<size_t>(k)].tributaries) {
+            const CostReach& in = problem.reaches[static_cast<size_t>(j)];
+            m = std::max(m, in.spills ? static_cast<float>(e_.MinStormDiameter)
+                                      : std::max(size(j), imposed[static_cast<size_t>(j)]));
+        }
+        imposed[static_cast<size_t>(k)] = m;
+    }
+    for (int k = 0; k < n; ++k) {
+        const CostReach& r = problem.reaches[static_cast<size_t>(k)];
+        const Pin& out = pins_[static_cast<size_t>(k)];
+        const double cout = out.diameter > 0 ? double(out.crownUp) : r.fixedCrownUp;
+        const float dout = size(k);
+        const double drop = OutletCrownDrop(jc_, dout, imposed[static_cast<size_t>(k)]);
+        for (int j : r.tributaries) {
+            Pin& in = pins_[static_cast<size_t>(j)];
+            if (!(in.diameter > 0) || in.chambers > 0) continue;
+            const CostReach& t = problem.reaches[static_cast<size_t>(j)];
+            const double wider = std::max(0.0, (double(in.diameter) - dout) / 1000.0);
+            const double level = cout + std::max(drop, wider);
+            if (!(in.crownDown > level - 0.001)) continue;
+            const bool ownFall =
+                in.diameter<jc_.crownJoinDiameter&& double(in.crownDown) - cout> jc_.crownJoinDrop +
+                0.001;
+            if (ownFall) continue;
+            TramoT x = run.basis[static_cast<size_t>(j)];
+            x.Diameter = in.diameter;
+            if (x.ManningN <= 0) x.ManningN = -ReachManningN(hc_, 0, in.diameter);
+            const double st = (double(in.crownUp) - level) * 100.0 / t.length;
+            if (FullVelocity(hc_, ManningOf(x), static_cast<float>(st), in.diameter) >=
+                jc_.maxVelocity)
+                continue;
+            in.crownDown = Round2(static_cast<float>(level));
+            in.slope =
+                std::max(in.slope, Finite((double(in.crownUp) - in.crownDown) * 100.0 / t.length));
+        }
+    }
+}
+
+// The last pass of the standard design, over the pinned layout.
+bool Designer::PassOverPins(const LeastCostRun& run) {
+    const int n = networkRecords_;
+    recs_ = run.standard;
+    // The sizes imposed from above are those of this layout, not of the standard one.
+    for (size_t k = 0; k < recs_.size() && k < enteredImposed_.size(); ++k)
+        ImposedDiameter(recs_[k]) = enteredImposed_[k];
+    dirty_.assign(recs_.size(), 1);
+    energyDeficit_.assign(static_cast<size_t>(n), 0.0);
+    state_.raiseStack.clear();
+    state_.finalReaches.clear();
+    state_.counters = DesignCounters{};
+    state_.counters.addedRecords = static_cast<int>(recs_.size());
+    state_.counters.replacements = -1;
+    return DesignPass(3);
+}
+
+std::string Designer::LayoutFault(const LeastCostRun& run, const RevisionCriteria& rc) {
+    const int n = networkRecords_;
+    // Crowns never rise through a manhole: the junction's own re-sloping, rounded to the
+    // centimetre, may have left an arriving pipe a hair below the one leaving.
+    for (int k = 1; k <= n; ++k) {
+        const TramoT& out = recs_[static_cast<size_t>(k - 1)];
+        if (!PinOf(k) || out.CrownUp == 0) continue;
+        for (int j = 0; j < std::clamp(TributaryCount(Rec(k)), 0, kMaxTributaries); ++j) {
+            const int t = TributaryRecord(Rec(k), j);
+            if (!Valid(t)) continue;
+            const TramoT& in = Rec(t);
+            if (in.CrownDown != 0 && double(in.CrownDown) < double(out.CrownUp) - 0.005)
+                return cp("una clave llegaria mas baja que la de salida en el tramo ") +
+                       out.Upstream + "-" + out.Downstream;
+        }
+    }
+    for (int k = 1; k <= n; ++k)
+        if (std::string f = NewFinding(rc, recs_, run.standard, k); !f.empty())
+            return cp("la revision hallaria ") + cp(f) + cp(" en el tramo ") +
+                   recs_[static_cast<size_t>(k - 1)].Upstream + "-" +
+                   recs_[static_cast<size_t>(k - 1)].Downstream;
+    return {};
+}
+
+void Designer::KeepStandard(const LeastCostRun& run) {
+    recs_ = run.standard;
     dirty_.assign(recs_.size(), 1);
     network::TramoFile file;
     bool written = file.Open(p_.files.designCopy()) && WriteRecords(file);
@@ -572,14 +627,14 @@ void Designer::LeastCost(bool optimise) {
         error = file.error();
     }
     // The evolution of the standard design, put back whole or not at all.
-    if (written && !evolution.empty() &&
-        !project::ReplaceFileContents(p_.files.evolution(), evolution, &error))
+    if (written && !run.evolution.empty() &&
+        !project::ReplaceFileContents(p_.files.evolution(), run.evolution, &error))
         written = false;
-    const LeastCostReport keep = report;
-    result_ = resultBefore;
+    const LeastCostReport keep = result_.leastCost;
+    result_ = run.result;
     result_.leastCost = keep;
-    state_.counters = countersBefore;
-    state_.finalReaches = finalsBefore;
+    state_.counters = run.counters;
+    state_.finalReaches = run.finals;
     if (!written) {
         result_.end = DesignEnd::Failed;
         result_.title = cp(kSystemFailureTitle);
