@@ -10,6 +10,7 @@ namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kEps = 1e-9;
+constexpr double kHalfCentimetre = 0.005;  // m
 constexpr float kNoCap = std::numeric_limits<float>::infinity();
 
 // What is known of one reach once it is solved: for every size it may leave with and every
@@ -324,10 +325,13 @@ class Solver {
         for (size_t o = 0; o < s.sizes.size(); ++o) {
             const float d = s.sizes[o];
             if (!tr.spills && d > cap + 0.01f) continue;
+            // Invert to invert as the crowns are kept, to the nearest centimetre.
             long level = cu;
             if (!tr.fixed && d > R.fixedDiameter)
                 level = std::max(
-                    level, CrownIndexAbove(fixedCrown + (d - R.fixedDiameter) / 1000.0, p_.step));
+                    level,
+                    CrownIndexAbove(fixedCrown + (d - R.fixedDiameter) / 1000.0 - kHalfCentimetre,
+                                    p_.step));
             long lowest = level;
             if (tr.arrivalFloor < fixedCrown)
                 lowest = std::min(lowest, CrownIndexAbove(tr.arrivalFloor, p_.step));

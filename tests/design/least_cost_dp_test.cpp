@@ -271,8 +271,8 @@ class Search {
                 // Level with its crown, invert to invert when wider; lower only to a floor.
                 long level = Above(x.fixedCrownUp);
                 if (st > x.fixedDiameter)
-                    level =
-                        std::max(level, Above(x.fixedCrownUp + (st - x.fixedDiameter) / 1000.0));
+                    level = std::max(
+                        level, Above(x.fixedCrownUp + (st - x.fixedDiameter) / 1000.0 - 0.005));
                 const long lowest = y.arrivalFloor < x.fixedCrownUp
                                         ? std::min(level, Above(y.arrivalFloor))
                                         : level;
