@@ -155,7 +155,18 @@ bool Designer::Reslope(TramoT& t, float endCrown) {
     ReachWork w = WorkFor(t);
     w.eref = endCrown + MinDepth(t);
     w.availableSlope = AvailableSlope(t, w.eref);
-    SelectSlope(t, w);
+    int record = 0;
+    for (int k = kSlotFirstTributary; k < kSlots; ++k)
+        if (&Slot(k) == &t) record = SlotRecord(k);
+    if (const Pin* pin = PinOf(record); pin && IsNew(t) && t.Length > 0) {
+        // A laid-out reach ends where the junction takes it, no lower: its slope is what
+        // that fall gives, never less than it was laid with.
+        t.CrownDown = Round2(endCrown);
+        t.Slope = std::max(pin->slope, static_cast<float>(Finite((double(t.CrownUp) - t.CrownDown) *
+                                                                 100.0 / t.Length)));
+    } else {
+        SelectSlope(t, w);
+    }
     // A steeper fall would end below the crown it joins: a slope that lands in the critical
     // band is not taken, and the tributary drops into the manhole as it was designed.
     if (readjusting() && e_.AvoidCriticalDiameter > 0 &&
