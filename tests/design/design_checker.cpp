@@ -415,7 +415,17 @@ void Checker::NewReach(int k) {
     // and the class minimum. A wider pipe that lets the reach lie flatter than a narrow one
     // may is not oversized: the narrow one would not clean itself at that slope.
     if (!chambers && Q > 0) {
-        const double qmax = storm ? 1.0 : Section::PipeQ(e_.MaxFilling);
+        // The flow ratio at the greatest filling, read through the depth relation of the
+        // pipe's n as the filling rule reads it.
+        double qmax = 1.0;
+        if (!storm) {
+            double lo = 0, hi = 1.2;
+            for (int it = 0; it < 60; ++it) {
+                const double mid = (lo + hi) / 2;
+                (sec.Depth(mid) <= e_.MaxFilling ? lo : hi) = mid;
+            }
+            qmax = lo;
+        }
         const double vmin =
             std::max(0.6, double(storm ? e_.StormMinFullVelocity : e_.SanMinFullVelocity));
         const double byVelocity = std::sqrt(4 * Q / 1000 / (kPi * qmax * vmin)) * 1000;
