@@ -160,7 +160,8 @@ bool Designer::Reslope(TramoT& t, float endCrown) {
         if (&Slot(k) == &t) record = SlotRecord(k);
     if (const Pin* pin = PinOf(record); pin && IsNew(t) && t.Length > 0) {
         // A laid-out reach ends where the junction takes it, no lower: its slope is what
-        // that fall gives, never less than it was laid with.
+        // that fall gives, never less than it was laid with. It is never lifted.
+        if (Round2(endCrown) > t.CrownDown) return false;
         t.CrownDown = Round2(endCrown);
         t.Slope = std::max(pin->slope, static_cast<float>(Finite((double(t.CrownUp) - t.CrownDown) *
                                                                  100.0 / t.Length)));

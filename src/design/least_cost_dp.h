@@ -28,8 +28,10 @@ struct CostOption {
     // May fall faster than the velocity cap: laid at the cap, the rest of the fall taken
     // by intermediate drop chambers.
     bool chambers = false;
-    // With crown matching, a pipe as wide as the matching size may fall into its manhole
+    // With crown matching, a pipe may end above the level it would be taken to (one as
+    // wide as the matching size at all, a narrower one by no more than the matching fall)
     // only when the slope that would take it level reaches this (%): it would run too fast.
+    // Judged on the cheapest way the pipe is laid above: the one rule not weighed exactly.
     double tooFastSlope = std::numeric_limits<double>::infinity();
     // No steeper than half as much again as this (%), plus 0.02, unless it ends within
     // followCover of the ground or only follows the ground at its least cover: a pipe
@@ -40,8 +42,10 @@ struct CostOption {
 struct CostReach {
     int receiver = -1;             // index of the reach it delivers to; -1 an outfall
     std::vector<int> tributaries;  // indices of the reaches arriving at its upstream manhole
-    bool fixed = false;            // existing, restricted or not investigated: kept
-    float fixedDiameter = 0;       // mm
+    // Existing, restricted or not investigated: kept. A new pipe wider than it arrives
+    // invert to invert, to the nearest centimetre.
+    bool fixed = false;
+    float fixedDiameter = 0;  // mm
     double fixedCrownUp = 0, fixedCrownDown = 0;
     // A tributary spilling at a relief chamber passes on only the storm minimum: its size
     // does not bound the size of the reach that receives it.
