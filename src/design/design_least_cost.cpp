@@ -463,6 +463,9 @@ bool Designer::CostOptionsOf(LeastCostRun& run, int k, CostReach& r) {
                 }
             }
             if (start >= 0) o.band.emplace_back(start, last * 10);
+            // A reach through drop chambers runs at its cap: not where the cap is critical.
+            for (const auto& [lo, hi] : o.band)
+                if (o.maxSlope > lo && o.maxSlope < hi) o.chambers = false;
         }
         r.options.push_back(o);
     }
