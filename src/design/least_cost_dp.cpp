@@ -152,18 +152,23 @@ class Solver {
         if (tr.fixed || !(tr.length > 0)) return a;
         a.upLo = CrownIndexAbove(tr.groundUp - tr.maxCoverUp, p_.step);
         a.upHi = CrownIndexBelow(tr.groundUp - tr.minCoverUp, p_.step);
-        const double perIndex = p_.step * 100 / tr.length;
-        for (size_t o = 0; o < s.sizes.size() && o < tr.options.size(); ++o) {
-            const double fast = tr.options[o].tooFastSlope - kEps;
-            if (!std::isfinite(fast)) continue;
-            long m = std::max(0L, static_cast<long>(std::ceil(fast / perIndex)));
-            while (m > 0 && (m - 1) * perIndex >= fast)
-                --m;
-            while (m * perIndex < fast)
-                ++m;
-            a.rise[o] = m;
-        }
+        for (size_t o = 0; o < s.sizes.size() && o < tr.options.size(); ++o)
+            a.rise[o] = Rise(tr, tr.options[o]);
         return a;
+    }
+
+    // The least rise (grid steps) from the crown a pipe would be taken level with to its
+    // upper crown that makes it run too fast; the largest long when none does.
+    long Rise(const CostReach& tr, const CostOption& o) const {
+        const double fast = o.tooFastSlope - kEps;
+        if (!std::isfinite(fast) || !(tr.length > 0)) return std::numeric_limits<long>::max();
+        const double perIndex = p_.step * 100 / tr.length;
+        long m = std::max(0L, static_cast<long>(std::ceil(fast / perIndex)));
+        while (m > 0 && (m - 1) * perIndex >= fast)
+            --m;
+        while (m * perIndex < fast)
+            ++m;
+        return m;
     }
 
     // Whether a tributary laid by option o down to crown c would run too fast if the
@@ -187,8 +192,7 @@ class Solver {
         if (tr.fixed || o >= tr.options.size() || !std::isfinite(tr.options[o].tooFastSlope))
             return false;
         const long ulo = CrownIndexAbove(tr.groundUp - tr.maxCoverUp, p_.step);
-        const long up = ulo + s.upper[o][static_cast<size_t>(c - s.lo)];
-        return (up - level) * p_.step * 100 / tr.length >= tr.options[o].tooFastSlope - kEps;
+        return ulo + s.upper[o][static_cast<size_t>(c - s.lo)] - level >= Rise(tr, tr.options[o]);
     }
 
     // The best way tributary t arrives at a manhole whose outgoing pipe of size `outgoing`
