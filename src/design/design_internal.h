@@ -11,10 +11,6 @@
 #include "design/junctions.h"
 #include "network/reach_file.h"
 
-namespace nivex::budget {
-class ReachCostModel;
-}
-
 namespace nivex::design {
 struct CostProblem;
 struct CostReach;
@@ -141,6 +137,9 @@ class Designer {
     // The sizes a new reach may take, with the slopes the criteria allow each.
     bool CostOptionsOf(LeastCostRun& run, int k, CostReach& r);
     int ChambersOf(const CostReach& r, float d, double crownDown) const;
+    // The least size of a reach before the pipes arriving: its class minimum for the water
+    // it carries, or the size entered for it when larger.
+    float LeastImposed(const ReachWork& w, int record) const;
     // The optimiser's layout as pins for the last pass, matched pipes level as the junction
     // lays them.
     void PinLayout(const LeastCostRun& run, const CostProblem& problem,

@@ -401,23 +401,17 @@ bool Designer::CostOptionsOf(LeastCostRun& run, int k, CostReach& r) {
     const bool chambered = DropKind(laid) == kDropChambers || DropChambers(laid) > 0;
     const ReachWork w = CriteriaWork(t);
     const bool storm = w.storm || w.relief || designClass_ == 3;
-    const float entered = static_cast<size_t>(k - 1) < enteredImposed_.size()
-                              ? enteredImposed_[static_cast<size_t>(k - 1)]
-                              : 0.0f;
     // The manhole above is governed at least by the class minimum a head starts with, or by
     // the size the reach is held to.
-    if (r.tributaries.empty())
-        r.leastGoverning =
-            static_cast<float>(designClass_ == 3 ? e_.MinStormDiameter : e_.MinSanitaryDiameter);
-    else
-        r.leastGoverning = std::max(
-            static_cast<float>(storm ? e_.MinStormDiameter : e_.MinSanitaryDiameter), entered);
-    float least = static_cast<float>(storm ? e_.MinStormDiameter : e_.MinSanitaryDiameter);
+    r.leastGoverning =
+        r.tributaries.empty()
+            ? static_cast<float>(designClass_ == 3 ? e_.MinStormDiameter : e_.MinSanitaryDiameter)
+            : LeastImposed(w, k);
+    float least = LeastImposed(w, k);
     // The storm minimum wherever rain may run: classes 3 and 4, and the reaches of class 5
     // that carry it.
     if (designClass_ == 3 || designClass_ == 4 || (designClass_ == 5 && StormFlow(t) != 0))
         least = std::max(least, static_cast<float>(e_.MinStormDiameter));
-    least = std::max(least, entered);
     const SizeList& sizes = hc_.sizes;
     int widest = sizes.count - 1;
     for (int i = 0; i < sizes.count; ++i)
@@ -482,6 +476,14 @@ bool Designer::CostOptionsOf(LeastCostRun& run, int k, CostReach& r) {
     return !r.options.empty();
 }
 
+float Designer::LeastImposed(const ReachWork& w, int record) const {
+    float m = static_cast<float>(w.storm || w.relief || designClass_ == 3 ? e_.MinStormDiameter
+                                                                          : e_.MinSanitaryDiameter);
+    if (record >= 1 && static_cast<size_t>(record - 1) < enteredImposed_.size())
+        m = std::max(m, enteredImposed_[static_cast<size_t>(record - 1)]);
+    return m;
+}
+
 int Designer::ChambersOf(const CostReach& r, float d, double crownDown) const {
     double cap = 0;
     for (const CostOption& o : r.options)
@@ -534,12 +536,7 @@ void Designer::LevelMatchedPins(const LeastCostRun& run, const CostProblem& prob
     };
     for (int k = 0; k < n; ++k) {
         TramoT t = run.basis[static_cast<size_t>(k)];
-        const ReachWork w = CriteriaWork(t);
-        float m =
-            static_cast<float>(w.storm || w.relief || designClass_ == 3 ? e_.MinStormDiameter
-                                                                        : e_.MinSanitaryDiameter);
-        if (static_cast<size_t>(k) < enteredImposed_.size())
-            m = std::max(m, enteredImposed_[static_cast<size_t>(k)]);
+        float m = LeastImposed(CriteriaWork(t), k + 1);
         for (int j : problem.reaches[static_cast<size_t>(k)].tributaries) {
             const CostReach& in = problem.reaches[static_cast<size_t>(j)];
             m = std::max(m, in.spills ? static_cast<float>(e_.MinStormDiameter)
